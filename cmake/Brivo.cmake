@@ -1,0 +1,58 @@
+# Helpers shared by every folder's CMakeLists.
+
+# Adds the sub-folders that exist, in the order given, so folders can be added one at a time.
+function(brivo_add_existing_subdirectories)
+  foreach(dir ${ARGN})
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()
+
+# brivo_library(name SOURCES ... [LIBS ...]): a static library whose headers are included from the
+# repository root ("platform/windows/Gdi.h").
+function(brivo_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  if(ARG_LIBS)
+    target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  endif()
+endfunction()
+
+# brivo_test(name SOURCES ... [LIBS ...]): a GoogleTest program, each test case its own ctest entry.
+function(brivo_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  find_package(GTest REQUIRED)
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  include(GoogleTest)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "BRIVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
+
+# brivo_benchmark(name SOURCES ... [LIBS ...]): a Google Benchmark program (built, run by hand).
+function(brivo_benchmark name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  find_package(benchmark REQUIRED)
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark benchmark::benchmark_main)
+endfunction()
+
+# brivo_fuzz_target(name SOURCES ... [LIBS ...]): the source defines LLVMFuzzerTestOneInput.
+# With BRIVO_FUZZ it becomes a libFuzzer program (build-fuzz/bin/fuzz-NAME). In every other build it
+# is linked with a replay driver that feeds it each file of fuzz/corpus/NAME, and that replay is a
+# test, so inputs that once crashed stay regression tests (and run under the sanitizers).
+function(brivo_fuzz_target name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(BRIVO_FUZZ)
+    add_executable(fuzz-${name} ${ARG_SOURCES})
+    target_link_libraries(fuzz-${name} PRIVATE ${ARG_LIBS})
+    target_link_options(fuzz-${name} PRIVATE -fsanitize=fuzzer)
+  else()
+    add_executable(replay-${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/FuzzReplay.cpp)
+    target_link_libraries(replay-${name} PRIVATE ${ARG_LIBS})
+    add_test(NAME fuzz_corpus.${name}
+      COMMAND replay-${name} ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
+  endif()
+endfunction()

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+// Handle types of the message layer. They are opaque: only the layer that hands them out knows what
+// they point at, and 0 keeps the platform's meaning ("the screen" for GetDC, "no window" elsewhere).
+struct HWND__;
+using HWND = HWND__*;
+struct HDC__;
+using HDC = HDC__*;
+
+using WORD = std::uint16_t;
+using BOOL = int;
+
+// The display gamma table: 256 entries per channel, red then green then blue (1536 bytes), the
+// layout SetDeviceGammaRamp takes.
+struct TGammaRamp {
+  std::array<WORD, 256> Red{};
+  std::array<WORD, 256> Green{};
+  std::array<WORD, 256> Blue{};
+
+  friend bool operator==(const TGammaRamp&, const TGammaRamp&) = default;
+};
+static_assert(sizeof(TGammaRamp) == 3 * 256 * sizeof(WORD), "the ramp must have the platform's layout");

@@ -1,0 +1,206 @@
+#include "platform/backends/Backends.h"
+#include "platform/backends/x11/GammaResample.h"
+#include "platform/backends/x11/X11GammaDevice.h"
+#include "platform/windows/Gdi.h"
+#include "tests/support/Process.h"
+#include "tests/support/Xvfb.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+namespace {
+
+// Xvfb garbles the first 16 red entries of its gamma reply, whatever was set.
+constexpr std::size_t kFirstTrustedRed = 16;
+
+TGammaRamp Ramp(int Seed) {
+  TGammaRamp ramp;
+  for (int i = 0; i < 256; ++i) {
+    ramp.Red[i] = static_cast<WORD>((i * 199 + Seed) & 0xFFFF);
+    ramp.Green[i] = static_cast<WORD>((i * 257 + Seed * 3) & 0xFFFF);
+    ramp.Blue[i] = static_cast<WORD>((65535 - i * 131 + Seed) & 0xFFFF);
+  }
+  return ramp;
+}
+
+void ExpectRampEquals(const TX11GammaRamp& Read, const TGammaRamp& Set) {
+  ASSERT_EQ(Read.Green.size(), 256u);
+  for (std::size_t i = 0; i < 256; ++i) {
+    ASSERT_EQ(Read.Green[i], Set.Green[i]) << "green " << i;
+    ASSERT_EQ(Read.Blue[i], Set.Blue[i]) << "blue " << i;
+    if (i >= kFirstTrustedRed) {
+      ASSERT_EQ(Read.Red[i], Set.Red[i]) << "red " << i;
+    }
+  }
+}
+
+class X11Gamma : public testing::Test {
+protected:
+  static void SetUpTestSuite() { FServer = new TXvfb(); }
+  static void TearDownTestSuite() {
+    delete FServer;
+    FServer = nullptr;
+  }
+  void SetUp() override { ASSERT_TRUE(FServer->Running()) << FServer->Error(); }
+  static TXvfb* FServer;
+};
+TXvfb* X11Gamma::FServer = nullptr;
+
+TEST_F(X11Gamma, RandRRampReadsBackEntryForEntry) {
+  std::string why;
+  auto device = TX11GammaDevice::Open(FServer->Display().c_str(), why);
+  ASSERT_TRUE(device) << why;
+  EXPECT_EQ(device->Method(), TX11GammaDevice::TMethod::RandR);
+  const TGammaRamp set = Ramp(5);
+  ASSERT_TRUE(device->Apply(set, why)) << why;
+
+  // Read through a second connection, as another program would see it.
+  auto reader = TX11GammaDevice::Open(FServer->Display().c_str(), why);
+  ASSERT_TRUE(reader) << why;
+  std::vector<TX11GammaRamp> ramps;
+  ASSERT_TRUE(reader->Read(ramps, why)) << why;
+  ASSERT_FALSE(ramps.empty());
+  for (const TX11GammaRamp& r : ramps)
+    ExpectRampEquals(r, set);
+}
+
+TEST_F(X11Gamma, VidModeFallbackSetsTheSameTable) {
+  std::string why;
+  auto device = TX11GammaDevice::Open(FServer->Display().c_str(), why, TX11GammaDevice::TMethod::VidMode);
+  if (!device)
+    GTEST_SKIP() << "this X server has no XF86VidMode gamma: " << why;
+  const TGammaRamp set = Ramp(9);
+  ASSERT_TRUE(device->Apply(set, why)) << why;
+  std::vector<TX11GammaRamp> ramps;
+  ASSERT_TRUE(device->Read(ramps, why)) << why;
+  ASSERT_EQ(ramps.size(), 1u);
+  ExpectRampEquals(ramps[0], set);
+}
+
+TEST_F(X11Gamma, SetDeviceGammaRampGoesToTheDisplayOfTheProcess) {
+  std::string why;
+  auto device = TX11GammaDevice::Open(FServer->Display().c_str(), why);
+  ASSERT_TRUE(device) << why;
+  InstallGammaDevice(std::move(device));
+  HDC dc = GetDC(nullptr);
+  const TGammaRamp set = Ramp(11);
+  EXPECT_EQ(SetDeviceGammaRamp(dc, &set), 1);
+  ReleaseDC(nullptr, dc);
+  InstallGammaDevice(nullptr);
+
+  auto reader = TX11GammaDevice::Open(FServer->Display().c_str(), why);
+  std::vector<TX11GammaRamp> ramps;
+  ASSERT_TRUE(reader && reader->Read(ramps, why)) << why;
+  ExpectRampEquals(ramps.at(0), set);
+}
+
+TEST_F(X11Gamma, GammaProbePrintsWhatWasSetAndRepairsWithIdentity) {
+  std::string why;
+  auto device = TX11GammaDevice::Open(FServer->Display().c_str(), why);
+  ASSERT_TRUE(device) << why;
+  const TGammaRamp set = Ramp(21);
+  ASSERT_TRUE(device->Apply(set, why)) << why;
+
+  const std::string probe = std::string(BRIVO_BIN_DIR) + "/gamma-probe";
+  std::string out;
+  ASSERT_EQ(RunProcess({probe, "--display", FServer->Display()}, &out), 0);
+  std::istringstream lines(out);
+  std::string header, red, green, blue;
+  std::getline(lines, header);
+  std::getline(lines, red);
+  std::getline(lines, green);
+  std::getline(lines, blue);
+  EXPECT_EQ(header.rfind("crtc ", 0), 0u) << header;
+  std::string expectedGreen = "green:";
+  for (WORD w : set.Green)
+    expectedGreen += " " + std::to_string(w);
+  EXPECT_EQ(green, expectedGreen);
+
+  out.clear();
+  ASSERT_EQ(RunProcess({probe, "--identity", "--display", FServer->Display()}, &out), 0);
+  std::vector<TX11GammaRamp> ramps;
+  ASSERT_TRUE(device->Read(ramps, why)) << why;
+  TGammaRamp identity;
+  for (int i = 0; i < 256; ++i)
+    identity.Red[i] = identity.Green[i] = identity.Blue[i] = static_cast<WORD>(i << 8);
+  ExpectRampEquals(ramps.at(0), identity);
+}
+
+TEST(X11GammaOpen, MissingDisplayIsRefusedWithAReason) {
+  std::string why;
+  EXPECT_FALSE(TX11GammaDevice::Open(":999999", why));
+  EXPECT_EQ(why, "cannot open the X display ':999999'");
+}
+
+TEST(X11GammaOpen, NoDisplayVariableMeansNoDeviceAndSaysSo) {
+  const char* saved = std::getenv("DISPLAY");
+  const std::string keep = saved != nullptr ? saved : "";
+  unsetenv("DISPLAY");
+  InstallGammaDevice(nullptr);
+  UseNativeBackends();
+  std::string why;
+  TGammaRamp ramp;
+  EXPECT_FALSE(CurrentGammaDevice().Apply(ramp, why));
+  EXPECT_EQ(why, "there is no X display (DISPLAY is not set)");
+  InstallGammaDevice(nullptr);
+  SetGammaDeviceFactory(nullptr);
+  if (saved != nullptr)
+    setenv("DISPLAY", keep.c_str(), 1);
+}
+
+class Resample : public testing::Test {
+protected:
+  std::array<WORD, 256> FIdentity{};
+  void SetUp() override {
+    for (int i = 0; i < 256; ++i)
+      FIdentity[i] = static_cast<WORD>(i << 8);
+  }
+};
+
+TEST_F(Resample, SameSizeIsACopy) {
+  const std::vector<WORD> out = ResampleGammaChannel(FIdentity, 256);
+  EXPECT_TRUE(std::equal(out.begin(), out.end(), FIdentity.begin()));
+}
+
+TEST_F(Resample, To1024InterpolatesLinearlyBetweenNeighbours) {
+  const std::vector<WORD> out = ResampleGammaChannel(FIdentity, 1024);
+  ASSERT_EQ(out.size(), 1024u);
+  EXPECT_EQ(out.front(), 0);
+  EXPECT_EQ(out.back(), 65280);
+  // Entry j sits at input j * 255 / 1023; the identity is a straight line, so the entry is that
+  // position times 256, rounded.
+  for (std::size_t j = 0; j < 1024; ++j)
+    ASSERT_EQ(out[j], std::lround(j * 255.0 / 1023.0 * 256.0)) << j;
+}
+
+TEST_F(Resample, StepTableKeepsItsStepBetweenTheRightEntries) {
+  std::array<WORD, 256> step{};
+  for (int i = 128; i < 256; ++i)
+    step[i] = 65280;
+  const std::vector<WORD> out = ResampleGammaChannel(step, 1024);
+  // Inputs 127 and 128 map to 1023*127/255 = 509.5 and 513.5: everything up to 509 is black,
+  // everything from 514 white, and the entries between climb.
+  for (std::size_t j = 0; j <= 509; ++j)
+    ASSERT_EQ(out[j], 0) << j;
+  for (std::size_t j = 514; j < 1024; ++j)
+    ASSERT_EQ(out[j], 65280) << j;
+  for (std::size_t j = 510; j <= 513; ++j)
+    ASSERT_GT(out[j], out[j - 1]) << j;
+}
+
+TEST_F(Resample, To4096AndTinySizesStayInRange) {
+  for (std::size_t size : {1u, 2u, 3u, 4096u}) {
+    const std::vector<WORD> out = ResampleGammaChannel(FIdentity, size);
+    ASSERT_EQ(out.size(), size);
+    for (std::size_t j = 1; j < size; ++j)
+      ASSERT_GE(out[j], out[j - 1]);
+    if (size > 1) {
+      EXPECT_EQ(out.back(), 65280);
+    }
+  }
+}
+
+} // namespace

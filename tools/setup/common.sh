@@ -1,0 +1,38 @@
+# Sourced by ./run and ./test: installs the Debian packages the project needs when any is missing,
+# and configures and builds a build folder.
+
+BRIVO_PACKAGES=(
+  cmake g++ make pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libfreetype-dev libfontconfig-dev libpng-dev
+  libx11-dev libxext-dev libxrandr-dev libxxf86vm-dev
+  fonts-arphic-uming fonts-liberation fonts-dejavu-core
+  xdg-utils xvfb xdotool x11-xserver-utils
+  clang
+)
+
+brivo_install_packages() {
+  local missing=() pkg
+  for pkg in "${BRIVO_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$pkg")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "missing Debian packages: ${missing[*]}" >&2
+    echo "run this as root once, or install them with: apt-get install ${missing[*]}" >&2
+    return 1
+  fi
+  echo "installing Debian packages: ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# brivo_build DIR [cmake options...]
+brivo_build() {
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$dir" -j "$(nproc)"
+}
