@@ -1,5 +1,6 @@
 #include "platform/graphics/Bitmap.h"
 
+#include "platform/core/ClassInfo.h"
 #include "platform/graphics/BmpCodec.h"
 
 #include <istream>
@@ -31,6 +32,11 @@ TPixelFormat FormatOf(int Bits) {
 
 }  // namespace
 
+const TClassInfo& TBitmap::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TBitmap>().Build();
+  return Info;
+}
+
 TBitmap::TBitmap() : FCanvas(std::make_unique<TCanvas>(&FPixels)) {}
 
 TBitmap::TBitmap(int Width, int Height) : TBitmap() { SetSize(Width, Height); }
@@ -39,6 +45,18 @@ std::unique_ptr<TGraphic> TBitmap::Clone() const {
   auto copy = std::make_unique<TBitmap>();
   copy->Assign(*this);
   return copy;
+}
+
+void TBitmap::Assign(const TPersistent* Source) {
+  if (Source == nullptr) {
+    SetSize(0, 0);
+    return;
+  }
+  if (const auto* bitmap = dynamic_cast<const TBitmap*>(Source)) {
+    Assign(*bitmap);
+    return;
+  }
+  TGraphic::Assign(Source);
 }
 
 void TBitmap::Assign(const TBitmap& Source) {

@@ -11,12 +11,15 @@ enum TPixelFormat { pf1bit, pf4bit, pf8bit, pf16bit, pf24bit, pf32bit };
 // white. When Transparent is set, drawing it leaves out the pixels of TransparentColor, which in
 // tmAuto mode is the colour of the bottom-left pixel.
 class TBitmap : public TGraphic {
+  BRIVO_CLASS(TBitmap, TGraphic)
+
 public:
   TBitmap();
   TBitmap(int Width, int Height);
 
-  const char* ClassName() const override { return "TBitmap"; }
   std::unique_ptr<TGraphic> Clone() const override;
+  // From another bitmap, or from nothing (the bitmap becomes empty).
+  void Assign(const TPersistent* Source) override;
   void Assign(const TBitmap& Source);
 
   int Width() const override { return FPixels.Width(); }

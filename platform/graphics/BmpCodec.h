@@ -1,16 +1,18 @@
 #pragma once
 
+#include "platform/core/Errors.h"
 #include "platform/graphics/PixelBuffer.h"
 
 #include <cstdint>
 #include <span>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 // A picture file that cannot be read; the message names the format and the problem.
-class EInvalidGraphic : public std::runtime_error {
+class EInvalidGraphic : public Exception {
 public:
-  using std::runtime_error::runtime_error;
+  explicit EInvalidGraphic(const std::string& Message) : Exception(Message) {}
 };
 
 struct TDecodedImage {

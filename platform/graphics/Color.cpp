@@ -1,7 +1,8 @@
 #include "platform/graphics/Color.h"
 
+#include "platform/core/ClassInfo.h"
+
 #include <array>
-#include <cctype>
 
 namespace {
 
@@ -95,15 +96,6 @@ constexpr TColorName Names[] = {
     {clWindowText, "clWindowText"},
 };
 
-bool SameIdent(std::string_view A, std::string_view B) {
-  if (A.size() != B.size())
-    return false;
-  for (std::size_t i = 0; i < A.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(A[i])) != std::tolower(static_cast<unsigned char>(B[i])))
-      return false;
-  return true;
-}
-
 }  // namespace
 
 TColor ColorToRGB(TColor Color) {
@@ -117,16 +109,17 @@ TColor ColorToRGB(TColor Color) {
 
 std::span<const TColorName> ColorNames() { return Names; }
 
-std::optional<TColor> IdentToColor(std::string_view Name) {
-  for (const auto& n : Names)
-    if (SameIdent(n.Name, Name))
-      return n.Color;
-  return std::nullopt;
+void RegisterColorIdents() {
+  static const bool registered = [] {
+    std::vector<TIdentEntry> entries;
+    for (const auto& n : Names)
+      entries.push_back({std::string(n.Name), n.Color});
+    RegisterIdents(ColorIdentKind, std::move(entries));
+    return true;
+  }();
+  (void)registered;
 }
 
-std::optional<std::string_view> ColorToIdent(TColor Color) {
-  for (const auto& n : Names)
-    if (n.Color == Color)
-      return n.Name;
-  return std::nullopt;
-}
+namespace {
+const bool ColorIdentsAtStart = (RegisterColorIdents(), true);
+}  // namespace

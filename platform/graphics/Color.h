@@ -1,13 +1,13 @@
 #pragma once
 
+#include "platform/core/Types.h"
+
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string_view>
 
-// Colours are 0x00BBGGRR (red in the low byte). A value whose top byte is 0xFF names a system
-// colour: its low byte indexes the system colour table.
-using TColor = std::int32_t;
+// TColor (platform/core/Types.h) is 0x00BBGGRR (red in the low byte). A value whose top byte is 0xFF
+// names a system colour: its low byte indexes the system colour table.
 
 // A pixel of a bitmap or frame buffer: 0x00RRGGBB, the byte order that screens and image files use,
 // so presenting a buffer is a plain copy.
@@ -99,5 +99,6 @@ struct TColorName {
   std::string_view Name;
 };
 std::span<const TColorName> ColorNames();
-std::optional<TColor> IdentToColor(std::string_view Name);
-std::optional<std::string_view> ColorToIdent(TColor Color);
+// Registers the names with the identifier registry under "TColor" (once; later calls do nothing),
+// so published colour properties read and write them. Runs when the program starts.
+void RegisterColorIdents();

@@ -1,5 +1,7 @@
 #include "platform/graphics/Font.h"
 
+#include "platform/core/ClassInfo.h"
+
 #include <cstdlib>
 
 int MulDiv(int Number, int Numerator, int Denominator) {
@@ -10,6 +12,47 @@ int MulDiv(int Number, int Numerator, int Denominator) {
   const bool negative = (product < 0) != (Denominator < 0);
   const long long magnitude = (std::llabs(product) + half) / std::llabs(static_cast<long long>(Denominator));
   return static_cast<int>(negative ? -magnitude : magnitude);
+}
+
+const TClassInfo& TFont::StaticClassInfo() {
+  static const TEnumInfo styles("TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"});
+  RegisterColorIdents();
+  static const bool charsets = [] {
+    RegisterIdents("TFontCharset", {{"ANSI_CHARSET", 0},        {"DEFAULT_CHARSET", 1},
+                                    {"SYMBOL_CHARSET", 2},      {"MAC_CHARSET", 77},
+                                    {"SHIFTJIS_CHARSET", 128},  {"HANGEUL_CHARSET", 129},
+                                    {"JOHAB_CHARSET", 130},     {"GB2312_CHARSET", 134},
+                                    {"CHINESEBIG5_CHARSET", 136}, {"GREEK_CHARSET", 161},
+                                    {"TURKISH_CHARSET", 162},   {"VIETNAMESE_CHARSET", 163},
+                                    {"HEBREW_CHARSET", 177},    {"ARABIC_CHARSET", 178},
+                                    {"BALTIC_CHARSET", 186},    {"RUSSIAN_CHARSET", 204},
+                                    {"THAI_CHARSET", 222},      {"EASTEUROPE_CHARSET", 238},
+                                    {"OEM_CHARSET", 255}});
+    return true;
+  }();
+  (void)charsets;
+  static const TClassInfo Info = TClassBuilder<TFont>()
+                                     .Integer("Charset", &TFont::Charset, &TFont::SetCharset)
+                                     .Default(DEFAULT_CHARSET)
+                                     .Idents("TFontCharset")
+                                     .Color("Color", &TFont::Color, &TFont::SetColor)
+                                     .Default(clWindowText)
+                                     .Integer("Height", &TFont::Height, &TFont::SetHeight)
+                                     .String("Name", &TFont::Name, &TFont::SetName)
+                                     .Integer("Size", &TFont::Size, &TFont::SetSize)
+                                     .Stored(false)
+                                     .Set("Style", &TFont::Style, &TFont::SetStyle, styles)
+                                     .Default(TFontStyles{})
+                                     .Build();
+  return Info;
+}
+
+void TFont::Assign(const TPersistent* Source) {
+  if (const auto* font = dynamic_cast<const TFont*>(Source)) {
+    Assign(*font);
+    return;
+  }
+  TPersistent::Assign(Source);
 }
 
 void TFont::Assign(const TFont& Source) {
@@ -64,5 +107,5 @@ void TFont::SetCharset(TFontCharset Value) {
 
 void TFont::Changed() {
   if (OnChange)
-    OnChange(*this);
+    OnChange(this);
 }

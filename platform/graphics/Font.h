@@ -1,42 +1,14 @@
 #pragma once
 
+#include "platform/core/Persistent.h"
+#include "platform/core/Types.h"
 #include "platform/graphics/Color.h"
 
 #include <cstdint>
-#include <functional>
-#include <initializer_list>
 #include <string>
 
 enum TFontStyle : std::uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
-
-class TFontStyles {
-public:
-  constexpr TFontStyles() = default;
-  constexpr TFontStyles(std::initializer_list<TFontStyle> Styles) {
-    for (TFontStyle s : Styles)
-      FBits |= Bit(s);
-  }
-  static constexpr TFontStyles FromBits(std::uint8_t Bits) {
-    TFontStyles s;
-    s.FBits = Bits & 0x0F;
-    return s;
-  }
-  constexpr std::uint8_t Bits() const { return FBits; }
-  constexpr bool Contains(TFontStyle S) const { return (FBits & Bit(S)) != 0; }
-  constexpr TFontStyles& Include(TFontStyle S) {
-    FBits |= Bit(S);
-    return *this;
-  }
-  constexpr TFontStyles& Exclude(TFontStyle S) {
-    FBits &= static_cast<std::uint8_t>(~Bit(S));
-    return *this;
-  }
-  friend constexpr bool operator==(TFontStyles, TFontStyles) = default;
-
-private:
-  static constexpr std::uint8_t Bit(TFontStyle S) { return static_cast<std::uint8_t>(1u << S); }
-  std::uint8_t FBits = 0;
-};
+using TFontStyles = TSet<TFontStyle>;
 
 using TFontCharset = std::uint8_t;
 constexpr TFontCharset ANSI_CHARSET = 0;
@@ -51,15 +23,13 @@ int MulDiv(int Number, int Numerator, int Denominator);
 
 // A font description. Height < 0 is the character height in pixels, Height > 0 the cell height
 // (character plus internal leading); Size is in points and converts through Height.
-class TFont {
+class TFont : public TPersistent {
+  BRIVO_CLASS(TFont, TPersistent)
+
 public:
   TFont() = default;
-  TFont(const TFont& Other) { Assign(Other); }
-  TFont& operator=(const TFont& Other) {
-    Assign(Other);
-    return *this;
-  }
 
+  void Assign(const TPersistent* Source) override;
   void Assign(const TFont& Source);
 
   const std::string& Name() const { return FName; }
@@ -75,7 +45,7 @@ public:
   TFontCharset Charset() const { return FCharset; }
   void SetCharset(TFontCharset Value);
 
-  std::function<void(TFont&)> OnChange;
+  TNotifyEvent OnChange;
 
   bool SameAs(const TFont& Other) const {
     return FName == Other.FName && FHeight == Other.FHeight && FStyle == Other.FStyle &&

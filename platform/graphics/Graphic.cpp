@@ -1,11 +1,17 @@
 #include "platform/graphics/Graphic.h"
 
+#include "platform/core/ClassInfo.h"
 #include "platform/graphics/BmpCodec.h"
 
 #include <algorithm>
 #include <fstream>
 #include <istream>
 #include <ostream>
+
+const TClassInfo& TGraphic::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TGraphic>().Build();
+  return Info;
+}
 
 void TGraphic::SetTransparent(bool Value) {
   if (Value == FTransparent)
@@ -16,7 +22,7 @@ void TGraphic::SetTransparent(bool Value) {
 
 void TGraphic::Changed() {
   if (OnChange)
-    OnChange(*this);
+    OnChange(this);
 }
 
 void TGraphic::LoadFromFile(const std::string& FileName) {

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/core/Persistent.h"
 #include "platform/graphics/Geometry.h"
 
 #include <cstdint>
-#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -12,14 +12,12 @@
 class TCanvas;
 
 // A picture that can draw itself on a canvas and be read from and written to a stream.
-class TGraphic {
+class TGraphic : public TPersistent {
+  BRIVO_CLASS(TGraphic, TPersistent)
+
 public:
   TGraphic() = default;
-  TGraphic(const TGraphic&) = delete;
-  TGraphic& operator=(const TGraphic&) = delete;
-  virtual ~TGraphic() = default;
 
-  virtual const char* ClassName() const = 0;
   virtual std::unique_ptr<TGraphic> Clone() const = 0;
 
   virtual int Width() const = 0;
@@ -43,7 +41,7 @@ public:
   virtual void ReadData(std::istream& Stream) { LoadFromStream(Stream); }
   virtual void WriteData(std::ostream& Stream) const { SaveToStream(Stream); }
 
-  std::function<void(TGraphic&)> OnChange;
+  TNotifyEvent OnChange;
   // Tells OnChange that the graphic changed (drawing on a bitmap's canvas does not by itself).
   void Modified() { Changed(); }
 

@@ -1,5 +1,6 @@
 #include "platform/graphics/Icon.h"
 
+#include "platform/core/ClassInfo.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/IcoCodec.h"
 
@@ -11,6 +12,25 @@ std::unique_ptr<TGraphic> TIcon::Clone() const {
   auto copy = std::make_unique<TIcon>();
   copy->Assign(*this);
   return copy;
+}
+
+const TClassInfo& TIcon::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TIcon>().Build();
+  return Info;
+}
+
+void TIcon::Assign(const TPersistent* Source) {
+  if (Source == nullptr) {
+    FImages.clear();
+    FCurrent = 0;
+    Changed();
+    return;
+  }
+  if (const auto* icon = dynamic_cast<const TIcon*>(Source)) {
+    Assign(*icon);
+    return;
+  }
+  TGraphic::Assign(Source);
 }
 
 void TIcon::Assign(const TIcon& Source) {

@@ -8,11 +8,14 @@
 // An icon: one or more images of different sizes, each with opacity in the top byte of its pixels.
 // It shows the image nearest to the platform's large icon size (32 x 32).
 class TIcon : public TGraphic {
+  BRIVO_CLASS(TIcon, TGraphic)
+
 public:
   TIcon() { FTransparent = true; }
 
-  const char* ClassName() const override { return "TIcon"; }
   std::unique_ptr<TGraphic> Clone() const override;
+  // From another icon, or from nothing (the icon becomes empty).
+  void Assign(const TPersistent* Source) override;
   void Assign(const TIcon& Source);
 
   int Width() const override { return Empty() ? 0 : FImages[FCurrent].Width(); }

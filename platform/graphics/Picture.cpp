@@ -1,5 +1,6 @@
 #include "platform/graphics/Picture.h"
 
+#include "platform/core/ClassInfo.h"
 #include "platform/graphics/BmpCodec.h"
 
 #include <fstream>
@@ -19,16 +20,44 @@ std::unique_ptr<TGraphic> NewGraphic(const std::string& ClassName) {
 
 }  // namespace
 
+const TClassInfo& TPicture::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TPicture>().Binary("Data", &TPicture::Data, &TPicture::SetData).Build();
+  return Info;
+}
+
+void TPicture::Assign(const TPersistent* Source) {
+  if (Source == nullptr)
+    SetGraphic(nullptr);
+  else if (const auto* picture = dynamic_cast<const TPicture*>(Source))
+    SetGraphic(picture->Graphic());
+  else if (const auto* graphic = dynamic_cast<const TGraphic*>(Source))
+    SetGraphic(graphic);
+  else
+    TPersistent::Assign(Source);
+}
+
+std::vector<std::uint8_t> TPicture::Data() const {
+  std::ostringstream out(std::ios::binary);
+  WriteData(out);
+  const std::string bytes = out.str();
+  return {bytes.begin(), bytes.end()};
+}
+
+void TPicture::SetData(const std::vector<std::uint8_t>& Value) {
+  std::istringstream in(std::string(Value.begin(), Value.end()), std::ios::binary);
+  ReadData(in);
+}
+
 void TPicture::Adopt(std::unique_ptr<TGraphic> Graphic) {
   FGraphic = std::move(Graphic);
   if (FGraphic)
-    FGraphic->OnChange = [this](TGraphic&) { Changed(); };
+    FGraphic->OnChange = [this](TObject*) { Changed(); };
   Changed();
 }
 
 void TPicture::Changed() {
   if (OnChange)
-    OnChange(*this);
+    OnChange(this);
 }
 
 void TPicture::SetGraphic(const TGraphic* Value) {
@@ -104,7 +133,7 @@ void TPicture::ReadData(std::istream& Stream) {
 void TPicture::WriteData(std::ostream& Stream) const {
   if (!FGraphic)
     return;
-  const std::string name = FGraphic->ClassName();
+  const std::string name(FGraphic->ClassName());
   Stream.put(static_cast<char>(name.size()));
   Stream.write(name.data(), static_cast<std::streamsize>(name.size()));
   FGraphic->WriteData(Stream);

@@ -4,15 +4,14 @@
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/Icon.h"
 
-#include <functional>
 #include <memory>
 
 // Holds at most one graphic and tells OnChange whenever it is replaced or changes itself.
-class TPicture {
+class TPicture : public TPersistent {
+  BRIVO_CLASS(TPicture, TPersistent)
+
 public:
   TPicture() = default;
-  TPicture(const TPicture&) = delete;
-  TPicture& operator=(const TPicture&) = delete;
 
   TGraphic* Graphic() const { return FGraphic.get(); }
   // Holds a copy of Value (nothing for null).
@@ -25,7 +24,8 @@ public:
   int Width() const { return FGraphic ? FGraphic->Width() : 0; }
   int Height() const { return FGraphic ? FGraphic->Height() : 0; }
 
-  void Assign(const TPicture* Source) { SetGraphic(Source ? Source->Graphic() : nullptr); }
+  // From another picture, a graphic, or nothing (the picture becomes empty).
+  void Assign(const TPersistent* Source) override;
 
   // Reads a BMP or ICO file, told apart by its first bytes. Throws EInvalidGraphic.
   void LoadFromStream(std::istream& Stream);
@@ -37,8 +37,11 @@ public:
   // graphic's own data; nothing at all for an empty picture.
   void ReadData(std::istream& Stream);
   void WriteData(std::ostream& Stream) const;
+  // The same as bytes: the published binary property "Data".
+  std::vector<std::uint8_t> Data() const;
+  void SetData(const std::vector<std::uint8_t>& Value);
 
-  std::function<void(TPicture&)> OnChange;
+  TNotifyEvent OnChange;
 
 private:
   void Adopt(std::unique_ptr<TGraphic> Graphic);

@@ -319,7 +319,7 @@ std::vector<std::string> SubstituteFontName(std::string_view Name) {
 
 std::shared_ptr<TFontInstance> FindFontInstance(const TFont& Font) {
   auto& engine = Engine();
-  const int style = Font.Style().Bits() & 0x03;  // underline and strike-out are drawn by the canvas
+  const int style = static_cast<int>(Font.Style().Bits() & 0x03);  // underline and strike-out are drawn by the canvas
   auto key = std::make_tuple(Font.Name(), Font.Height(), style);
   auto it = engine.Instances.find(key);
   if (it != engine.Instances.end())
