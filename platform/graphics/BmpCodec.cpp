@@ -5,8 +5,15 @@
 #include <bit>
 #include <limits>
 #include <string>
+#include <unordered_map>
 
 namespace {
+
+// Run-length data can describe many pixels per byte (a row end or a jump covers any number), so a
+// small file may hold a large sparse image; beyond this size it must have at least one byte per
+// RlePixelsPerByte pixels.
+constexpr long long MaxSparseRlePixels = 1024LL * 1024;
+constexpr long long RlePixelsPerByte = 256;
 
 constexpr std::uint32_t BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3, BI_ALPHABITFIELDS = 6;
 
@@ -290,11 +297,19 @@ TDecodedImage DecodeBmp(std::span<const std::uint8_t> File) {
   const TDib dib = ParseDib(in, 14, 1);
   if (pixelOffset >= File.size())
     in.Fail("pixel data offset " + std::to_string(pixelOffset) + " is outside the file");
+  const bool rle = dib.Compression == BI_RLE8 || dib.Compression == BI_RLE4;
+  // The pixels are allocated only once the file can plausibly fill them.
+  if (!rle)
+    in.Need(pixelOffset, Stride(dib.Width, dib.Bpp) * static_cast<std::size_t>(dib.Height), "pixel data");
+  else if (dib.Width * dib.Height > MaxSparseRlePixels &&
+           dib.Width * dib.Height / RlePixelsPerByte > static_cast<long long>(File.size() - pixelOffset))
+    in.Fail("compressed data is too short for a " + std::to_string(dib.Width) + " x " + std::to_string(dib.Height) +
+            " image");
   TDecodedImage image;
   image.BitsPerPixel = dib.Bpp;
   image.Palette = dib.Palette;
   image.Pixels.SetSize(static_cast<int>(dib.Width), static_cast<int>(dib.Height));
-  if (dib.Compression == BI_RLE8 || dib.Compression == BI_RLE4)
+  if (rle)
     ReadRle(in, dib, pixelOffset, image.Pixels);
   else
     ReadRows(in, dib, pixelOffset, image.Pixels);
@@ -307,6 +322,7 @@ TDecodedImage DecodeBmp(std::span<const std::uint8_t> File) {
 TDecodedImage DecodeIconDib(std::span<const std::uint8_t> Dib) {
   const TReader in(Dib, "ICO");
   const TDib dib = ParseDib(in, 0, 2);
+  in.Need(dib.AfterPalette, Stride(dib.Width, dib.Bpp) * static_cast<std::size_t>(dib.Height), "pixel data");
   TDecodedImage image;
   image.BitsPerPixel = dib.Bpp;
   image.Palette = dib.Palette;
@@ -378,17 +394,20 @@ std::vector<std::uint8_t> EncodeBmp(const TPixelBuffer& Pixels, const TBmpWriteO
       }
     if (palette.empty())
       palette.push_back(0);
+    // A core header has no colour count: its table always has every entry.
+    if (core)
+      palette.resize(limit, 0);
   }
+  std::unordered_map<TPixel, unsigned> indexes;
   auto indexOf = [&](TPixel p) {
     p &= 0x00FFFFFF;
+    if (auto it = indexes.find(p); it != indexes.end())
+      return it->second;
     std::size_t best = 0;
-    for (std::size_t i = 0; i < palette.size(); ++i) {
-      if (palette[i] == p)
-        return static_cast<unsigned>(i);
-      if (Distance(palette[i], p) < Distance(palette[best], p))
+    for (std::size_t i = 1; i < palette.size() && palette[best] != p; ++i)
+      if (palette[i] == p || Distance(palette[i], p) < Distance(palette[best], p))
         best = i;
-    }
-    return static_cast<unsigned>(best);
+    return indexes[p] = static_cast<unsigned>(best);
   };
 
   const std::size_t headerSize = core ? 12 : Options.Header == bhInfo ? 40 : Options.Header == bhV4 ? 108 : 124;
