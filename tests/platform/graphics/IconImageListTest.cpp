@@ -1,3 +1,4 @@
+#include "platform/core/ClassInfo.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/IcoCodec.h"
 #include "platform/graphics/Icon.h"
@@ -159,7 +160,7 @@ TEST(IconDrawing, PartialOpacityBlendsOverTheBackground) {
 
 class ImageLists : public testing::Test {
 protected:
-  TImageList FList{2, 2};
+  TImageList FList{nullptr, 2, 2};
   TBitmap FTarget{6, 2};
   Rows Pixels() const { return PixelRows(FTarget, Legend); }
 };
@@ -211,8 +212,22 @@ TEST_F(ImageLists, OutOfRangeIndexesDrawNothingAndResizingClears) {
   EXPECT_EQ(Pixels(), Rows(2, "......"));
   auto narrow = BitmapFromRows({"R"}, Legend);
   EXPECT_EQ(FList.Add(*narrow), -1);
+  int changes = 0;
+  FList.OnChange = [&](TObject*) { ++changes; };
   FList.SetWidth(4);
   EXPECT_EQ(FList.Count(), 0);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST(ImageListComponent, OwnerFreesItAndItsSizeIsPublished) {
+  TComponent owner(nullptr);
+  auto* list = new TImageList(&owner);
+  list->SetName("ImageList1");
+  EXPECT_EQ(owner.FindComponent("ImageList1"), list);
+  EXPECT_EQ(GetOrdProp(*list, "Width"), 16);
+  SetOrdProp(*list, "Height", 24);
+  EXPECT_EQ(list->Height(), 24);
+  EXPECT_FALSE(IsStoredProp(*list, *GetPropInfo(*list, "Width")));
 }
 
 TEST_F(ImageLists, ImageCopiedOutKeepsItsMaskAsTheTransparentColour) {
