@@ -54,10 +54,10 @@ public:
     try {
       ReadRoot(Node);
       ResolveFixups();
-      for (auto& [c, pos] : FLoaded)
-        c->SetStateFlag(csReading, false);
-      for (auto& [c, pos] : FLoaded)
-        At(pos, [&] { c->Loaded(); });
+      for (const auto& loaded : FLoaded)
+        loaded.first->SetStateFlag(csReading, false);
+      for (const auto& loaded : FLoaded)
+        At(loaded.second, [&] { loaded.first->Loaded(); });
     } catch (...) {
       Abandon();
       throw;
@@ -70,6 +70,7 @@ private:
     const TPropInfo* Prop;
     std::string Name;
     TSourcePos Pos;
+    std::vector<const TCollectionItem*> Items; // the items it was read in, outermost first
   };
 
   void ReadRoot(const TObjectNode& Node) {
@@ -255,7 +256,7 @@ private:
       SetReference(Instance, Prop, c, Value.Pos);
       return;
     }
-    FFixups.push_back({&Instance, &Prop, Value.Text, Value.Pos});
+    FFixups.push_back({&Instance, &Prop, Value.Text, Value.Pos, FItemStack});
   }
 
   void SetReference(TObject& Instance, const TPropInfo& Prop, TComponent* c, TSourcePos Pos) {
@@ -282,11 +283,18 @@ private:
       Fail(Value.Pos, "property " + Quoted(Prop.Name) + " is not set");
     collection->BeginUpdate();
     try {
+      // The same collection may be stored twice; references waiting in the items it drops must go.
+      std::erase_if(FFixups, [&](const TFixup& f) {
+        return std::any_of(f.Items.begin(), f.Items.end(),
+                           [&](const TCollectionItem* i) { return i->Collection() == collection; });
+      });
       collection->Clear();
       for (const TItemNode& item : Value.Items) {
         TCollectionItem* added = nullptr;
         At(item.Pos, [&] { added = collection->Add(); });
+        FItemStack.push_back(added);
         ReadProperties(*added, item.Properties);
+        FItemStack.pop_back();
       }
     } catch (...) {
       collection->EndUpdate();
@@ -314,6 +322,7 @@ private:
   std::vector<TComponent*> FCreated;
   std::vector<std::pair<TComponent*, TSourcePos>> FLoaded;
   std::vector<TFixup> FFixups;
+  std::vector<const TCollectionItem*> FItemStack;
 };
 
 void ReadStoredForm(std::string_view Text, TComponent& Root) {
