@@ -18,6 +18,8 @@ void At(TSourcePos Pos, F&& Action) {
     Action();
   } catch (const EReadError&) {
     throw;
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception& e) {
     Fail(Pos, e.what());
   }
@@ -180,15 +182,11 @@ private:
     case TPropKind::String:
       if (Value.Kind != TKind::String)
         Expected(Prop, "a string", Value);
-      if (!Prop.SetStr)
-        Fail(Value.Pos, "property " + Quoted(Prop.Name) + " is read-only");
       Prop.SetStr(Instance, Value.Text);
       return;
     case TPropKind::Float:
       if (Value.Kind != TKind::Float && Value.Kind != TKind::Integer)
         Expected(Prop, "a number", Value);
-      if (!Prop.SetFloat)
-        Fail(Value.Pos, "property " + Quoted(Prop.Name) + " is read-only");
       Prop.SetFloat(Instance, Value.Kind == TKind::Float ? Value.Float : static_cast<double>(Value.Integer));
       return;
     case TPropKind::Object:
@@ -214,8 +212,6 @@ private:
     case TPropKind::Binary:
       if (Value.Kind != TKind::Binary)
         Expected(Prop, "binary data", Value);
-      if (!Prop.SetBinary)
-        Fail(Value.Pos, "property " + Quoted(Prop.Name) + " is read-only");
       Prop.SetBinary(Instance, Value.Bytes);
       return;
     }
