@@ -216,12 +216,13 @@ void TTestWidget::SetParentComponent(TComponent* Value) {
 
 void TTestWidget::GetChildren(const std::function<void(TComponent*)>& Proc, const TComponent* Root) const {
   for (TTestWidget* child : FChildren)
-    if (child->Owner() == Root)
+    if (child->Owner() == Root && child->HasParent())
       Proc(child);
   TComponent::GetChildren(Proc, Root);
 }
 
 void TTestWidget::Loaded() {
+  ReadingDuringLoaded = ComponentState().Contains(csReading);
   TComponent::Loaded();
   ++LoadedCalls;
   Log.push_back("Loaded");
