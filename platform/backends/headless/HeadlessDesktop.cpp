@@ -158,6 +158,8 @@ void THeadlessDesktop::PostMouse(TInputKind Kind, int X, int Y, TInputButton But
       FDrag.reset();
       FButtonsDown = 0;
       FGrab = nullptr;
+      // The move loop takes the release: no window hears of it, but the button is up.
+      PostInputEvent({TInputKind::MouseUp, nullptr, {}, Button, 0, 0});
       HostMoveSizeEnded(w);
     } else {
       FollowDrag();

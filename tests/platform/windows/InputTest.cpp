@@ -198,6 +198,10 @@ TEST_F(MoveAndSize, ACaptionPressMovesTheFormWithThePointer) {
   EXPECT_EQ(Log.Of({WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE}),
             (Pairs{{**form, WM_ENTERSIZEMOVE}, {**form, WM_EXITSIZEMOVE}}));
   EXPECT_EQ(Log.Count(**titleBar, WM_LBUTTONUP), 0) << "the move loop takes the release";
+  EXPECT_EQ(GetKeyState(VK_LBUTTON), 0);
+  Desktop.MouseMove(190, 150);
+  EXPECT_EQ(Log.Last(WM_MOUSEMOVE)->WParam, 0u);
+  EXPECT_EQ(Log.Last(WM_MOUSEMOVE)->Wnd, **titleBar);
 }
 
 TEST_F(MoveAndSize, EdgePressesResizeWithinTheWindowsLimits) {
