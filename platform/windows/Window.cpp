@@ -674,10 +674,17 @@ BOOL ShowWindow(HWND Wnd, int CmdShow) {
   case SW_SHOWMAXIMIZED: {
     if (!wasMax && !wasMin)
       w->RestoreBounds = w->Bounds;
+    // The maximised place is the work area unless the window's limits say otherwise.
+    const MINMAXINFO limits = QueryMinMaxInfo(Wnd);
+    if (!(w = FindWnd(Wnd)))
+      return wasVisible;
     w->Style = (w->Style | WS_MAXIMIZE | WS_VISIBLE) & ~WS_MINIMIZE;
-    const TRect work = WorkAreaNear(w->RestoreBounds);
     w->Host->SetShowState(SW_SHOWMAXIMIZED);
-    ApplyBounds(*w, work, true);
+    ApplyBounds(*w,
+                Bounds(limits.ptMaxPosition.X, limits.ptMaxPosition.Y,
+                       std::max(limits.ptMinTrackSize.X, std::min(limits.ptMaxSize.X, limits.ptMaxTrackSize.X)),
+                       std::max(limits.ptMinTrackSize.Y, std::min(limits.ptMaxSize.Y, limits.ptMaxTrackSize.Y))),
+                true);
     SendSizeAndMove(Wnd, true, true);
     activate = true;
     break;
@@ -715,9 +722,15 @@ BOOL ShowWindow(HWND Wnd, int CmdShow) {
   return wasVisible;
 }
 
+// Visible when it and every ancestor have WS_VISIBLE; a minimised window still counts.
 BOOL IsWindowVisible(HWND Wnd) {
-  TWnd* w = FindWnd(Wnd);
-  return w && IsShowing(*w) ? 1 : (w && w->Visible() && (w->Style & WS_MINIMIZE) ? 1 : 0);
+  for (TWnd* w = FindWnd(Wnd); w; w = w->IsTopLevel() ? nullptr : FindWnd(w->Parent)) {
+    if (!w->Visible() || w->IsMessageOnly())
+      return 0;
+    if (w->IsTopLevel())
+      return 1;
+  }
+  return 0;
 }
 
 BOOL IsIconic(HWND Wnd) {
