@@ -54,12 +54,12 @@ LRESULT ScriptedProcedure(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   case WM_LBUTTONDOWN:
     if (behaviour.DragOnPress) {
       ReleaseCapture();
-      SendMessage(GetAncestorTopLevel(Wnd), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+      SendMessage(GetAncestor(Wnd, GA_ROOT), WM_NCLBUTTONDOWN, HTCAPTION, 0);
     }
     return 0;
   case WM_LBUTTONUP:
     if (behaviour.DestroyOnClick)
-      DestroyWindow(GetAncestorTopLevel(Wnd));
+      DestroyWindow(GetAncestor(Wnd, GA_ROOT));
     return 0;
   case WM_TIMER:
     if (behaviour.DestroyOnTimer)

@@ -356,10 +356,12 @@ std::vector<HWND> GetChildWindows(HWND Wnd) {
   return w ? w->Children : std::vector<HWND>{};
 }
 
-HWND GetAncestorTopLevel(HWND Wnd) {
+HWND GetAncestor(HWND Wnd, UINT Flags) {
   TWnd* w = FindWnd(Wnd);
   if (!w)
     return nullptr;
+  if (Flags == GA_PARENT)
+    return GetParent(Wnd);
   TWnd* top = TopLevelOf(*w);
   return top ? top->Handle : nullptr;
 }

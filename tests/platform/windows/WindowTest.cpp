@@ -94,6 +94,11 @@ TEST_F(WindowGeometry, ChildCoordinatesConvertThroughEveryAncestor) {
   EXPECT_EQ(WindowFromPoint({120, 230}), **button);
   EXPECT_EQ(WindowFromPoint({111, 221}), **panel);
   EXPECT_EQ(WindowFromPoint({5, 5}), nullptr);
+  EXPECT_EQ(GetParent(**button), **panel);
+  EXPECT_EQ(GetAncestor(**button, GA_ROOT), **form);
+  EXPECT_EQ(GetParent(**form), nullptr);
+  EXPECT_TRUE(IsChild(**form, **button));
+  EXPECT_FALSE(IsChild(**button, **form));
 }
 
 TEST_F(WindowGeometry, MoveWindowReportsOnlyWhatChanged) {
