@@ -19,6 +19,8 @@ TXvfb::TXvfb(int Width, int Height) {
   }
   const std::string fd = std::to_string(fds[1]);
   const std::string screen = std::to_string(Width) + "x" + std::to_string(Height) + "x24";
+  // -noreset: without it the server resets when its last client leaves, and the gamma ramp a
+  // finished program left behind reads back as garbage.
   std::vector<std::string> args = {"Xvfb", "-displayfd", fd, "-screen", "0", screen, "-nolisten", "tcp",
                                    "-noreset"};
   std::vector<char*> argv;

@@ -1,0 +1,306 @@
+#pragma once
+
+#include "platform/windows/Types.h"
+
+#include <cstdint>
+
+// Message numbers, hit-test codes, system commands, show states, window styles and key codes keep
+// the original platform's values, so a window procedure reads the same as on that platform.
+
+using UINT = std::uint32_t;
+using DWORD = std::uint32_t;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+using LONG_PTR = std::intptr_t;
+
+struct TMessage {
+  UINT Msg = 0;
+  WPARAM WParam = 0;
+  LPARAM LParam = 0;
+  LRESULT Result = 0;
+};
+
+constexpr WORD LOWORD(std::uintptr_t V) { return static_cast<WORD>(V & 0xFFFF); }
+constexpr WORD HIWORD(std::uintptr_t V) { return static_cast<WORD>((V >> 16) & 0xFFFF); }
+// Signed coordinates packed in an LPARAM (a point left of or above a window is negative).
+constexpr int GET_X_LPARAM(LPARAM L) { return static_cast<std::int16_t>(L & 0xFFFF); }
+constexpr int GET_Y_LPARAM(LPARAM L) { return static_cast<std::int16_t>((L >> 16) & 0xFFFF); }
+constexpr LPARAM MAKELPARAM(int Lo, int Hi) {
+  return static_cast<LPARAM>((static_cast<std::uint32_t>(static_cast<WORD>(Lo))) |
+                             (static_cast<std::uint32_t>(static_cast<WORD>(Hi)) << 16));
+}
+
+enum : UINT {
+  WM_NULL = 0x0000,
+  WM_CREATE = 0x0001,
+  WM_DESTROY = 0x0002,
+  WM_MOVE = 0x0003,
+  WM_SIZE = 0x0005,
+  WM_ACTIVATE = 0x0006,
+  WM_SETFOCUS = 0x0007,
+  WM_KILLFOCUS = 0x0008,
+  WM_ENABLE = 0x000A,
+  WM_SETTEXT = 0x000C,
+  WM_GETTEXT = 0x000D,
+  WM_GETTEXTLENGTH = 0x000E,
+  WM_PAINT = 0x000F,
+  WM_CLOSE = 0x0010,
+  WM_QUIT = 0x0012,
+  WM_ERASEBKGND = 0x0014,
+  WM_SHOWWINDOW = 0x0018,
+  WM_ACTIVATEAPP = 0x001C,
+  WM_CANCELMODE = 0x001F,
+  WM_SETCURSOR = 0x0020,
+  WM_MOUSEACTIVATE = 0x0021,
+  WM_GETMINMAXINFO = 0x0024,
+  WM_DRAWITEM = 0x002B,
+  WM_MEASUREITEM = 0x002C,
+  WM_SETFONT = 0x0030,
+  WM_WINDOWPOSCHANGING = 0x0046,
+  WM_WINDOWPOSCHANGED = 0x0047,
+  WM_CONTEXTMENU = 0x007B,
+  WM_SETICON = 0x0080,
+  WM_NCCREATE = 0x0081,
+  WM_NCDESTROY = 0x0082,
+  WM_NCCALCSIZE = 0x0083,
+  WM_NCHITTEST = 0x0084,
+  WM_NCPAINT = 0x0085,
+  WM_NCACTIVATE = 0x0086,
+  WM_GETDLGCODE = 0x0087,
+  WM_NCMOUSEMOVE = 0x00A0,
+  WM_NCLBUTTONDOWN = 0x00A1,
+  WM_NCLBUTTONUP = 0x00A2,
+  WM_NCLBUTTONDBLCLK = 0x00A3,
+  WM_NCRBUTTONDOWN = 0x00A4,
+  WM_NCRBUTTONUP = 0x00A5,
+  WM_NCRBUTTONDBLCLK = 0x00A6,
+  WM_KEYDOWN = 0x0100,
+  WM_KEYUP = 0x0101,
+  WM_CHAR = 0x0102,
+  WM_SYSKEYDOWN = 0x0104,
+  WM_SYSKEYUP = 0x0105,
+  WM_SYSCHAR = 0x0106,
+  WM_COMMAND = 0x0111,
+  WM_SYSCOMMAND = 0x0112,
+  WM_TIMER = 0x0113,
+  WM_INITMENU = 0x0116,
+  WM_INITMENUPOPUP = 0x0117,
+  WM_MENUSELECT = 0x011F,
+  WM_MENUCHAR = 0x0120,
+  WM_ENTERIDLE = 0x0121,
+  WM_MOUSEMOVE = 0x0200,
+  WM_LBUTTONDOWN = 0x0201,
+  WM_LBUTTONUP = 0x0202,
+  WM_LBUTTONDBLCLK = 0x0203,
+  WM_RBUTTONDOWN = 0x0204,
+  WM_RBUTTONUP = 0x0205,
+  WM_RBUTTONDBLCLK = 0x0206,
+  WM_MBUTTONDOWN = 0x0207,
+  WM_MBUTTONUP = 0x0208,
+  WM_MBUTTONDBLCLK = 0x0209,
+  WM_MOUSEWHEEL = 0x020A,
+  WM_ENTERMENULOOP = 0x0211,
+  WM_EXITMENULOOP = 0x0212,
+  WM_CAPTURECHANGED = 0x0215,
+  WM_MDIACTIVATE = 0x0222,
+  WM_MDIRESTORE = 0x0223,
+  WM_MDIMAXIMIZE = 0x0225,
+  WM_MDIGETACTIVE = 0x0229,
+  WM_ENTERSIZEMOVE = 0x0231,
+  WM_EXITSIZEMOVE = 0x0232,
+  WM_MDIREFRESHMENU = 0x0234,
+  WM_MOUSELEAVE = 0x02A3,
+  WM_USER = 0x0400,
+  WM_APP = 0x8000,
+};
+
+// Notifications of the class library (control to control), kept in their own range.
+enum : UINT {
+  CM_BASE = 0xB000,
+  CM_ACTIVATE = CM_BASE + 0,
+  CM_DEACTIVATE = CM_BASE + 1,
+  CM_GOTFOCUS = CM_BASE + 2,
+  CM_LOSTFOCUS = CM_BASE + 3,
+  CM_CANCELMODE = CM_BASE + 4,
+  CM_DIALOGKEY = CM_BASE + 5,
+  CM_DIALOGCHAR = CM_BASE + 6,
+  CM_FOCUSCHANGED = CM_BASE + 7,
+  CM_PARENTFONTCHANGED = CM_BASE + 8,
+  CM_PARENTCOLORCHANGED = CM_BASE + 9,
+  CM_HITTEST = CM_BASE + 10,
+  CM_VISIBLECHANGED = CM_BASE + 11,
+  CM_ENABLEDCHANGED = CM_BASE + 12,
+  CM_COLORCHANGED = CM_BASE + 13,
+  CM_FONTCHANGED = CM_BASE + 14,
+  CM_CURSORCHANGED = CM_BASE + 15,
+  CM_TEXTCHANGED = CM_BASE + 18,
+  CM_MOUSEENTER = CM_BASE + 19,
+  CM_MOUSELEAVE = CM_BASE + 20,
+  CM_MENUCHANGED = CM_BASE + 21,
+  CM_APPKEYDOWN = CM_BASE + 22,
+  CM_APPSYSCOMMAND = CM_BASE + 23,
+  CM_BUTTONPRESSED = CM_BASE + 24,
+  CM_SHOWINGCHANGED = CM_BASE + 25,
+  CM_ENTER = CM_BASE + 26,
+  CM_EXIT = CM_BASE + 27,
+  CM_ICONCHANGED = CM_BASE + 29,
+  CM_WANTSPECIALKEY = CM_BASE + 30,
+  CM_RELEASE = CM_BASE + 33,
+  CM_TABSTOPCHANGED = CM_BASE + 40,
+  CM_CHILDKEY = CM_BASE + 46,
+  CM_INVALIDATE = CM_BASE + 52,
+};
+
+// Hit-test codes (WM_NCHITTEST results).
+enum : int {
+  HTERROR = -2,
+  HTTRANSPARENT = -1,
+  HTNOWHERE = 0,
+  HTCLIENT = 1,
+  HTCAPTION = 2,
+  HTSYSMENU = 3,
+  HTGROWBOX = 4,
+  HTMENU = 5,
+  HTHSCROLL = 6,
+  HTVSCROLL = 7,
+  HTMINBUTTON = 8,
+  HTMAXBUTTON = 9,
+  HTLEFT = 10,
+  HTRIGHT = 11,
+  HTTOP = 12,
+  HTTOPLEFT = 13,
+  HTTOPRIGHT = 14,
+  HTBOTTOM = 15,
+  HTBOTTOMLEFT = 16,
+  HTBOTTOMRIGHT = 17,
+  HTBORDER = 18,
+  HTCLOSE = 20,
+  HTHELP = 21,
+};
+
+// System commands (WM_SYSCOMMAND WParam; the low four bits are the platform's own).
+enum : WPARAM {
+  SC_SIZE = 0xF000,
+  SC_MOVE = 0xF010,
+  SC_MINIMIZE = 0xF020,
+  SC_MAXIMIZE = 0xF030,
+  SC_NEXTWINDOW = 0xF040,
+  SC_CLOSE = 0xF060,
+  SC_KEYMENU = 0xF100,
+  SC_RESTORE = 0xF120,
+  SC_CONTEXTHELP = 0xF180,
+};
+
+// Show states (ShowWindow).
+enum : int {
+  SW_HIDE = 0,
+  SW_SHOWNORMAL = 1,
+  SW_NORMAL = 1,
+  SW_SHOWMINIMIZED = 2,
+  SW_SHOWMAXIMIZED = 3,
+  SW_MAXIMIZE = 3,
+  SW_SHOWNOACTIVATE = 4,
+  SW_SHOW = 5,
+  SW_MINIMIZE = 6,
+  SW_SHOWMINNOACTIVE = 7,
+  SW_SHOWNA = 8,
+  SW_RESTORE = 9,
+};
+
+// Window styles (GWL_STYLE).
+enum : DWORD {
+  WS_OVERLAPPED = 0x00000000,
+  WS_POPUP = 0x80000000,
+  WS_CHILD = 0x40000000,
+  WS_MINIMIZE = 0x20000000,
+  WS_VISIBLE = 0x10000000,
+  WS_DISABLED = 0x08000000,
+  WS_CLIPSIBLINGS = 0x04000000,
+  WS_CLIPCHILDREN = 0x02000000,
+  WS_MAXIMIZE = 0x01000000,
+  WS_CAPTION = 0x00C00000,
+  WS_BORDER = 0x00800000,
+  WS_DLGFRAME = 0x00400000,
+  WS_VSCROLL = 0x00200000,
+  WS_HSCROLL = 0x00100000,
+  WS_SYSMENU = 0x00080000,
+  WS_THICKFRAME = 0x00040000,
+  WS_GROUP = 0x00020000,
+  WS_TABSTOP = 0x00010000,
+  WS_MINIMIZEBOX = 0x00020000,
+  WS_MAXIMIZEBOX = 0x00010000,
+};
+
+// GetWindowLong / SetWindowLong indexes.
+enum : int {
+  GWL_WNDPROC = -4,
+  GWLP_WNDPROC = -4,
+  GWL_ID = -12,
+  GWL_STYLE = -16,
+  GWL_EXSTYLE = -20,
+  GWLP_USERDATA = -21,
+};
+
+// WM_GETDLGCODE results.
+enum : LRESULT {
+  DLGC_WANTARROWS = 0x0001,
+  DLGC_WANTTAB = 0x0002,
+  DLGC_WANTALLKEYS = 0x0004,
+  DLGC_WANTMESSAGE = 0x0004,
+  DLGC_HASSETSEL = 0x0008,
+  DLGC_DEFPUSHBUTTON = 0x0010,
+  DLGC_UNDEFPUSHBUTTON = 0x0020,
+  DLGC_RADIOBUTTON = 0x0040,
+  DLGC_WANTCHARS = 0x0080,
+  DLGC_STATIC = 0x0100,
+  DLGC_BUTTON = 0x2000,
+};
+
+// Mouse-message key state (WParam of mouse messages).
+enum : WPARAM {
+  MK_LBUTTON = 0x0001,
+  MK_RBUTTON = 0x0002,
+  MK_SHIFT = 0x0004,
+  MK_CONTROL = 0x0008,
+  MK_MBUTTON = 0x0010,
+};
+
+// Virtual key codes.
+enum : WORD {
+  VK_LBUTTON = 0x01,
+  VK_RBUTTON = 0x02,
+  VK_BACK = 0x08,
+  VK_TAB = 0x09,
+  VK_RETURN = 0x0D,
+  VK_SHIFT = 0x10,
+  VK_CONTROL = 0x11,
+  VK_MENU = 0x12,
+  VK_ESCAPE = 0x1B,
+  VK_SPACE = 0x20,
+  VK_PRIOR = 0x21,
+  VK_NEXT = 0x22,
+  VK_END = 0x23,
+  VK_HOME = 0x24,
+  VK_LEFT = 0x25,
+  VK_UP = 0x26,
+  VK_RIGHT = 0x27,
+  VK_DOWN = 0x28,
+  VK_INSERT = 0x2D,
+  VK_DELETE = 0x2E,
+  VK_F1 = 0x70,
+  VK_F4 = 0x73,
+  VK_F10 = 0x79,
+};
+
+// SystemParametersInfo actions.
+enum : UINT {
+  SPI_GETNONCLIENTMETRICS = 0x0029,
+  SPI_GETWORKAREA = 0x0030,
+};
+
+// WM_ACTIVATE states.
+enum : WPARAM { WA_INACTIVE = 0, WA_ACTIVE = 1, WA_CLICKACTIVE = 2 };
+
+// WM_SIZE kinds.
+enum : WPARAM { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2 };
