@@ -208,7 +208,7 @@ TEST_F(BmpBadInput, RefusesFilesWithoutTheSignature) {
 
 TEST_F(BmpBadInput, RefusesPixelDataThatRunsPastTheEnd) {
   Bytes file = FFile.Build();
-  file.resize(file.size() - 1);
+  file.pop_back();
   EXPECT_THAT(Reading(file), Says("BMP: pixel data runs past the end of the file"));
 }
 
