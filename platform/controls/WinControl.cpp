@@ -54,6 +54,9 @@ TWinControl::~TWinControl() {
   const TControlTracker alive(this);
   if (MouseControl() == this)
     SetMouseControl(nullptr);
+  // Leaves the parent while it is still a windowed control (the parent keeps those apart).
+  if (FParent)
+    FParent->RemoveControl(this);
   DestroyHandle();
   // Children go with their parent, as in the class library, whoever owns them.
   while (!FControls.empty() || !FWinControls.empty()) {
@@ -748,7 +751,14 @@ void TWinControl::WndProc(TMessage& Message) {
   case WM_SETCURSOR:
     WMSetCursor(Message);
     return;
-  case WM_MOUSEMOVE: {
+  case WM_MOUSEMOVE:
+  case WM_LBUTTONDOWN:
+  case WM_RBUTTONDOWN:
+  case WM_MBUTTONDOWN:
+  case WM_LBUTTONDBLCLK:
+  case WM_RBUTTONDBLCLK:
+  case WM_MBUTTONDBLCLK: {
+    // Enter and leave are worked out here, centrally, from the control now under the pointer.
     TPoint p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
     if (FHandle)
       ::ClientToScreen(FHandle, &p);

@@ -23,6 +23,7 @@ public:
   explicit TWinControl(TComponent* AOwner);
   ~TWinControl() override;
 
+  void SetParent(TWinControl* AParent) override;
   HWND Handle();
   bool HandleAllocated() const { return FHandle != nullptr; }
   void HandleNeeded();
@@ -82,7 +83,6 @@ protected:
   void DefaultHandler(TMessage& Message) override;
   void Loaded() override;
   void UpdateBoundsRect(const TRect& R) override;
-  void SetParent(TWinControl* AParent) override;
   void VisibleChanging() override;
 
   virtual void CreateParams(TCreateParams& Params);
