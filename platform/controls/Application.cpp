@@ -104,10 +104,7 @@ const TClassInfo& TApplication::StaticClassInfo() {
   return Info;
 }
 
-void TApplication::Initialize() {
-  FTerminated = false;
-  DiscardQueuedMessages();
-}
+void TApplication::Initialize() { FTerminated = false; }
 
 void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);

@@ -58,7 +58,7 @@ class TApplication : public TComponent {
 public:
   explicit TApplication(TComponent* AOwner) : TComponent(AOwner) {}
 
-  // Gets the application ready for a run: not terminated, no main form yet unless one exists.
+  // Gets the application ready for a run (not terminated).
   void Initialize();
   // Creates a form owned by the application; the first one becomes the main form.
   template <class T>

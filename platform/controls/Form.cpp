@@ -214,6 +214,13 @@ void TCustomForm::SetVisible(bool Value) {
   }
 }
 
+void TCustomForm::Loaded() {
+  TCustomControl::Loaded();
+  // A stored Visible = True shows the form once it is whole.
+  if (Visible() && !FShowing)
+    ShowWindowNow();
+}
+
 void TCustomForm::PlaceByPosition() {
   TRect area;
   switch (FPosition) {

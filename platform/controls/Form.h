@@ -112,6 +112,7 @@ protected:
   void CreateParams(TCreateParams& Params) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void Paint() override;
+  void Loaded() override;
   virtual void DoShow();
   virtual void DoHide();
 
