@@ -32,6 +32,7 @@ const TClassInfo& TForm::StaticClassInfo() {
   using T = TForm;
   static const TClassInfo Info =
       TClassBuilder<TForm>()
+          .Component("ActiveControl", &T::ActiveControl, &T::SetActiveControl)
           .Enum("Align", &T::Align, &T::SetAlign, AlignInfo())
           .Default(alNone)
           .Boolean("AutoScroll", &T::AutoScroll, &T::SetAutoScroll)

@@ -22,6 +22,33 @@ std::vector<std::pair<TCustomControl*, TControlTracker>>& OpenCanvases() {
 
 int gMessageDepth = 0;
 
+// Runs a control's Paint on the context's canvas, set up with the control's font and colour;
+// Canvas() answers that canvas meanwhile. Paint may free the control.
+template <class F>
+void PaintThrough(TControl& Control, HDC DC, TCanvas*& PaintCanvas, F Paint) {
+  TCanvas* canvas = CanvasFromDC(DC);
+  if (!canvas)
+    return;
+  TCanvasSaver saver(*canvas);
+  canvas->SetFont(*Control.Font());
+  canvas->Brush().SetColor(Control.Color());
+  canvas->Pen().SetColor(clBlack);
+  canvas->Pen().SetStyle(psSolid);
+  canvas->Pen().SetWidth(1);
+  TCanvas* previous = PaintCanvas;
+  PaintCanvas = canvas;
+  const TControlTracker alive(&Control);
+  try {
+    Paint();
+  } catch (...) {
+    if (alive.Alive())
+      PaintCanvas = previous;
+    throw;
+  }
+  if (alive.Alive())
+    PaintCanvas = previous;
+}
+
 bool IsMouseMessage(UINT Msg) { return (Msg >= WM_MOUSEMOVE && Msg <= WM_MBUTTONDBLCLK); }
 
 } // namespace
@@ -896,29 +923,7 @@ void TCustomControl::ReleaseCanvasDC() {
   ReleaseDC(HandleAllocated() ? Handle() : nullptr, dc);
 }
 
-void TCustomControl::PaintWindow(HDC DC) {
-  TCanvas* canvas = CanvasFromDC(DC);
-  if (!canvas)
-    return;
-  TCanvasSaver saver(*canvas);
-  canvas->SetFont(*Font());
-  canvas->Brush().SetColor(Color());
-  canvas->Pen().SetColor(clBlack);
-  canvas->Pen().SetStyle(psSolid);
-  canvas->Pen().SetWidth(1);
-  TCanvas* previous = FPaintCanvas;
-  FPaintCanvas = canvas;
-  const TControlTracker alive(this);
-  try {
-    Paint();
-  } catch (...) {
-    if (alive.Alive())
-      FPaintCanvas = previous;
-    throw;
-  }
-  if (alive.Alive())
-    FPaintCanvas = previous;
-}
+void TCustomControl::PaintWindow(HDC DC) { PaintThrough(*this, DC, FPaintCanvas, [this] { Paint(); }); }
 
 // ---- TGraphicControl
 
@@ -941,23 +946,5 @@ void TGraphicControl::WndProc(TMessage& Message) {
     TControl::WndProc(Message);
     return;
   }
-  TCanvas* canvas = CanvasFromDC(reinterpret_cast<HDC>(Message.WParam));
-  TCanvasSaver saver(*canvas);
-  canvas->SetFont(*Font());
-  canvas->Brush().SetColor(Color());
-  canvas->Pen().SetColor(clBlack);
-  canvas->Pen().SetStyle(psSolid);
-  canvas->Pen().SetWidth(1);
-  TCanvas* previous = FPaintCanvas;
-  FPaintCanvas = canvas;
-  const TControlTracker alive(this);
-  try {
-    Paint();
-  } catch (...) {
-    if (alive.Alive())
-      FPaintCanvas = previous;
-    throw;
-  }
-  if (alive.Alive())
-    FPaintCanvas = previous;
+  PaintThrough(*this, reinterpret_cast<HDC>(Message.WParam), FPaintCanvas, [this] { Paint(); });
 }

@@ -230,6 +230,17 @@ TEST_F(StoredFormTest, AFormWithLabelsAndPanelsReadsAndWritesBackTheSame) {
   EXPECT_EQ(form.Left(), (1024 - 289) / 2);
 }
 
+TEST_F(StoredFormTest, AStoredVisibleFormShowsWithItsActiveControlFocused) {
+  TStoredTestForm form(nullptr);
+  ReadStoredForm("object Form1: TStoredTestForm\n  ActiveControl = stat1\n  Visible = True\n"
+                 "  object stat1: TPanel\n    TabStop = True\n  end\nend\n",
+                 form);
+  ASSERT_TRUE(form.HandleAllocated());
+  EXPECT_TRUE(IsWindowVisible(form.Handle()));
+  EXPECT_TRUE(form.stat1->Focused());
+  EXPECT_NE(WriteStoredForm(form).find("ActiveControl = stat1"), std::string::npos);
+}
+
 TEST_F(StoredFormTest, AControlCannotBeNestedInALabel) {
   TStoredTestForm form(nullptr);
   const std::string text = "object Form1: TStoredTestForm\n  object L: TLabel\n    object P: TPanel\n    end\n  end\nend\n";
