@@ -429,7 +429,7 @@ void TControl::AnchorTo(TSize ParentSize) {
 }
 
 void TControl::RequestAlign() {
-  if (FParent && FAlign != alNone && FVisible)
+  if (FParent && FAlign != alNone && !FAligning)
     FParent->Realign();
 }
 

@@ -298,7 +298,8 @@ protected:
   virtual bool CanResize(int& NewWidth, int& NewHeight);
   // Called when the text changed (after CM_TEXTCHANGED reached WndProc's default).
   virtual void TextChanged() {}
-  // The parent realigns when an aligned or anchored control moves or changes size.
+  // The parent lays its children out again when an aligned control moves or changes size (not
+  // while the parent is placing it).
   void RequestAlign();
   // Keeps the anchor distances of the current bounds for the next change of the parent's size.
   void UpdateAnchorRules();

@@ -23,6 +23,8 @@ TEST_F(LayoutTest, AlignedChildrenShareTheClientAreaAndFollowItsSize) {
   EXPECT_EQ(client->BoundsRect(), Rect(30, 20, 300, 190));
   top->SetHeight(40);
   EXPECT_EQ(client->BoundsRect(), Rect(30, 40, 300, 190)) << "a resized aligned child realigns its siblings";
+  left->Hide();
+  EXPECT_EQ(client->BoundsRect(), Rect(0, 40, 300, 190)) << "a hidden one gives its room back";
 }
 
 TEST_F(LayoutTest, BevelsAndBorderNarrowThePanelsAlignArea) {
