@@ -85,16 +85,14 @@ void TScreen::SetActiveForm(TCustomForm* Form) {
     std::erase(FForms, Form);
     FForms.insert(FForms.begin(), Form);
   }
-  if (OnActiveFormChange)
-    OnActiveFormChange(this);
+  RaiseEvent(OnActiveFormChange, this);
 }
 
 void TScreen::SetActiveControl(TWinControl* Control) {
   if (FActiveControl == Control)
     return;
   FActiveControl = Control;
-  if (OnActiveControlChange)
-    OnActiveControlChange(this);
+  RaiseEvent(OnActiveControlChange, this);
 }
 
 // ---- TApplication
@@ -128,8 +126,7 @@ void TApplication::Run() {
 void TApplication::Dispatch(MSG& Msg) {
   try {
     bool handled = false;
-    if (OnMessage)
-      OnMessage(Msg, handled);
+    RaiseEvent(OnMessage, Msg, handled);
     if (!handled)
       DispatchMessage(&Msg);
   } catch (...) {
@@ -151,8 +148,7 @@ bool TApplication::ProcessMessage(MSG& Msg) {
 void TApplication::Idle() {
   bool done = true;
   try {
-    if (OnIdle)
-      OnIdle(this, done);
+    RaiseEvent(OnIdle, this, done);
   } catch (...) {
     HandleException(this);
   }
@@ -184,10 +180,7 @@ void TApplication::SetActive(bool Value) {
   if (FActive == Value)
     return;
   FActive = Value;
-  if (Value && OnActivate)
-    OnActivate(this);
-  else if (!Value && OnDeactivate)
-    OnDeactivate(this);
+  RaiseEvent(Value ? OnActivate : OnDeactivate, this);
 }
 
 void TApplication::HandleException(TObject* Sender) {
@@ -195,13 +188,13 @@ void TApplication::HandleException(TObject* Sender) {
     throw;
   } catch (const std::exception& e) {
     if (OnException)
-      OnException(Sender, e);
+      RaiseEvent(OnException, Sender, e);
     else
       ShowException(e);
   } catch (...) {
     const std::runtime_error unknown("Unknown exception");
     if (OnException)
-      OnException(Sender, unknown);
+      RaiseEvent(OnException, Sender, unknown);
     else
       ShowException(unknown);
   }

@@ -135,8 +135,7 @@ void TSizeConstraints::Assign(const TPersistent* Source) {
     FMaxWidth = c->FMaxWidth;
     FMinHeight = c->FMinHeight;
     FMinWidth = c->FMinWidth;
-    if (OnChange)
-      OnChange(this);
+    RaiseEvent(OnChange, this);
     return;
   }
   TPersistent::Assign(Source);
@@ -152,8 +151,7 @@ void TSizeConstraints::SetLimit(int& Field, int Value) {
     (&Field == &FMinWidth ? FMaxWidth : FMinWidth) = Value;
   if (FMaxHeight > 0 && FMinHeight > FMaxHeight)
     (&Field == &FMinHeight ? FMaxHeight : FMinHeight) = Value;
-  if (OnChange)
-    OnChange(this);
+  RaiseEvent(OnChange, this);
 }
 
 void TSizeConstraints::Constrain(int& Width, int& Height) const {
@@ -308,8 +306,7 @@ void TControl::UpdateBoundsRect(const TRect& R) {
 
 bool TControl::CanResize(int& NewWidth, int& NewHeight) {
   bool resize = true;
-  if (OnCanResize)
-    OnCanResize(this, NewWidth, NewHeight, resize);
+  RaiseEvent(OnCanResize, this, NewWidth, NewHeight, resize);
   return resize;
 }
 
@@ -606,33 +603,27 @@ void TControl::SetZOrder(bool TopMost) {
 }
 
 void TControl::Click() {
-  if (OnClick)
-    OnClick(this);
+  RaiseEvent(OnClick, this);
 }
 
 void TControl::DblClick() {
-  if (OnDblClick)
-    OnDblClick(this);
+  RaiseEvent(OnDblClick, this);
 }
 
 void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (OnMouseDown)
-    OnMouseDown(this, Button, Shift, X, Y);
+  RaiseEvent(OnMouseDown, this, Button, Shift, X, Y);
 }
 
 void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (OnMouseUp)
-    OnMouseUp(this, Button, Shift, X, Y);
+  RaiseEvent(OnMouseUp, this, Button, Shift, X, Y);
 }
 
 void TControl::MouseMove(TShiftState Shift, int X, int Y) {
-  if (OnMouseMove)
-    OnMouseMove(this, Shift, X, Y);
+  RaiseEvent(OnMouseMove, this, Shift, X, Y);
 }
 
 void TControl::Resize() {
-  if (OnResize)
-    OnResize(this);
+  RaiseEvent(OnResize, this);
 }
 
 void TControl::DoMouseDown(const TMessage& Message, TMouseButton Button, TShiftState Extra) {
@@ -697,12 +688,10 @@ void TControl::WndProc(TMessage& Message) {
     MouseMove(MouseShiftState(Message.WParam), GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
     return;
   case CM_MOUSEENTER:
-    if (OnMouseEnter)
-      OnMouseEnter(this);
+    RaiseEvent(OnMouseEnter, this);
     return;
   case CM_MOUSELEAVE:
-    if (OnMouseLeave)
-      OnMouseLeave(this);
+    RaiseEvent(OnMouseLeave, this);
     return;
   case CM_PARENTCOLORCHANGED:
     if (FParentColor && FParent) {

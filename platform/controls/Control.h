@@ -102,6 +102,15 @@ using TCanResizeEvent = std::function<void(TObject* Sender, int& NewWidth, int& 
       #Member, [](const T& o) -> const auto& { return o.Member; },                                 \
       [](T& o, std::remove_cvref_t<decltype(std::declval<T&>().Member)> v) { o.Member = std::move(v); })
 
+// Calls an event through a copy of its handler: the handler may free the object that holds it.
+template <class F, class... A>
+void RaiseEvent(const F& Event, A&&... Args) {
+  if (Event) {
+    const F handler = Event;
+    handler(std::forward<A>(Args)...);
+  }
+}
+
 // The shift state of a mouse message's key flags, and of the keyboard now.
 TShiftState MouseShiftState(WPARAM KeyFlags);
 TShiftState KeyboardShiftState();

@@ -98,13 +98,11 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TCustomControl(AOwner) {
 }
 
 TCustomForm::~TCustomForm() {
-  if (OnDestroy) {
-    try {
-      OnDestroy(this);
-    } catch (...) {
-      if (Application)
-        Application->HandleException(this);
-    }
+  try {
+    RaiseEvent(OnDestroy, this);
+  } catch (...) {
+    if (Application)
+      Application->HandleException(this);
   }
   if (Screen)
     Screen->RemoveForm(this);
@@ -275,13 +273,11 @@ void TCustomForm::Show() {
 void TCustomForm::Hide() { SetVisible(false); }
 
 void TCustomForm::DoShow() {
-  if (OnShow)
-    OnShow(this);
+  RaiseEvent(OnShow, this);
 }
 
 void TCustomForm::DoHide() {
-  if (OnHide)
-    OnHide(this);
+  RaiseEvent(OnHide, this);
 }
 
 TModalResult TCustomForm::ShowModal() {
@@ -302,8 +298,7 @@ TModalResult TCustomForm::ShowModal() {
 
 bool TCustomForm::CloseQuery() {
   bool canClose = true;
-  if (OnCloseQuery)
-    OnCloseQuery(this, canClose);
+  RaiseEvent(OnCloseQuery, this, canClose);
   return canClose;
 }
 
@@ -316,8 +311,7 @@ void TCustomForm::Close() {
   if (!CloseQuery() || !alive.Alive())
     return;
   TCloseAction action = caHide;
-  if (OnClose)
-    OnClose(this, action);
+  RaiseEvent(OnClose, this, action);
   if (!alive.Alive() || action == caNone)
     return;
   if (Application && Application->MainForm() == this) {
@@ -414,18 +408,16 @@ void TCustomForm::SetActive(bool Value) {
   if (Value) {
     if (Screen)
       Screen->SetActiveForm(this);
-    if (OnActivate)
-      OnActivate(this);
+    RaiseEvent(OnActivate, this);
     if (alive.Alive())
       SetWindowFocus();
-  } else if (OnDeactivate) {
-    OnDeactivate(this);
+  } else {
+    RaiseEvent(OnDeactivate, this);
   }
 }
 
 void TCustomForm::Paint() {
-  if (OnPaint)
-    OnPaint(this);
+  RaiseEvent(OnPaint, this);
 }
 
 void TCustomForm::WndProc(TMessage& Message) {

@@ -54,8 +54,7 @@ void TTimer::UpdateTimer() {
 }
 
 void TTimer::Timer() {
-  if (FOnTimer)
-    FOnTimer(this);
+  RaiseEvent(FOnTimer, this);
 }
 
 void TTimer::WndProc(TMessage& Message) {

@@ -78,7 +78,6 @@ const TClassInfo& TWinControl::StaticClassInfo() {
 TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 
 TWinControl::~TWinControl() {
-  const TControlTracker alive(this);
   if (MouseControl() == this)
     SetMouseControl(nullptr);
   // Leaves the parent while it is still a windowed control (the parent keeps those apart).
@@ -575,28 +574,23 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
 }
 
 void TWinControl::DoEnter() {
-  if (OnEnter)
-    OnEnter(this);
+  RaiseEvent(OnEnter, this);
 }
 
 void TWinControl::DoExit() {
-  if (OnExit)
-    OnExit(this);
+  RaiseEvent(OnExit, this);
 }
 
 void TWinControl::KeyDown(WORD& Key, TShiftState Shift) {
-  if (OnKeyDown)
-    OnKeyDown(this, Key, Shift);
+  RaiseEvent(OnKeyDown, this, Key, Shift);
 }
 
 void TWinControl::KeyUp(WORD& Key, TShiftState Shift) {
-  if (OnKeyUp)
-    OnKeyUp(this, Key, Shift);
+  RaiseEvent(OnKeyUp, this, Key, Shift);
 }
 
 void TWinControl::KeyPress(char32_t& Key) {
-  if (OnKeyPress)
-    OnKeyPress(this, Key);
+  RaiseEvent(OnKeyPress, this, Key);
 }
 
 bool TWinControl::IsControlMouseMsg(TMessage& Message) {
@@ -646,13 +640,11 @@ void TWinControl::WMPaint(TMessage& Message) {
     return;
   }
   PAINTSTRUCT ps;
+  // Kept apart from the control: painting may free it, and the paint must still end.
   const HWND h = FHandle;
-  HDC dc = BeginPaint(h, &ps);
-  const TControlTracker alive(this);
-  if (dc)
+  if (HDC dc = BeginPaint(h, &ps))
     PaintHandler(dc);
   EndPaint(h, &ps);
-  (void)alive;
 }
 
 void TWinControl::WMSize(TMessage&) {
