@@ -1,5 +1,8 @@
 #include "platform/controls/Application.h"
 
+#include "platform/controls/Label.h"
+#include "platform/controls/Timer.h"
+
 #include <algorithm>
 
 TApplication* Application = nullptr;
@@ -102,7 +105,14 @@ const TClassInfo& TApplication::StaticClassInfo() {
   return Info;
 }
 
-void TApplication::Initialize() { FTerminated = false; }
+void RegisterControlClasses() {
+  RegisterClasses({&TLabel::StaticClassInfo(), &TPanel::StaticClassInfo(), &TTimer::StaticClassInfo()});
+}
+
+void TApplication::Initialize() {
+  RegisterControlClasses();
+  FTerminated = false;
+}
 
 void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);

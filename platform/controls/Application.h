@@ -115,6 +115,10 @@ private:
   std::string FTitle;
 };
 
+// Registers the control classes that stored forms create by name (TLabel, TPanel, TTimer);
+// Initialize calls it.
+void RegisterControlClasses();
+
 // The application and screen objects; they live for the whole process.
 extern TApplication* Application;
 extern TScreen* Screen;

@@ -162,6 +162,10 @@ constexpr const char* StoredText = R"(object Form1: TStoredTestForm
   OnShow = FormShow
   PixelsPerInch = 96
   TextHeight = 13
+  object Ticker: TTimer
+    Enabled = False
+    Interval = 250
+  end
   object Holder: TPanel
     Left = 1
     Top = 0
@@ -205,7 +209,7 @@ end
 
 class StoredFormTest : public ControlsTest {
 protected:
-  StoredFormTest() { RegisterClasses({&TLabel::StaticClassInfo(), &TPanel::StaticClassInfo(), &TStoredTestForm::StaticClassInfo()}); }
+  StoredFormTest() { RegisterClass(TStoredTestForm::StaticClassInfo()); }
 };
 
 TEST_F(StoredFormTest, AFormWithLabelsAndPanelsReadsAndWritesBackTheSame) {
@@ -219,6 +223,10 @@ TEST_F(StoredFormTest, AFormWithLabelsAndPanelsReadsAndWritesBackTheSame) {
   EXPECT_EQ(form.Label1->Font()->Color(), clRed);
   EXPECT_EQ(form.Constraints()->MinWidth(), 130);
   EXPECT_FALSE(form.Scaled());
+  auto* ticker = dynamic_cast<TTimer*>(form.FindComponent("Ticker"));
+  ASSERT_NE(ticker, nullptr);
+  EXPECT_EQ(ticker->Interval(), 250u);
+  EXPECT_FALSE(ticker->Enabled());
   const std::string written = WriteStoredForm(form);
   TStoredTestForm again(nullptr);
   ReadStoredForm(written, again);
