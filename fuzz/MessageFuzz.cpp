@@ -54,12 +54,12 @@ LRESULT ScriptedProcedure(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   case WM_LBUTTONDOWN:
     if (behaviour.DragOnPress) {
       ReleaseCapture();
-      SendMessage(GetAncestorTopLevel(Wnd), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+      SendMessage(GetAncestor(Wnd, GA_ROOT), WM_NCLBUTTONDOWN, HTCAPTION, 0);
     }
     return 0;
   case WM_LBUTTONUP:
     if (behaviour.DestroyOnClick)
-      DestroyWindow(GetAncestorTopLevel(Wnd));
+      DestroyWindow(GetAncestor(Wnd, GA_ROOT));
     return 0;
   case WM_TIMER:
     if (behaviour.DestroyOnTimer)
@@ -144,7 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
       desktop.Char(static_cast<char32_t>(x));
       break;
     case 9:
-      desktop.Advance(x * 4);
+      desktop.Advance(x);
       break;
     case 10:
       SetTimer(Pick(s, windows), static_cast<UINT_PTR>(x % 3), static_cast<UINT>(y));

@@ -195,3 +195,47 @@ BOOL DeleteObject(HGDIOBJ Object) {
 }
 
 int OutstandingRegions() { return static_cast<int>(Gdi().Regions.size()); }
+
+int SaveDC(HDC DC) { return DC ? CanvasFromDC(DC)->Save() : 0; }
+
+BOOL RestoreDC(HDC DC, int Level) { return DC && CanvasFromDC(DC)->Restore(Level) ? 1 : 0; }
+
+BOOL GetViewportOrgEx(HDC DC, TPoint* Origin) {
+  if (!DC || !Origin)
+    return 0;
+  *Origin = CanvasFromDC(DC)->ViewportOrigin();
+  return 1;
+}
+
+BOOL SetViewportOrgEx(HDC DC, int X, int Y, TPoint* Previous) {
+  if (!DC)
+    return 0;
+  const TPoint old = CanvasFromDC(DC)->SetViewportOrigin({X, Y});
+  if (Previous)
+    *Previous = old;
+  return 1;
+}
+
+int IntersectClipRect(HDC DC, int Left, int Top, int Right, int Bottom) {
+  if (!DC)
+    return ERROR;
+  TCanvas* canvas = CanvasFromDC(DC);
+  canvas->IntersectClipRect(Rect(Left, Top, Right, Bottom));
+  TRect box;
+  return GetClipBox(DC, &box);
+}
+
+int GetClipBox(HDC DC, TRect* Box) {
+  if (!DC || !Box)
+    return ERROR;
+  *Box = CanvasFromDC(DC)->ClipRect();
+  return Box->IsEmpty() ? NULLREGION : SIMPLEREGION;
+}
+
+BOOL BitBlt(HDC Dest, int X, int Y, int Width, int Height, HDC Source, int SourceX, int SourceY, std::uint32_t Rop) {
+  if (!Dest || !Source || Rop != SRCCOPY || Width <= 0 || Height <= 0)
+    return 0;
+  CanvasFromDC(Dest)->CopyRect(Bounds(X, Y, Width, Height), *CanvasFromDC(Source),
+                               Bounds(SourceX, SourceY, Width, Height));
+  return 1;
+}

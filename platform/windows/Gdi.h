@@ -20,6 +20,20 @@ inline TCanvas* CanvasFromDC(HDC DC) { return reinterpret_cast<TCanvas*>(DC); }
 // erase message.
 inline HDC DCFromCanvas(TCanvas* Canvas) { return reinterpret_cast<HDC>(Canvas); }
 
+// Device-context state and block transfers, for code written against the platform's calls; each is
+// the canvas operation of the same meaning. A null context is refused (0).
+constexpr std::uint32_t SRCCOPY = 0x00CC0020;
+int SaveDC(HDC DC);
+// Level as TCanvas::Restore takes it (negative counts back from the last save).
+BOOL RestoreDC(HDC DC, int Level);
+BOOL GetViewportOrgEx(HDC DC, TPoint* Origin);
+BOOL SetViewportOrgEx(HDC DC, int X, int Y, TPoint* Previous);
+// Narrows the clip (logical coordinates); returns the kind of the clip left.
+int IntersectClipRect(HDC DC, int Left, int Top, int Right, int Bottom);
+int GetClipBox(HDC DC, TRect* Box);
+// Copies Width x Height pixels from Source at (SourceX, SourceY) to Dest at (X, Y); only SRCCOPY.
+BOOL BitBlt(HDC Dest, int X, int Y, int Width, int Height, HDC Source, int SourceX, int SourceY, std::uint32_t Rop);
+
 // Loads Ramp (a TGammaRamp, or 1536 bytes in its layout) into the display behind DC. Returns whether
 // a display took it. The first refusal in a process is reported once on standard error, since a
 // silent refusal would leave the user guessing why the screen does not change.

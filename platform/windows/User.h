@@ -120,7 +120,9 @@ BOOL IsWindow(HWND Wnd);
 HWND GetParent(HWND Wnd);
 // Children in z-order, topmost first.
 std::vector<HWND> GetChildWindows(HWND Wnd);
-HWND GetAncestorTopLevel(HWND Wnd);
+enum : UINT { GA_PARENT = 1, GA_ROOT = 2 };
+// GA_PARENT: the parent (nullptr for a top-level window); GA_ROOT: the top-level window.
+HWND GetAncestor(HWND Wnd, UINT Flags);
 BOOL IsChild(HWND Parent, HWND Wnd);
 
 // Window procedures.

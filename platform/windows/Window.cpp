@@ -356,10 +356,12 @@ std::vector<HWND> GetChildWindows(HWND Wnd) {
   return w ? w->Children : std::vector<HWND>{};
 }
 
-HWND GetAncestorTopLevel(HWND Wnd) {
+HWND GetAncestor(HWND Wnd, UINT Flags) {
   TWnd* w = FindWnd(Wnd);
   if (!w)
     return nullptr;
+  if (Flags == GA_PARENT)
+    return GetParent(Wnd);
   TWnd* top = TopLevelOf(*w);
   return top ? top->Handle : nullptr;
 }
@@ -607,7 +609,8 @@ BOOL SetWindowPos(HWND Wnd, HWND InsertAfter, int X, int Y, int Width, int Heigh
     SendSizeAndMove(Wnd, moved, sized);
   if (Flags & SWP_SHOWWINDOW)
     ShowWindow(Wnd, (Flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
-  else if (!(Flags & SWP_NOACTIVATE) && (w = FindWnd(Wnd)) && w->IsTopLevel() && w->Visible())
+  else if (!(Flags & SWP_NOACTIVATE) && !((Flags & SWP_NOZORDER) == 0 && InsertAfter == HWND_BOTTOM) &&
+           (w = FindWnd(Wnd)) && w->IsTopLevel() && w->Visible())
     SetActiveWindow(Wnd);
   return 1;
 }
@@ -674,10 +677,17 @@ BOOL ShowWindow(HWND Wnd, int CmdShow) {
   case SW_SHOWMAXIMIZED: {
     if (!wasMax && !wasMin)
       w->RestoreBounds = w->Bounds;
+    // The maximised place is the work area unless the window's limits say otherwise.
+    const MINMAXINFO limits = QueryMinMaxInfo(Wnd);
+    if (!(w = FindWnd(Wnd)))
+      return wasVisible;
     w->Style = (w->Style | WS_MAXIMIZE | WS_VISIBLE) & ~WS_MINIMIZE;
-    const TRect work = WorkAreaNear(w->RestoreBounds);
     w->Host->SetShowState(SW_SHOWMAXIMIZED);
-    ApplyBounds(*w, work, true);
+    ApplyBounds(*w,
+                Bounds(limits.ptMaxPosition.X, limits.ptMaxPosition.Y,
+                       std::max(limits.ptMinTrackSize.X, std::min(limits.ptMaxSize.X, limits.ptMaxTrackSize.X)),
+                       std::max(limits.ptMinTrackSize.Y, std::min(limits.ptMaxSize.Y, limits.ptMaxTrackSize.Y))),
+                true);
     SendSizeAndMove(Wnd, true, true);
     activate = true;
     break;
@@ -715,9 +725,15 @@ BOOL ShowWindow(HWND Wnd, int CmdShow) {
   return wasVisible;
 }
 
+// Visible when it and every ancestor have WS_VISIBLE; a minimised window still counts.
 BOOL IsWindowVisible(HWND Wnd) {
-  TWnd* w = FindWnd(Wnd);
-  return w && IsShowing(*w) ? 1 : (w && w->Visible() && (w->Style & WS_MINIMIZE) ? 1 : 0);
+  for (TWnd* w = FindWnd(Wnd); w; w = w->IsTopLevel() ? nullptr : FindWnd(w->Parent)) {
+    if (!w->Visible() || w->IsMessageOnly())
+      return 0;
+    if (w->IsTopLevel())
+      return 1;
+  }
+  return 0;
 }
 
 BOOL IsIconic(HWND Wnd) {

@@ -124,7 +124,6 @@ void DetachWindowDCs(HWND TopLevel);
 HDC RegisterWindowDC(std::unique_ptr<TCanvas> Canvas, HWND Wnd);
 // Removes the context; false when it is not a live context of that window.
 bool UnregisterWindowDC(HDC DC, HWND Wnd);
-void ForEachWindowDC(const std::function<void(TCanvas&, HWND)>& Fn);
 const TRegion* RegionOfHandle(HRGN Rgn);
 TRegion* MutableRegionOfHandle(HRGN Rgn);
 std::optional<TRegion> TakeRegionHandle(HRGN Rgn);

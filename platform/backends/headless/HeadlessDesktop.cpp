@@ -170,7 +170,7 @@ void THeadlessDesktop::PostMouse(TInputKind Kind, int X, int Y, TInputButton But
   HWND target = nullptr;
   const THeadlessWindow* host = nullptr;
   if (HWND capture = GetCapture())
-    target = GetAncestorTopLevel(capture);
+    target = GetAncestor(capture, GA_ROOT);
   else if (FGrab && Host(FGrab))
     target = FGrab;
   else if ((host = HostAt(FCursor)))

@@ -133,6 +133,44 @@ TEST_F(PaintCycle, ChildrenMovingAndHidingRepaintWhatTheyUncover) {
   EXPECT_EQ(ScreenPixel(245, 115), 0xFFFFFFu);
 }
 
+TEST_F(PaintCycle, AChildCanPaintItsParentBehindItselfThroughItsOwnContext) {
+  // The parent paints into a context it is handed, as a see-through child asks it to.
+  Panel->OnMessage = [&](TMessage& M) {
+    if (M.Msg != WM_PAINT || M.WParam == 0)
+      return false;
+    HDC dc = reinterpret_cast<HDC>(M.WParam);
+    TRect r;
+    GetClientRect(**Panel, &r);
+    CanvasFromDC(dc)->Brush().SetColor(clAqua);
+    CanvasFromDC(dc)->FillRect(r);
+    return true;
+  };
+  TPixelBuffer redPixels(2, 2, 0xFF0000);
+  TCanvas red(&redPixels);
+  Button->OnMessage = [&](TMessage& M) {
+    if (M.Msg != WM_PAINT)
+      return false;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(**Button, &ps);
+    const int saved = SaveDC(dc);
+    TPoint origin;
+    GetViewportOrgEx(dc, &origin);
+    SetViewportOrgEx(dc, origin.X - 30, origin.Y - 30, nullptr); // the button sits at (30, 30)
+    EXPECT_EQ(IntersectClipRect(dc, 30, 30, 50, 50), SIMPLEREGION);
+    SendMessage(**Panel, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    RestoreDC(dc, saved);
+    BitBlt(dc, 0, 0, 2, 2, DCFromCanvas(&red), 0, 0, SRCCOPY);
+    EndPaint(**Button, &ps);
+    return true;
+  };
+  InvalidateRect(**Form, nullptr, 1);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(ScreenPixel(140, 140), 0xFF0000u) << "the block transfer";
+  EXPECT_EQ(ScreenPixel(145, 145), 0x00FFFFu) << "the parent's picture behind the button";
+  EXPECT_EQ(ScreenPixel(135, 135), 0x0000FFu) << "the parent's own painting outside the button is untouched";
+  EXPECT_EQ(ScreenPixel(165, 165), 0xFFFFFFu);
+}
+
 using Regions = testing::Test;
 
 TEST_F(Regions, CombiningGivesTheKindOfTheResult) {

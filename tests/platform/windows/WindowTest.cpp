@@ -94,6 +94,11 @@ TEST_F(WindowGeometry, ChildCoordinatesConvertThroughEveryAncestor) {
   EXPECT_EQ(WindowFromPoint({120, 230}), **button);
   EXPECT_EQ(WindowFromPoint({111, 221}), **panel);
   EXPECT_EQ(WindowFromPoint({5, 5}), nullptr);
+  EXPECT_EQ(GetParent(**button), **panel);
+  EXPECT_EQ(GetAncestor(**button, GA_ROOT), **form);
+  EXPECT_EQ(GetParent(**form), nullptr);
+  EXPECT_TRUE(IsChild(**form, **button));
+  EXPECT_FALSE(IsChild(**button, **form));
 }
 
 TEST_F(WindowGeometry, MoveWindowReportsOnlyWhatChanged) {
@@ -150,6 +155,27 @@ TEST_F(ShowStates, MaximiseFillsTheWorkAreaAndRestoreGoesBack) {
   EXPECT_EQ(r, Bounds(100, 100, 200, 150));
   EXPECT_EQ(Log.Last(WM_SIZE)->WParam, static_cast<WPARAM>(SIZE_RESTORED));
   EXPECT_EQ(Log.Count(**form, WM_SHOWWINDOW), 0) << "the window stayed visible throughout";
+}
+
+TEST_F(ShowStates, AWindowsLimitsShapeItsMaximisedPlace) {
+  auto form = Make(nullptr, Bounds(100, 100, 200, 150));
+  auto child = Make(**form, Bounds(0, 0, 10, 10));
+  form->OnMessage = [](TMessage& M) {
+    if (M.Msg != WM_GETMINMAXINFO)
+      return false;
+    auto* info = reinterpret_cast<MINMAXINFO*>(M.LParam);
+    info->ptMaxSize = {400, 300};
+    info->ptMaxPosition = {10, 20};
+    info->ptMaxTrackSize = {350, 1000};
+    return true;
+  };
+  ShowWindow(**form, SW_SHOWMAXIMIZED);
+  TRect r;
+  GetWindowRect(**form, &r);
+  EXPECT_EQ(r, Bounds(10, 20, 350, 300));
+  ShowWindow(**form, SW_MINIMIZE);
+  EXPECT_TRUE(IsWindowVisible(**child)) << "a minimised window and its children still count as visible";
+  EXPECT_EQ(WindowFromPoint({15, 25}), nullptr) << "but take no input";
 }
 
 TEST_F(ShowStates, MinimiseHidesFromTheScreenAndSystemCommandsDriveTheStates) {
