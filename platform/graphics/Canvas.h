@@ -18,6 +18,8 @@ class TFontInstance;
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 enum TPenMode { pmCopy, pmNot, pmXor };
 
+// The pen draws lines and outlines. Every style but psClear draws solid; a pen wider than one pixel
+// paints a Width x Width square at each point of the line.
 class TPen {
 public:
   TColor Color() const { return FColor; }

@@ -28,6 +28,7 @@ std::vector<TDecodedImage> DecodeIco(std::span<const std::uint8_t> File) {
     throw EInvalidGraphic("ICO: image directory runs past the end of the file");
   std::vector<TDecodedImage> images;
   bool skippedPng = false;
+  long long total = 0;
   for (unsigned i = 0; i < count; ++i) {
     const std::size_t entry = 6 + 16 * static_cast<std::size_t>(i);
     const std::uint32_t size = U32(File, entry + 8), offset = U32(File, entry + 12);
@@ -39,6 +40,10 @@ std::vector<TDecodedImage> DecodeIco(std::span<const std::uint8_t> File) {
       continue;
     }
     images.push_back(DecodeIconDib(data));
+    // Entries may share their data, so the file's size alone does not bound the decoded pixels.
+    total += static_cast<long long>(images.back().Pixels.Width()) * images.back().Pixels.Height();
+    if (total > MaxBitmapPixels)
+      throw EInvalidGraphic("ICO: the images together are larger than the bitmap limit");
   }
   if (images.empty() && skippedPng)
     throw EInvalidGraphic("ICO: images stored as PNG are not supported");
