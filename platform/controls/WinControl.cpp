@@ -276,8 +276,6 @@ void TWinControl::GetChildren(const std::function<void(TComponent*)>& Proc, cons
       Proc(c);
 }
 
-TRect TWinControl::ClientRect() const { return Rect(0, 0, FWidth, FHeight); }
-
 TPoint TWinControl::ClientOrigin() const {
   if (FHandle) {
     TPoint p{0, 0};

@@ -40,8 +40,9 @@ public:
   TControl* ControlAtPos(TPoint Pos, bool AllowDisabled = false, bool AllowWinControls = false) const;
   void GetChildren(const std::function<void(TComponent*)>& Proc, const TComponent* Root) const override;
 
-  TRect ClientRect() const override;
   TPoint ClientOrigin() const override;
+  // A frame inside the control that aligned children keep clear of. Child windows of the message
+  // layer have no non-client area, so client coordinates still start at the control's corner.
   int BorderWidth() const { return FBorderWidth; }
   void SetBorderWidth(int Value);
   // Lays the aligned and anchored children out again.
