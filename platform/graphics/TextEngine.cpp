@@ -1,0 +1,398 @@
+#include "platform/graphics/TextEngine.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_SYNTHESIS_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <map>
+#include <stdexcept>
+#include <tuple>
+#include <unordered_map>
+
+namespace {
+
+// Font names of the original platform and the installed families that stand in for them.
+struct TSubstitute {
+  std::string_view Name;
+  std::array<std::string_view, 2> Families;
+};
+constexpr TSubstitute Substitutes[] = {
+    {"新細明體", {"AR PL UMing TW", "AR PL UMing TW MBE"}},
+    {"細明體", {"AR PL UMing TW", "AR PL UMing TW MBE"}},
+    {"PMingLiU", {"AR PL UMing TW", "AR PL UMing TW MBE"}},
+    {"MingLiU", {"AR PL UMing TW", "AR PL UMing TW MBE"}},
+    {"MS Sans Serif", {"Liberation Sans", "DejaVu Sans"}},
+    {"MS Shell Dlg", {"Liberation Sans", "DejaVu Sans"}},
+    {"MS Shell Dlg 2", {"Liberation Sans", "DejaVu Sans"}},
+    {"Tahoma", {"Liberation Sans", "DejaVu Sans"}},
+    {"Arial", {"Liberation Sans", "DejaVu Sans"}},
+    {"Verdana", {"DejaVu Sans", "Liberation Sans"}},
+    {"Times New Roman", {"Liberation Serif", "DejaVu Serif"}},
+    {"Courier New", {"Liberation Mono", "DejaVu Sans Mono"}},
+};
+
+bool SameName(std::string_view A, std::string_view B) {
+  return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// Largest em size rendered; a bigger request is drawn at this size rather than allocating without
+// bound.
+constexpr int MaxPixelSize = 512;
+
+struct TFace {
+  FT_Face Face = nullptr;
+  std::string Family;
+  bool SynthBold = false;
+  bool SynthItalic = false;
+};
+
+class TFreeTypeInstance;
+
+// FreeType and fontconfig for the whole process, and every font instance made so far.
+class TEngine {
+public:
+  TEngine() {
+    if (FT_Init_FreeType(&FLibrary) != 0)
+      throw std::runtime_error("text: FreeType could not start");
+    FcInit();
+  }
+  ~TEngine();
+
+  FT_Library Library() const { return FLibrary; }
+  std::map<std::tuple<std::string, int, int>, std::shared_ptr<TFreeTypeInstance>> Instances;
+
+private:
+  FT_Library FLibrary = nullptr;
+};
+
+TEngine& Engine() {
+  static TEngine engine;
+  return engine;
+}
+
+FcPattern* MakePattern(const std::vector<std::string>& Families, bool Bold, bool Italic) {
+  FcPattern* pattern = FcPatternCreate();
+  for (const auto& f : Families)
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(f.c_str()));
+  FcPatternAddInteger(pattern, FC_WEIGHT, Bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT, Italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  return pattern;
+}
+
+// Opens the face a matched pattern names; null when the file cannot be opened.
+bool OpenFace(FcPattern* Match, bool Bold, bool Italic, TFace& Out) {
+  FcChar8* file = nullptr;
+  int index = 0;
+  if (FcPatternGetString(Match, FC_FILE, 0, &file) != FcResultMatch)
+    return false;
+  FcPatternGetInteger(Match, FC_INDEX, 0, &index);
+  FT_Face face = nullptr;
+  if (FT_New_Face(Engine().Library(), reinterpret_cast<const char*>(file), index, &face) != 0)
+    return false;
+  FcChar8* family = nullptr;
+  Out.Face = face;
+  Out.Family = FcPatternGetString(Match, FC_FAMILY, 0, &family) == FcResultMatch
+                   ? reinterpret_cast<const char*>(family)
+                   : std::string(face->family_name ? face->family_name : "");
+  int weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+  FcPatternGetInteger(Match, FC_WEIGHT, 0, &weight);
+  FcPatternGetInteger(Match, FC_SLANT, 0, &slant);
+  Out.SynthBold = Bold && weight < FC_WEIGHT_DEMIBOLD;
+  Out.SynthItalic = Italic && slant == FC_SLANT_ROMAN;
+  return true;
+}
+
+class TFreeTypeInstance : public TFontInstance {
+public:
+  TFreeTypeInstance(const std::vector<std::string>& Families, int Height, TFontStyles Style)
+      : FFamilies(Families), FBold(Style.Contains(fsBold)), FItalic(Style.Contains(fsItalic)) {
+    FcPattern* pattern = MakePattern(Families, FBold, FItalic);
+    FcResult result;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    TFace face;
+    const bool opened = match && OpenFace(match, FBold, FItalic, face);
+    if (match)
+      FcPatternDestroy(match);
+    if (!opened)
+      throw std::runtime_error("text: no font face is installed for \"" + Families.front() + "\"");
+    FFaces.push_back(face);
+    FFamilyName = face.Family;
+    SetupMetrics(Height);
+  }
+
+  ~TFreeTypeInstance() override {
+    for (auto& f : FFaces)
+      FT_Done_Face(f.Face);
+  }
+
+  const TGlyph& Glyph(char32_t C) override {
+    auto it = FGlyphs.find(C);
+    if (it != FGlyphs.end())
+      return it->second;
+    return FGlyphs.emplace(C, Render(C)).first->second;
+  }
+
+  std::string FamilyFor(char32_t C) override {
+    const int f = FaceFor(C);
+    return f < 0 ? std::string() : FFaces[f].Family;
+  }
+
+private:
+  void SetupMetrics(int Height) {
+    FT_Face face = FFaces.front().Face;
+    const double upem = face->units_per_EM > 0 ? face->units_per_EM : 1000;
+    double ascent = face->ascender, descent = -face->descender;
+    if (const auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+        os2 && os2->usWinAscent + os2->usWinDescent > 0) {
+      ascent = os2->usWinAscent;
+      descent = os2->usWinDescent;
+    }
+    if (ascent + descent <= 0) {
+      ascent = upem * 0.8;
+      descent = upem * 0.2;
+    }
+    double em;
+    if (Height < 0)
+      em = -static_cast<double>(Height);
+    else if (Height > 0)
+      em = Height * upem / (ascent + descent);
+    else
+      em = 13;
+    FPixelSize = std::clamp(static_cast<int>(std::lround(em)), 1, MaxPixelSize);
+    const double scale = FPixelSize / upem;
+    FAscent = static_cast<int>(std::lround(ascent * scale));
+    FDescent = static_cast<int>(std::lround(descent * scale));
+    if (Height > 0 && Height <= 2 * MaxPixelSize) {
+      // A cell height is what the caller asked for; rounding must not change it.
+      FDescent = std::max(0, Height - FAscent);
+    }
+    FInternalLeading = std::max(0, FAscent + FDescent - FPixelSize);
+    FUnderlineThickness = std::max(1, static_cast<int>(std::lround(face->underline_thickness * scale)));
+    FUnderlinePosition = std::max(1, static_cast<int>(std::lround(-face->underline_position * scale)));
+    FUnderlinePosition = std::min(FUnderlinePosition, std::max(1, FDescent - FUnderlineThickness));
+    FStrikeoutPosition = std::max(1, FPixelSize * 3 / 10);
+    for (auto& f : FFaces)
+      FT_Set_Pixel_Sizes(f.Face, 0, FPixelSize);
+  }
+
+  // Index into FFaces of the face that has C, opening a fallback face when the main one lacks it;
+  // -1 when no installed face has it.
+  int FaceFor(char32_t C) {
+    if (auto it = FFaceOf.find(C); it != FFaceOf.end())
+      return it->second;
+    int found = -1;
+    for (std::size_t i = 0; i < FFaces.size() && found < 0; ++i)
+      if (FT_Get_Char_Index(FFaces[i].Face, C) != 0)
+        found = static_cast<int>(i);
+    if (found < 0 && !FFallbackSearched.contains(C))
+      found = OpenFallback(C);
+    FFaceOf[C] = found;
+    return found;
+  }
+
+  int OpenFallback(char32_t C) {
+    FFallbackSearched.insert({C, true});
+    FcPattern* pattern = MakePattern(FFamilies, FBold, FItalic);
+    FcCharSet* wanted = FcCharSetCreate();
+    FcCharSetAddChar(wanted, C);
+    FcPatternAddCharSet(pattern, FC_CHARSET, wanted);
+    FcCharSetDestroy(wanted);
+    FcResult result;
+    FcFontSet* set = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+    int found = -1;
+    for (int i = 0; set && i < set->nfont && found < 0; ++i) {
+      FcCharSet* charset = nullptr;
+      if (FcPatternGetCharSet(set->fonts[i], FC_CHARSET, 0, &charset) != FcResultMatch ||
+          !FcCharSetHasChar(charset, C))
+        continue;
+      FcPattern* full = FcFontRenderPrepare(nullptr, pattern, set->fonts[i]);
+      TFace face;
+      if (full && OpenFace(full, FBold, FItalic, face)) {
+        if (FT_Get_Char_Index(face.Face, C) != 0) {
+          FT_Set_Pixel_Sizes(face.Face, 0, FPixelSize);
+          FFaces.push_back(face);
+          found = static_cast<int>(FFaces.size()) - 1;
+        } else {
+          FT_Done_Face(face.Face);
+        }
+      }
+      if (full)
+        FcPatternDestroy(full);
+    }
+    if (set)
+      FcFontSetDestroy(set);
+    FcPatternDestroy(pattern);
+    return found;
+  }
+
+  TGlyph Render(char32_t C) {
+    TGlyph glyph;
+    if (C < 0x20 && C != U'\t')
+      return glyph;  // control characters take no room
+    const int f = (C == U'\t') ? FaceFor(U' ') : FaceFor(C);
+    if (f < 0 || C == U'\t') {
+      glyph.Missing = f < 0;
+      glyph.Advance = f < 0 ? FPixelSize / 2 : Glyph(U' ').Advance;
+      return glyph;
+    }
+    const TFace& face = FFaces[f];
+    const FT_UInt index = FT_Get_Char_Index(face.Face, C);
+    if (FT_Load_Glyph(face.Face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0 &&
+        FT_Load_Glyph(face.Face, index, FT_LOAD_DEFAULT) != 0) {
+      glyph.Missing = true;
+      glyph.Advance = FPixelSize / 2;
+      return glyph;
+    }
+    FT_GlyphSlot slot = face.Face->glyph;
+    if (face.SynthItalic && slot->format == FT_GLYPH_FORMAT_OUTLINE)
+      FT_GlyphSlot_Oblique(slot);
+    if (face.SynthBold)
+      FT_GlyphSlot_Embolden(slot);
+    glyph.Advance = static_cast<int>((slot->advance.x + 32) >> 6);
+    if (slot->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0)
+      return glyph;
+    const FT_Bitmap& bm = slot->bitmap;
+    glyph.Left = slot->bitmap_left;
+    glyph.Top = slot->bitmap_top;
+    glyph.Width = static_cast<int>(bm.width);
+    glyph.Height = static_cast<int>(bm.rows);
+    glyph.Coverage.assign(static_cast<std::size_t>(glyph.Width) * glyph.Height, 0);
+    for (int y = 0; y < glyph.Height; ++y) {
+      const unsigned char* row = bm.buffer + static_cast<std::ptrdiff_t>(y) * bm.pitch;
+      if (bm.pitch < 0)
+        row = bm.buffer + static_cast<std::ptrdiff_t>(glyph.Height - 1 - y) * -bm.pitch;
+      std::uint8_t* out = glyph.Coverage.data() + static_cast<std::size_t>(y) * glyph.Width;
+      for (int x = 0; x < glyph.Width; ++x) {
+        if (bm.pixel_mode == FT_PIXEL_MODE_MONO)
+          out[x] = (row[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
+        else if (bm.pixel_mode == FT_PIXEL_MODE_GRAY)
+          out[x] = bm.num_grays == 256 ? row[x]
+                                       : static_cast<std::uint8_t>(row[x] * 255 / std::max(1, bm.num_grays - 1));
+      }
+    }
+    return glyph;
+  }
+
+  std::vector<std::string> FFamilies;
+  bool FBold;
+  bool FItalic;
+  int FPixelSize = 13;
+  std::vector<TFace> FFaces;
+  std::unordered_map<char32_t, int> FFaceOf;
+  std::unordered_map<char32_t, bool> FFallbackSearched;
+  std::unordered_map<char32_t, TGlyph> FGlyphs;
+};
+
+TEngine::~TEngine() {
+  Instances.clear();
+  FT_Done_FreeType(FLibrary);
+  FcFini();
+}
+
+}  // namespace
+
+int TFontInstance::TextWidth(std::u32string_view Text) {
+  int width = 0;
+  for (char32_t c : Text)
+    width += Glyph(c).Advance;
+  return width;
+}
+
+std::vector<std::string> SubstituteFontName(std::string_view Name) {
+  for (const auto& s : Substitutes)
+    if (SameName(s.Name, Name))
+      return {std::string(s.Families[0]), std::string(s.Families[1])};
+  return {std::string(Name)};
+}
+
+std::shared_ptr<TFontInstance> FindFontInstance(const TFont& Font) {
+  auto& engine = Engine();
+  const int style = static_cast<int>(Font.Style().Bits() & 0x03);  // underline and strike-out are drawn by the canvas
+  auto key = std::make_tuple(Font.Name(), Font.Height(), style);
+  auto it = engine.Instances.find(key);
+  if (it != engine.Instances.end())
+    return it->second;
+  auto instance = std::make_shared<TFreeTypeInstance>(SubstituteFontName(Font.Name()), Font.Height(),
+                                                      TFontStyles::FromBits(static_cast<std::uint8_t>(style)));
+  engine.Instances.emplace(key, instance);
+  return instance;
+}
+
+std::u32string DecodeUtf8(std::string_view Text) {
+  std::u32string out;
+  out.reserve(Text.size());
+  std::size_t i = 0;
+  while (i < Text.size()) {
+    const unsigned char c = static_cast<unsigned char>(Text[i]);
+    int extra;
+    char32_t cp;
+    if (c < 0x80) {
+      out.push_back(c);
+      ++i;
+      continue;
+    } else if ((c & 0xE0) == 0xC0) {
+      extra = 1;
+      cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+      extra = 2;
+      cp = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+      extra = 3;
+      cp = c & 0x07;
+    } else {
+      out.push_back(0xFFFD);
+      ++i;
+      continue;
+    }
+    bool ok = i + extra < Text.size();
+    for (int k = 1; ok && k <= extra; ++k) {
+      const unsigned char cc = static_cast<unsigned char>(Text[i + k]);
+      if ((cc & 0xC0) != 0x80)
+        ok = false;
+      cp = (cp << 6) | (cc & 0x3F);
+    }
+    static constexpr char32_t minimum[] = {0, 0x80, 0x800, 0x10000};
+    if (!ok || cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+      out.push_back(0xFFFD);
+      ++i;
+      continue;
+    }
+    out.push_back(cp);
+    i += extra + 1;
+  }
+  return out;
+}
+
+std::string EncodeUtf8(std::u32string_view Text) {
+  std::string out;
+  for (char32_t c : Text) {
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
