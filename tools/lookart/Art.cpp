@@ -276,22 +276,30 @@ std::vector<TPixel> ChoosePalette(const std::vector<TEntry>& Colors, int Count) 
 
 } // namespace
 
-std::vector<TPixel> Quantize(TPixelBuffer& Pixels, int MaxColors) {
+std::vector<TPixel> Quantize(TPixelBuffer& Pixels, int MaxColors, const std::vector<TPixel>& Pinned) {
   std::map<TPixel, int> counts;
   for (TPixel p : Pixels.Pixels())
     ++counts[p & 0xFFFFFF];
   const bool keyed = counts.erase(KeyPixel) > 0;
-  const int room = MaxColors - (keyed ? 1 : 0);
+  std::vector<TPixel> fixed;
+  for (TPixel p : Pinned)
+    if (counts.count(p) > 0 && p != KeyPixel)
+      fixed.push_back(p);
+  const int room = MaxColors - (keyed ? 1 : 0) - static_cast<int>(fixed.size());
   std::vector<TEntry> colors;
   for (const auto& [color, count] : counts)
     colors.push_back({color, count});
   std::vector<TPixel> palette;
-  if (static_cast<int>(colors.size()) <= room) {
+  if (static_cast<int>(colors.size()) <= MaxColors - (keyed ? 1 : 0)) {
     for (const TEntry& e : colors)
       palette.push_back(e.Color);
   } else {
+    std::erase_if(colors, [&](const TEntry& e) { return std::find(fixed.begin(), fixed.end(), e.Color) != fixed.end(); });
     palette = ChoosePalette(colors, room);
+    palette.insert(palette.end(), fixed.begin(), fixed.end());
     std::map<TPixel, TPixel> mapped;
+    for (TPixel p : fixed)
+      mapped[p] = p;
     for (const TEntry& e : colors) {
       TPixel nearest = palette.front();
       for (TPixel p : palette)
@@ -318,11 +326,11 @@ int CountColors(const TPixelBuffer& Pixels) {
   return static_cast<int>(std::unique(all.begin(), all.end()) - all.begin());
 }
 
-void WriteBmp(const std::string& Path, TPixelBuffer Pixels, int BitsPerPixel) {
+void WriteBmp(const std::string& Path, TPixelBuffer Pixels, int BitsPerPixel, const std::vector<TPixel>& Pinned) {
   TBmpWriteOptions options;
   options.BitsPerPixel = BitsPerPixel;
   if (BitsPerPixel <= 8)
-    options.Palette = Quantize(Pixels, 1 << BitsPerPixel);
+    options.Palette = Quantize(Pixels, 1 << BitsPerPixel, Pinned);
   const std::vector<std::uint8_t> file = EncodeBmp(Pixels, options);
   std::ofstream out(Path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));

@@ -73,12 +73,13 @@ private:
   std::vector<TRGBA> FPixels;
 };
 
-// Reduces Pixels to at most MaxColors colours (the key colour, when present, keeps its own exact
-// entry and no other pixel is mapped to it) and returns the palette.
-std::vector<TPixel> Quantize(TPixelBuffer& Pixels, int MaxColors);
+// Reduces Pixels to at most MaxColors colours and returns the palette. The key colour and the
+// Pinned colours, where the picture holds them, keep exact entries of their own; no other pixel is
+// mapped to the key.
+std::vector<TPixel> Quantize(TPixelBuffer& Pixels, int MaxColors, const std::vector<TPixel>& Pinned = {});
 
 // The number of distinct colours.
 int CountColors(const TPixelBuffer& Pixels);
 
 // Writes a BMP of the given depth: 4 and 8 bits get a palette of the picture's own colours.
-void WriteBmp(const std::string& Path, TPixelBuffer Pixels, int BitsPerPixel);
+void WriteBmp(const std::string& Path, TPixelBuffer Pixels, int BitsPerPixel, const std::vector<TPixel>& Pinned = {});

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
         for (TLookPicture picture : sheet.Pictures)
           if (picture.Name == argv[2]) {
             if (picture.Bits <= 8)
-              Quantize(picture.Pixels, 1 << picture.Bits);
+              Quantize(picture.Pixels, 1 << picture.Bits, picture.Pinned);
             TPixelBuffer big(picture.Pixels.Width() * 12, picture.Pixels.Height() * 12);
             for (int y = 0; y < big.Height(); ++y)
               for (int x = 0; x < big.Width(); ++x)
@@ -52,10 +52,10 @@ int main(int argc, char** argv) {
     int count = 0;
     for (TLookSheet& sheet : DrawLooks()) {
       for (TLookPicture& picture : sheet.Pictures) {
-        WriteBmp((bitmaps / (picture.Name + ".bmp")).string(), picture.Pixels, picture.Bits);
+        WriteBmp((bitmaps / (picture.Name + ".bmp")).string(), picture.Pixels, picture.Bits, picture.Pinned);
         // The sheet shows what the file holds, after the palette reduction.
         if (picture.Bits <= 8)
-          Quantize(picture.Pixels, 1 << picture.Bits);
+          Quantize(picture.Pixels, 1 << picture.Bits, picture.Pinned);
         ++count;
       }
       WriteFile(docs / sheet.FileName, EncodePng(DrawSheet(sheet)));

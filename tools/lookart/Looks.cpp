@@ -126,8 +126,9 @@ void Glyph(TArt& A, int Kind, float CX, float CY, float S, float W, const TRGBA&
   }
 }
 
-void Add(std::vector<TLookPicture>& Out, const std::string& Name, int Bits, int Frames, TPixelBuffer Pixels) {
-  Out.push_back({Name, Bits, Frames, std::move(Pixels)});
+void Add(std::vector<TLookPicture>& Out, const std::string& Name, int Bits, int Frames, TPixelBuffer Pixels,
+         std::vector<TPixel> Pinned = {}) {
+  Out.push_back({Name, Bits, Frames, std::move(Pixels), std::move(Pinned)});
 }
 
 // ---- Pictures that every look has, drawn from the look's faces.
@@ -553,7 +554,8 @@ std::vector<TLookPicture> DrawDeepBlue() {
         A.Fill(Box(1, 1, 18, 18), State == 0 ? Steel : LightSteel);
         A.Fill(Box(2, 2, 17, 17), fill);
         Glyph(A, Kind, 9.5f, 9.5f, 3.5f, 1.6f, State == 0 ? Hex(0xDCE3F0) : Hex(0xFFFFFF));
-      }).Flatten(S.Back, false));
+      }).Flatten(S.Back, false),
+      {0x22346E, 0x1B2A5E});
 
   Add(out, "DEEPBLUE_SCROLLBAR_BUTTON", 4, 6, ScrollArrows(S, 16, 16, 0, 4).Flatten(S.Back, false));
   Add(out, "DEEPBLUE_SCROLLBAR_TRACK", 4, 3,

@@ -12,6 +12,9 @@ struct TLookPicture {
   int Bits = 24;
   int Frames = 1;
   TPixelBuffer Pixels;
+  // Colours that must survive the palette reduction exactly (a background shared with another
+  // picture).
+  std::vector<TPixel> Pinned;
 };
 
 struct TLookSheet {
