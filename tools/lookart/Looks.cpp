@@ -524,19 +524,18 @@ std::vector<TLookPicture> DrawDeepBlue() {
   const TFace pressed{Navy, Hex(0xB9C3D6), Hex(0xB9C3D6), 0, {}, {}, Hex(0x8E9AB2)};
   Add(out, "DEEPBLUE_BUTTON", 4, 3, Buttons(74, 21, 0, normal, hover, pressed, &S.Back).Flatten(S.Back, false));
 
-  // Two flat navy bands between a steel top line and a dark bottom line.
-  const TPaint title = VGradient(0, 32, {{0, Steel},
-                                        {1 / 32.0f, Steel},
-                                        {1.01f / 32, Hex(0x2B3F76)},
-                                        {2 / 32.0f, Hex(0x2B3F76)},
-                                        {2.01f / 32, Hex(0x22346E)},
-                                        {16 / 32.0f, Hex(0x22346E)},
-                                        {16.01f / 32, Hex(0x1B2A5E)},
-                                        {30 / 32.0f, Hex(0x1B2A5E)},
-                                        {30.01f / 32, Hex(0x34497F)},
-                                        {31 / 32.0f, Hex(0x34497F)},
-                                        {31.01f / 32, Hex(0x0C1433)},
-                                        {1, Hex(0x0C1433)}});
+  // Flat navy behind the buttons and caption, a lower steel tier, crisp lines between.
+  const auto rows = [](std::vector<std::pair<int, unsigned>> Bands) {
+    std::vector<TStop> stops;
+    for (std::size_t i = 0; i < Bands.size(); ++i) {
+      const int end = i + 1 < Bands.size() ? Bands[i + 1].first : 32;
+      stops.push_back({Bands[i].first / 32.0f + 0.001f, Hex(Bands[i].second)});
+      stops.push_back({end / 32.0f, Hex(Bands[i].second)});
+    }
+    return VGradient(0, 32, stops);
+  };
+  const TPaint title = rows({{0, 0x5B6E96}, {1, 0x2B3F76}, {2, 0x22346E}, {23, 0x3A4F86}, {24, 0x2E4279},
+                             {30, 0x4A5E92}, {31, 0x0C1433}});
   Add(out, "DEEPBLUE_TITLE_LEFT", 8, 1, TitleSection(97, 32, title, [](TArt& A) {
         A.Fill(Box(0, 1, 1, 31), Steel);
       }).Flatten(S.Back, false));
@@ -555,7 +554,7 @@ std::vector<TLookPicture> DrawDeepBlue() {
         A.Fill(Box(2, 2, 17, 17), fill);
         Glyph(A, Kind, 9.5f, 9.5f, 3.5f, 1.6f, State == 0 ? Hex(0xDCE3F0) : Hex(0xFFFFFF));
       }).Flatten(S.Back, false),
-      {0x22346E, 0x1B2A5E});
+      {0x22346E});
 
   Add(out, "DEEPBLUE_SCROLLBAR_BUTTON", 4, 6, ScrollArrows(S, 16, 16, 0, 4).Flatten(S.Back, false));
   Add(out, "DEEPBLUE_SCROLLBAR_TRACK", 4, 3,
@@ -734,12 +733,12 @@ std::vector<TLookPicture> DrawShared() {
 } // namespace
 
 std::vector<TLookSheet> DrawLooks() {
-  return {{"MacOS", "macos.png", DrawMacOS()},
-          {"WinXP", "winxp.png", DrawWinXP()},
-          {"DeepBlue", "deepblue.png", DrawDeepBlue()},
-          {"Protein", "protein.png", DrawProtein()},
-          {"BlueGlass", "blueglass.png", DrawBlueGlass()},
-          {"Shared", "shared.png", DrawShared()}};
+  return {{1, "MacOS", "macos.png", DrawMacOS()},
+          {2, "WinXP", "winxp.png", DrawWinXP()},
+          {3, "DeepBlue", "deepblue.png", DrawDeepBlue()},
+          {4, "Protein", "protein.png", DrawProtein()},
+          {5, "BlueGlass", "blueglass.png", DrawBlueGlass()},
+          {0, "Shared", "shared.png", DrawShared()}};
 }
 
 TPixelBuffer DrawIcon(int Size) {

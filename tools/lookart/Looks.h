@@ -18,6 +18,7 @@ struct TLookPicture {
 };
 
 struct TLookSheet {
+  int Style = 0;        // the TzykUIStyle the pictures belong to; 0 for the shared ones
   std::string Title;    // "MacOS"
   std::string FileName; // "macos.png"
   std::vector<TLookPicture> Pictures;

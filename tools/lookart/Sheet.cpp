@@ -1,6 +1,7 @@
 #include "tools/lookart/Sheet.h"
 
 #include "platform/graphics/Bitmap.h"
+#include "tools/lookart/Preview.h"
 
 #include <algorithm>
 #include <string>
@@ -37,9 +38,11 @@ TPixelBuffer DrawSheet(const TLookSheet& Sheet) {
   mc.Font().SetName("Arial");
   mc.Font().SetHeight(-12);
 
-  // Flow the pictures into rows.
+  // The preview at twice its size, then the pictures flowed into rows.
+  const TPixelBuffer preview = DrawPreview(Sheet);
+  const int previewTop = Margin + 30;
   std::vector<TPlace> places;
-  int x = Margin, y = Margin + 30, rowHeight = 0;
+  int x = Margin, y = previewTop + (preview.Empty() ? 0 : preview.Height() * 2 + 24), rowHeight = 0;
   for (const TLookPicture& p : Sheet.Pictures) {
     const int scale = ScaleOf(p);
     const int w = std::max(p.Pixels.Width() * scale, mc.TextWidth(Label(p)));
@@ -65,6 +68,9 @@ TPixelBuffer DrawSheet(const TLookSheet& Sheet) {
   c.Font().SetHeight(-18);
   c.TextOut(Margin, Margin - 4, Sheet.Title);
   c.Font().SetHeight(-12);
+  if (!preview.Empty())
+    c.Blit(Bounds(Margin, previewTop, preview.Width() * 2, preview.Height() * 2), preview,
+           Rect(0, 0, preview.Width(), preview.Height()));
   for (std::size_t i = 0; i < Sheet.Pictures.size(); ++i) {
     const TLookPicture& p = Sheet.Pictures[i];
     const TPlace& at = places[i];
