@@ -71,26 +71,6 @@ bool TPropInfo::IsOrdinal() const {
   }
 }
 
-bool TPropInfo::IsReadOnly() const {
-  switch (Kind) {
-  case TPropKind::String:
-    return !SetStr;
-  case TPropKind::Float:
-    return !SetFloat;
-  case TPropKind::Object:
-  case TPropKind::Collection:
-    return false; // written through their own properties or items
-  case TPropKind::Component:
-    return !SetObj;
-  case TPropKind::Event:
-    return !BindEvent;
-  case TPropKind::Binary:
-    return !SetBinary;
-  default:
-    return !SetOrd;
-  }
-}
-
 bool TClassInfo::InheritsFrom(const TClassInfo& Other) const {
   for (const TClassInfo* c = this; c != nullptr; c = c->FParent)
     if (c == &Other)

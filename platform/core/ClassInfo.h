@@ -117,7 +117,6 @@ struct TPropInfo {
   std::function<void(TObject&)> ClearEvent;
 
   bool IsOrdinal() const;
-  bool IsReadOnly() const;
 };
 
 // A class's name, parent, published properties (inherited first, in declared order), published

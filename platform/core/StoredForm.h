@@ -18,7 +18,8 @@
 // Reading creates each component by class name with the root as owner and the enclosing object as
 // parent, sets csLoading, writes the stored properties through their setters in the order written,
 // resolves references to components read later, and calls Loaded on every component once the whole
-// tree is read. A failed read raises EReadError ("line 12, column 3: unknown property 'Colour' of
+// tree is read. A component that has a parent (HasParent) but does not accept the enclosing one is
+// an error, since it could not be written back. A failed read raises EReadError ("line 12, column 3: unknown property 'Colour' of
 // TzykScrollBar") and frees every component it created.
 
 #include "platform/core/Component.h"

@@ -18,6 +18,8 @@ void At(TSourcePos Pos, F&& Action) {
     Action();
   } catch (const EReadError&) {
     throw;
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception& e) {
     Fail(Pos, e.what());
   }
@@ -54,10 +56,10 @@ public:
     try {
       ReadRoot(Node);
       ResolveFixups();
-      for (auto& [c, pos] : FLoaded)
-        c->SetStateFlag(csReading, false);
-      for (auto& [c, pos] : FLoaded)
-        At(pos, [&] { c->Loaded(); });
+      for (const auto& loaded : FLoaded)
+        loaded.first->SetStateFlag(csReading, false);
+      for (const auto& loaded : FLoaded)
+        At(loaded.second, [&] { loaded.first->Loaded(); });
     } catch (...) {
       Abandon();
       throw;
@@ -70,6 +72,7 @@ private:
     const TPropInfo* Prop;
     std::string Name;
     TSourcePos Pos;
+    std::vector<const TCollectionItem*> Items; // the items it was read in, outermost first
   };
 
   void ReadRoot(const TObjectNode& Node) {
@@ -179,15 +182,11 @@ private:
     case TPropKind::String:
       if (Value.Kind != TKind::String)
         Expected(Prop, "a string", Value);
-      if (!Prop.SetStr)
-        Fail(Value.Pos, "property " + Quoted(Prop.Name) + " is read-only");
       Prop.SetStr(Instance, Value.Text);
       return;
     case TPropKind::Float:
       if (Value.Kind != TKind::Float && Value.Kind != TKind::Integer)
         Expected(Prop, "a number", Value);
-      if (!Prop.SetFloat)
-        Fail(Value.Pos, "property " + Quoted(Prop.Name) + " is read-only");
       Prop.SetFloat(Instance, Value.Kind == TKind::Float ? Value.Float : static_cast<double>(Value.Integer));
       return;
     case TPropKind::Object:
@@ -213,8 +212,6 @@ private:
     case TPropKind::Binary:
       if (Value.Kind != TKind::Binary)
         Expected(Prop, "binary data", Value);
-      if (!Prop.SetBinary)
-        Fail(Value.Pos, "property " + Quoted(Prop.Name) + " is read-only");
       Prop.SetBinary(Instance, Value.Bytes);
       return;
     }
@@ -255,7 +252,7 @@ private:
       SetReference(Instance, Prop, c, Value.Pos);
       return;
     }
-    FFixups.push_back({&Instance, &Prop, Value.Text, Value.Pos});
+    FFixups.push_back({&Instance, &Prop, Value.Text, Value.Pos, FItemStack});
   }
 
   void SetReference(TObject& Instance, const TPropInfo& Prop, TComponent* c, TSourcePos Pos) {
@@ -282,11 +279,18 @@ private:
       Fail(Value.Pos, "property " + Quoted(Prop.Name) + " is not set");
     collection->BeginUpdate();
     try {
+      // The same collection may be stored twice; references waiting in the items it drops must go.
+      std::erase_if(FFixups, [&](const TFixup& f) {
+        return std::any_of(f.Items.begin(), f.Items.end(),
+                           [&](const TCollectionItem* i) { return i->Collection() == collection; });
+      });
       collection->Clear();
       for (const TItemNode& item : Value.Items) {
         TCollectionItem* added = nullptr;
         At(item.Pos, [&] { added = collection->Add(); });
+        FItemStack.push_back(added);
         ReadProperties(*added, item.Properties);
+        FItemStack.pop_back();
       }
     } catch (...) {
       collection->EndUpdate();
@@ -314,6 +318,7 @@ private:
   std::vector<TComponent*> FCreated;
   std::vector<std::pair<TComponent*, TSourcePos>> FLoaded;
   std::vector<TFixup> FFixups;
+  std::vector<const TCollectionItem*> FItemStack;
 };
 
 void ReadStoredForm(std::string_view Text, TComponent& Root) {

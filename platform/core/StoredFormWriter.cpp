@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <set>
 
 namespace {
 
@@ -80,6 +81,8 @@ private:
   }
 
   void WriteObject(const TComponent& c, int Indent) {
+    if (!FWritten.insert(&c).second)
+      throw EWriteError("component '" + c.Name() + "' is listed twice among the children");
     Enter();
     Line(Indent, "object " + (c.Name().empty() ? std::string() : c.Name() + ": ") + std::string(c.ClassName()));
     WriteProperties(c, "", Indent + 2, 0);
@@ -196,6 +199,7 @@ private:
   const TComponent& FRoot;
   std::string FOut;
   int FDepth = 0;
+  std::set<const TComponent*> FWritten;
 };
 
 } // namespace

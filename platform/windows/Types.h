@@ -9,6 +9,19 @@ struct HWND__;
 using HWND = HWND__*;
 struct HDC__;
 using HDC = HDC__*;
+struct HRGN__;
+using HRGN = HRGN__*;
+struct HCURSOR__;
+using HCURSOR = HCURSOR__*;
+struct HMONITOR__;
+using HMONITOR = HMONITOR__*;
+struct HINSTANCE__;
+using HINSTANCE = HINSTANCE__*;
+using HGDIOBJ = void*;
+// A window procedure: a handle to something callable, made by MakeObjectInstance or
+// WndProcFromFunction, never called directly (CallWindowProc calls it).
+struct TWndProc__;
+using WNDPROC = TWndProc__*;
 
 using WORD = std::uint16_t;
 using BOOL = int;

@@ -224,6 +224,29 @@ end
   EXPECT_EQ(items->Count(), 0);
 }
 
+TEST_F(Reading, ACollectionStoredTwiceDropsTheReferencesOfItsFirstItems) {
+  ReadStoredForm(R"(object Form1: TTestForm
+  Buttons = <
+    item
+      Target = Later
+    end>
+  Buttons = <
+    item
+      Caption = 'second'
+    end
+    item
+      Target = Later
+    end>
+  object Later: TTestWidget
+  end
+end
+)",
+                 *FForm);
+  ASSERT_EQ(FForm->Buttons()->Count(), 2);
+  EXPECT_EQ(FForm->Buttons()->Items(0)->Target(), nullptr);
+  EXPECT_EQ(FForm->Buttons()->Items(1)->Target(), Widget("Later"));
+}
+
 TEST_F(Reading, CreateFromStoredFormMakesTheRootByItsClassName) {
   std::unique_ptr<TComponent> root(CreateFromStoredForm("object Main: TTestForm\n Left = 3\nend", nullptr));
   ASSERT_EQ(root->ClassName(), "TTestForm");

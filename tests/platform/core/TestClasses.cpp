@@ -216,7 +216,7 @@ void TTestWidget::SetParentComponent(TComponent* Value) {
 
 void TTestWidget::GetChildren(const std::function<void(TComponent*)>& Proc, const TComponent* Root) const {
   for (TTestWidget* child : FChildren)
-    if (child->Owner() == Root)
+    if (child->Owner() == Root && child->HasParent())
       Proc(child);
   TComponent::GetChildren(Proc, Root);
 }

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "platform/controls/Form.h"
+
+#include <exception>
+#include <vector>
+
+using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
+using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
+using TExceptionEvent = std::function<void(TObject* Sender, const std::exception& E)>;
+
+// The screen as the class library sees it: the forms, the active form and control, the work area
+// and a cursor that, when not crDefault, wins over every control's.
+class TScreen : public TComponent {
+  BRIVO_CLASS(TScreen, TComponent)
+
+public:
+  explicit TScreen(TComponent* AOwner) : TComponent(AOwner) {}
+
+  int FormCount() const { return static_cast<int>(FForms.size()); }
+  TCustomForm* Forms(int Index) const;
+  TCustomForm* ActiveForm() const { return FActiveForm; }
+  TWinControl* ActiveControl() const { return FActiveControl; }
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor Value);
+
+  // The primary monitor's work area (the desktop less the task bars) and size.
+  TRect WorkAreaRect() const;
+  int WorkAreaLeft() const { return WorkAreaRect().Left; }
+  int WorkAreaTop() const { return WorkAreaRect().Top; }
+  int WorkAreaWidth() const { return WorkAreaRect().Width(); }
+  int WorkAreaHeight() const { return WorkAreaRect().Height(); }
+  int Width() const;
+  int Height() const;
+  int PixelsPerInch() const { return ScreenPixelsPerInch; }
+
+  TNotifyEvent OnActiveFormChange;
+  TNotifyEvent OnActiveControlChange;
+
+  // Kept by the forms themselves.
+  void AddForm(TCustomForm* Form);
+  void RemoveForm(TCustomForm* Form);
+  void SetActiveForm(TCustomForm* Form);
+  void SetActiveControl(TWinControl* Control);
+
+private:
+  std::vector<TCustomForm*> FForms;
+  TCustomForm* FActiveForm = nullptr;
+  TWinControl* FActiveControl = nullptr;
+  TCursor FCursor = crDefault;
+};
+
+// The application: its forms, the message loop (OnMessage sees every message the loop takes
+// before it is dispatched), idle handling and the error dialog for what escapes an event handler.
+class TApplication : public TComponent {
+  BRIVO_CLASS(TApplication, TComponent)
+
+public:
+  explicit TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+
+  // Gets the application ready for a run: not terminated, no main form yet unless one exists.
+  void Initialize();
+  // Creates a form owned by the application; the first one becomes the main form.
+  template <class T>
+  void CreateForm(T*& Reference) {
+    T* form = new T(this);
+    Reference = form;
+    if (!FMainForm)
+      FMainForm = form;
+  }
+  // Shows the main form and runs the message loop until the application terminates.
+  void Run();
+  // Takes and handles one message, or idles (and waits) when there is none.
+  void HandleMessage();
+  // Handles every message waiting, without waiting.
+  void ProcessMessages();
+  // Ends the loop (posts the quit message).
+  void Terminate();
+  bool Terminated() const { return FTerminated; }
+  bool Running() const { return FRunning; }
+
+  TCustomForm* MainForm() const { return FMainForm; }
+  bool Active() const { return FActive; }
+  void SetActive(bool Value);
+  const std::string& Title() const { return FTitle; }
+  void SetTitle(const std::string& Value) { FTitle = Value; }
+  bool ShowMainForm() const { return FShowMainForm; }
+  void SetShowMainForm(bool Value) { FShowMainForm = Value; }
+
+  // Reports the exception being handled (call from a catch block): OnException when assigned,
+  // otherwise an error box with its message.
+  void HandleException(TObject* Sender);
+  void ShowException(const std::exception& E);
+
+  TMessageEvent OnMessage;
+  TIdleEvent OnIdle;
+  TExceptionEvent OnException;
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  friend class TCustomForm;
+  bool ProcessMessage(MSG& Msg);
+  void Dispatch(MSG& Msg);
+  void Idle();
+
+  TCustomForm* FMainForm = nullptr;
+  bool FTerminated = false;
+  bool FRunning = false;
+  bool FActive = false;
+  bool FShowMainForm = true;
+  std::string FTitle;
+};
+
+// The application and screen objects; they live for the whole process.
+extern TApplication* Application;
+extern TScreen* Screen;

@@ -1,0 +1,222 @@
+#include "platform/windows/WindowManager.h"
+
+namespace {
+
+TRect ClientRectInFrame(const TWnd& W) {
+  const TPoint o = W.IsTopLevel() ? TPoint{} : FrameOrigin(W);
+  return Bounds(o.X, o.Y, W.Bounds.Width(), W.Bounds.Height());
+}
+
+// Damage given in the window's client coordinates, as frame coordinates cut to what it can show.
+bool DamageOf(HWND Wnd, const TRegion* ClientArea, TWnd*& Top, TRegion& Area) {
+  TWnd* w = LiveWnd(Wnd);
+  if (!w || w->IsMessageOnly())
+    return false;
+  Top = TopLevelOf(*w);
+  if (!Top)
+    return false;
+  const TPoint o = w->IsTopLevel() ? TPoint{} : FrameOrigin(*w);
+  if (ClientArea) {
+    Area = *ClientArea;
+    Area.Offset(o.X, o.Y);
+    Area = Area.Intersect(VisibleArea(*w));
+  } else {
+    Area = VisibleArea(*w);
+  }
+  return true;
+}
+
+// Paints one window and then its children bottom to top, each clipped to what its ancestors show.
+// A subtree outside the damage is skipped: children lie inside their parent.
+void PaintTree(HWND Wnd, const TRegion& ParentClip, const TRegion& Damage, const TRegion& EraseDamage) {
+  TWnd* w = LiveWnd(Wnd);
+  if (!w || !w->Visible())
+    return;
+  TRegion visible = ParentClip.Intersect(TRegion(ClientRectInFrame(*w)));
+  if (w->Shape) {
+    TRegion shape = *w->Shape;
+    const TRect r = ClientRectInFrame(*w);
+    shape.Offset(r.Left, r.Top);
+    visible = visible.Intersect(shape);
+  }
+  TRegion update = visible.Intersect(Damage);
+  if (update.IsEmpty())
+    return;
+  w->ErasePending = !update.Intersect(EraseDamage).IsEmpty();
+  w->PaintUpdate = std::move(update);
+  SendMessage(Wnd, WM_PAINT, 0, 0);
+  if (!(w = LiveWnd(Wnd)))
+    return;
+  w->PaintUpdate.reset();
+  w->ErasePending = false;
+  const std::vector<HWND> children = w->Children;
+  for (auto it = children.rbegin(); it != children.rend(); ++it)
+    PaintTree(*it, visible, Damage, EraseDamage);
+}
+
+} // namespace
+
+void AddDamage(TWnd& Top, const TRegion& FrameArea, bool Erase) {
+  const TRegion area = FrameArea.Intersect(TRegion(Rect(0, 0, Top.Bounds.Width(), Top.Bounds.Height())));
+  if (area.IsEmpty())
+    return;
+  Top.Damage = Top.Damage.Union(area);
+  if (Erase)
+    Top.EraseDamage = Top.EraseDamage.Union(area);
+}
+
+bool HasDamage() {
+  for (HWND h : WM().TopLevels)
+    if (TWnd* w = LiveWnd(h); w && !w->Damage.IsEmpty() && IsShowing(*w))
+      return true;
+  return false;
+}
+
+void PaintTopLevel(HWND TopLevel) {
+  TWnd* top = LiveWnd(TopLevel);
+  if (!top || top->Damage.IsEmpty() || !IsShowing(*top))
+    return;
+  // Damage made while painting belongs to the next cycle.
+  const TRegion damage = std::move(top->Damage);
+  const TRegion erase = std::move(top->EraseDamage);
+  top->Damage = TRegion();
+  top->EraseDamage = TRegion();
+  PaintTree(TopLevel, TRegion(Rect(0, 0, top->Bounds.Width(), top->Bounds.Height())), damage, erase);
+  if ((top = LiveWnd(TopLevel)))
+    top->Host->Present(*top->Frame, damage);
+}
+
+bool RunPaintCycles() {
+  bool painted = false;
+  const std::vector<HWND> tops = WM().TopLevels;
+  for (HWND h : tops) {
+    TWnd* w = LiveWnd(h);
+    if (w && !w->Damage.IsEmpty() && IsShowing(*w)) {
+      PaintTopLevel(h);
+      painted = true;
+    }
+  }
+  return painted;
+}
+
+BOOL InvalidateRect(HWND Wnd, const TRect* R, BOOL Erase) {
+  if (!Wnd) {
+    for (HWND h : WM().TopLevels)
+      InvalidateRect(h, nullptr, Erase);
+    return 1;
+  }
+  TWnd* top = nullptr;
+  TRegion area;
+  const TRegion client = R ? TRegion(*R) : TRegion();
+  if (!DamageOf(Wnd, R ? &client : nullptr, top, area))
+    return 0;
+  AddDamage(*top, area, Erase != 0);
+  return 1;
+}
+
+BOOL InvalidateRgn(HWND Wnd, HRGN Rgn, BOOL Erase) {
+  const TRegion* rgn = Rgn ? RegionOfHandle(Rgn) : nullptr;
+  if (Rgn && !rgn)
+    return 0;
+  TWnd* top = nullptr;
+  TRegion area;
+  if (!DamageOf(Wnd, rgn, top, area))
+    return 0;
+  AddDamage(*top, area, Erase != 0);
+  return 1;
+}
+
+// Removes the area from the pending damage; windows overlapping it are not painted there either
+// (damage is kept per top-level window, by area).
+BOOL ValidateRect(HWND Wnd, const TRect* R) {
+  TWnd* top = nullptr;
+  TRegion area;
+  const TRegion client = R ? TRegion(*R) : TRegion();
+  if (!DamageOf(Wnd, R ? &client : nullptr, top, area))
+    return 0;
+  top->Damage = top->Damage.Subtract(area);
+  top->EraseDamage = top->EraseDamage.Subtract(area);
+  return 1;
+}
+
+BOOL UpdateWindow(HWND Wnd) {
+  TWnd* w = LiveWnd(Wnd);
+  if (!w)
+    return 0;
+  if (TWnd* top = TopLevelOf(*w))
+    PaintTopLevel(top->Handle);
+  return 1;
+}
+
+BOOL GetUpdateRect(HWND Wnd, TRect* R, BOOL) {
+  TWnd* top = nullptr;
+  TRegion area;
+  if (!DamageOf(Wnd, nullptr, top, area))
+    return 0;
+  const TRegion pending = area.Intersect(top->Damage);
+  if (R) {
+    TWnd* w = LiveWnd(Wnd);
+    const TPoint o = w->IsTopLevel() ? TPoint{} : FrameOrigin(*w);
+    *R = pending.IsEmpty() ? TRect{} : OffsetRect(pending.BoundsRect(), -o.X, -o.Y);
+  }
+  return pending.IsEmpty() ? 0 : 1;
+}
+
+HDC BeginPaint(HWND Wnd, PAINTSTRUCT* Paint) {
+  TWnd* w = LiveWnd(Wnd);
+  if (!w || !Paint || w->IsMessageOnly())
+    return nullptr;
+  TWnd* top = TopLevelOf(*w);
+  TRegion update;
+  if (w->PaintUpdate) {
+    update = *w->PaintUpdate;
+  } else {
+    // Painting outside the cycle takes (and validates) the damage over this window.
+    update = VisibleArea(*w).Intersect(top->Damage);
+    w->ErasePending = !update.Intersect(top->EraseDamage).IsEmpty();
+    top->Damage = top->Damage.Subtract(update);
+    top->EraseDamage = top->EraseDamage.Subtract(update);
+  }
+  const TRect client = ClientRectInFrame(*w);
+  auto canvas = std::make_unique<TCanvas>(top->Frame.get());
+  canvas->IntersectClipRegion(update);
+  canvas->SetViewportOrigin(client.TopLeft());
+  HDC dc = RegisterWindowDC(std::move(canvas), Wnd);
+  Paint->hdc = dc;
+  Paint->fErase = 0;
+  Paint->rcPaint = update.IsEmpty() ? TRect{} : OffsetRect(update.BoundsRect(), -client.Left, -client.Top);
+  if (w->ErasePending) {
+    w->ErasePending = false;
+    Paint->fErase = SendMessage(Wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? 0 : 1;
+  }
+  return dc;
+}
+
+BOOL EndPaint(HWND Wnd, const PAINTSTRUCT* Paint) {
+  if (!Paint)
+    return 0;
+  return UnregisterWindowDC(Paint->hdc, Wnd) ? 1 : 0;
+}
+
+// A context of a window outside the paint cycle draws straight into the frame; what it drew is
+// shown when it is released.
+HDC GetWindowDCFor(HWND Wnd) {
+  TWnd* w = LiveWnd(Wnd);
+  if (!w || w->IsMessageOnly())
+    return nullptr;
+  TWnd* top = TopLevelOf(*w);
+  auto canvas = std::make_unique<TCanvas>(top->Frame.get());
+  canvas->IntersectClipRegion(VisibleArea(*w));
+  canvas->SetViewportOrigin(ClientRectInFrame(*w).TopLeft());
+  return RegisterWindowDC(std::move(canvas), Wnd);
+}
+
+int ReleaseWindowDC(HWND Wnd, HDC DC) {
+  if (!UnregisterWindowDC(DC, Wnd))
+    return 0;
+  TWnd* w = LiveWnd(Wnd);
+  if (w && IsShowing(*w))
+    if (TWnd* top = TopLevelOf(*w))
+      top->Host->Present(*top->Frame, VisibleArea(*w));
+  return 1;
+}

@@ -1,0 +1,134 @@
+#pragma once
+
+// The message layer's own state, shared by its sources; nothing outside platform/windows includes
+// this header.
+
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Region.h"
+#include "platform/windows/Backend.h"
+#include "platform/windows/User.h"
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+struct TWnd {
+  HWND Handle = nullptr;
+  HWND Parent = nullptr;            // nullptr for top-level windows, HWND_MESSAGE for message windows
+  std::vector<HWND> Children;       // topmost first
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+  TRect Bounds;                     // parent client coordinates; screen for top-level windows
+  TRect RestoreBounds;              // bounds before minimising or maximising
+  std::string Text;
+  WNDPROC Proc = nullptr;
+  LONG_PTR Id = 0;
+  LONG_PTR UserData = 0;
+  std::optional<TRegion> Shape;     // window coordinates
+  bool Destroying = false;
+
+  // Top-level windows only.
+  std::unique_ptr<TWindowHost> Host;
+  std::unique_ptr<TPixelBuffer> Frame;
+  TRegion Damage;                   // frame coordinates
+  TRegion EraseDamage;
+
+  // Set by the paint cycle for the window being painted (frame coordinates).
+  std::optional<TRegion> PaintUpdate;
+  bool ErasePending = false;
+
+  bool IsTopLevel() const { return Parent == nullptr; }
+  bool IsMessageOnly() const { return Parent == HWND_MESSAGE; }
+  bool Visible() const { return (Style & WS_VISIBLE) != 0; }
+  bool Enabled() const { return (Style & WS_DISABLED) == 0; }
+};
+
+struct TTimer {
+  HWND Window = nullptr;
+  UINT_PTR Id = 0;
+  UINT Interval = 0;
+  long long Due = 0;
+};
+
+struct TQueued {
+  MSG Msg;
+  std::optional<TInputEvent> Input;
+};
+
+struct TClickState {
+  HWND Window = nullptr;
+  UINT Button = 0;
+  long long Time = 0;
+  TPoint Screen;
+  bool WasDouble = false;
+};
+
+struct TWindowManager {
+  std::unordered_map<HWND, std::unique_ptr<TWnd>> Windows;
+  std::vector<HWND> TopLevels;      // z-order, topmost first
+  std::uintptr_t NextHandle = 0x10000;
+
+  HWND Focus = nullptr;
+  HWND Capture = nullptr;
+  HWND Active = nullptr;
+  HWND Hover = nullptr;
+  bool AppActive = false;
+  HCURSOR Cursor = nullptr;
+  std::unordered_map<int, bool> KeysDown;
+  TClickState LastClick;
+
+  std::deque<TQueued> Queue;
+  bool QuitPosted = false;
+  int QuitCode = 0;
+  std::vector<TTimer> Timers;
+};
+
+TWindowManager& WM();
+// The window behind a handle, or nullptr for a stale or forged one. A window being destroyed is
+// still found (it receives WM_DESTROY) unless AllowDestroying is false.
+TWnd* FindWnd(HWND Wnd, bool AllowDestroying = true);
+// A window that is neither gone nor being destroyed: the ones input and painting go to.
+inline TWnd* LiveWnd(HWND Wnd) { return FindWnd(Wnd, false); }
+bool HasDamage();
+TWnd* TopLevelOf(TWnd& W);
+// Where the window's client origin lies in its top-level window's frame.
+TPoint FrameOrigin(const TWnd& W);
+TPoint ScreenOrigin(const TWnd& W);
+// The part of the frame the window can draw to: its rectangle and shape cut by every ancestor's.
+TRegion VisibleArea(const TWnd& W);
+// Whether the window and all its ancestors are visible.
+bool IsShowing(const TWnd& W);
+
+long long Now();
+void RaiseTopLevel(HWND Wnd);
+void RestackHosts();
+// Frees what the window leaves behind in the input state and queue (called while destroying it).
+void ForgetWindowInput(HWND Wnd);
+void ForgetWindowTimers(HWND Wnd);
+void ActivateNextTopLevel(HWND Leaving);
+void BeginMoveSize(HWND Wnd, int HitCode);
+
+// Painting.
+void AddDamage(TWnd& W, const TRegion& FrameArea, bool Erase);
+bool RunPaintCycles();
+void PaintTopLevel(HWND TopLevel);
+// GetDC and ReleaseDC of a window (the screen's are the GDI part's own).
+HDC GetWindowDCFor(HWND Wnd);
+int ReleaseWindowDC(HWND Wnd, HDC DC);
+// Detaches device contexts drawing into the frame of a window being destroyed.
+void DetachWindowDCs(HWND TopLevel);
+
+// Device contexts and regions kept by the GDI part.
+HDC RegisterWindowDC(std::unique_ptr<TCanvas> Canvas, HWND Wnd);
+// Removes the context; false when it is not a live context of that window.
+bool UnregisterWindowDC(HDC DC, HWND Wnd);
+void ForEachWindowDC(const std::function<void(TCanvas&, HWND)>& Fn);
+const TRegion* RegionOfHandle(HRGN Rgn);
+TRegion* MutableRegionOfHandle(HRGN Rgn);
+std::optional<TRegion> TakeRegionHandle(HRGN Rgn);
+
+// Input translation: turns a queued input event into the message to dispatch, sending what must
+// come first (hit tests, mouse leave, cursor). Returns false when nothing is to be dispatched.
+bool TranslateInput(const TInputEvent& Event, MSG& Out);

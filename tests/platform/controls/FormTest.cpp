@@ -1,0 +1,240 @@
+#include "ControlsFixture.h"
+
+#include "platform/core/StoredForm.h"
+#include "platform/controls/Timer.h"
+
+namespace {
+
+class TStoredTestForm : public TForm {
+  BRIVO_CLASS(TStoredTestForm, TForm)
+
+public:
+  explicit TStoredTestForm(TComponent* AOwner) : TForm(AOwner) {}
+  TLabel* Label1 = nullptr;
+  TPanel* stat1 = nullptr;
+  int Shows = 0;
+  void FormShow(TObject*) { ++Shows; }
+};
+
+} // namespace
+
+const TClassInfo& TStoredTestForm::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TStoredTestForm>()
+                                     .Method("FormShow", &TStoredTestForm::FormShow)
+                                     .Field("Label1", &TStoredTestForm::Label1)
+                                     .Field("stat1", &TStoredTestForm::stat1)
+                                     .Build();
+  return Info;
+}
+
+namespace {
+
+using FormTest = ControlsTest;
+
+TEST_F(FormTest, DesktopCentreUsesTheWorkArea) {
+  Form->SetPosition(poDesktopCenter);
+  ShowForm();
+  EXPECT_EQ(Form->Left(), (1024 - 281) / 2);
+  EXPECT_EQ(Form->Top(), (728 - 121) / 2);
+  TRect r;
+  GetWindowRect(Form->Handle(), &r);
+  EXPECT_EQ(r, Bounds(371, 303, 281, 121));
+  EXPECT_EQ(Screen->WorkAreaHeight(), 728);
+}
+
+TEST_F(FormTest, OnShowComesBeforeTheWindowShows) {
+  bool visibleInShow = true;
+  Form->OnShow = [&](TObject*) { visibleInShow = IsWindowVisible(Form->Handle()) != 0; };
+  ShowForm();
+  EXPECT_FALSE(visibleInShow);
+  EXPECT_TRUE(IsWindowVisible(Form->Handle()));
+  EXPECT_EQ(Screen->ActiveForm(), Form);
+}
+
+TEST_F(FormTest, ClosingHidesASecondaryFormAndAskedFirst) {
+  bool allow = false;
+  Form->OnCloseQuery = [&](TObject*, bool& CanClose) { CanClose = allow; };
+  ShowForm();
+  Form->Close();
+  EXPECT_TRUE(Form->Visible());
+  allow = true;
+  SendMessage(Form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(Form->Visible());
+  EXPECT_FALSE(IsWindowVisible(Form->Handle()));
+}
+
+TEST_F(FormTest, CloseActionFreeReleasesTheFormAfterTheMessage) {
+  Form->OnClose = [](TObject*, TCloseAction& Action) { Action = caFree; };
+  ShowForm();
+  Form->Close();
+  EXPECT_EQ(Screen->FormCount(), 1);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(Screen->FormCount(), 0);
+  Form = nullptr;
+}
+
+TEST_F(FormTest, ModalResultEndsShowModal) {
+  auto* ok = AddPanel(Form, "Ok", Bounds(10, 10, 60, 30));
+  ok->OnClick = [&](TObject*) { Form->SetModalResult(mrOk); };
+  Desktop.SetIdleHook([&] { Desktop.Click(At(ok).X, At(ok).Y); });
+  EXPECT_EQ(Form->ShowModal(), mrOk);
+  EXPECT_FALSE(Form->Visible());
+  Desktop.SetIdleHook(nullptr);
+}
+
+class ApplicationTest : public ControlsTest {};
+
+TEST_F(ApplicationTest, RunShowsTheMainFormAndEndsWhenItCloses) {
+  TForm* main = nullptr;
+  Application->CreateForm(main);
+  main->SetCaption("Main");
+  int shows = 0;
+  main->OnShow = [&](TObject*) { ++shows; };
+  std::vector<UINT> seen;
+  Application->OnMessage = [&](MSG& M, bool&) { seen.push_back(M.message); };
+  Desktop.SetIdleHook([&] {
+    Desktop.KeyDown(VK_MENU);
+    Desktop.KeyDown(VK_F4);
+  });
+  Application->Run();
+  EXPECT_EQ(shows, 1);
+  EXPECT_TRUE(Application->Terminated());
+  EXPECT_NE(std::find(seen.begin(), seen.end(), WM_SYSKEYDOWN), seen.end()) << "OnMessage sees what the loop takes";
+  Desktop.KeyUp(VK_F4);
+  Desktop.KeyUp(VK_MENU);
+  Application->OnMessage = nullptr;
+  Desktop.SetIdleHook(nullptr);
+  delete main;
+  EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
+TEST_F(ApplicationTest, OnMessageCanSwallowAMessage) {
+  ShowForm();
+  int closes = 0;
+  Form->OnCloseQuery = [&](TObject*, bool& CanClose) {
+    ++closes;
+    CanClose = false;
+  };
+  Application->OnMessage = [](MSG& M, bool& Handled) { Handled = M.message == WM_CLOSE; };
+  PostMessage(Form->Handle(), WM_CLOSE, 0, 0);
+  Application->ProcessMessages();
+  EXPECT_EQ(closes, 0);
+  Application->OnMessage = nullptr;
+  PostMessage(Form->Handle(), WM_CLOSE, 0, 0);
+  Application->ProcessMessages();
+  EXPECT_EQ(closes, 1);
+}
+
+TEST_F(ApplicationTest, AnErrorInAnEventHandlerShowsItsMessage) {
+  TPanel* p = AddPanel(Form, "Panel", Bounds(10, 10, 60, 30));
+  p->OnClick = [](TObject*) { throw EComponentError("Sorry, no"); };
+  ShowForm();
+  Desktop.Click(At(p).X, At(p).Y);
+  ASSERT_EQ(Desktop.MessageBoxes().Boxes().size(), 1u);
+  EXPECT_EQ(Desktop.MessageBoxes().Boxes()[0].Text, "Sorry, no.");
+  std::string reported;
+  Application->OnException = [&](TObject* Sender, const std::exception& E) {
+    reported = std::string(static_cast<TComponent*>(Sender)->Name()) + ": " + E.what();
+  };
+  Desktop.Advance(1000);
+  Desktop.Click(At(p).X, At(p).Y);
+  Application->OnException = nullptr;
+  EXPECT_EQ(reported, "Panel: Sorry, no");
+  EXPECT_EQ(Desktop.MessageBoxes().Boxes().size(), 1u);
+}
+
+constexpr const char* StoredText = R"(object Form1: TStoredTestForm
+  Left = 335
+  Top = 119
+  Width = 289
+  Height = 155
+  Caption = 'Screen'
+  Color = clBtnFace
+  Constraints.MinWidth = 130
+  Font.Charset = DEFAULT_CHARSET
+  Font.Color = clWindowText
+  Font.Height = -11
+  Font.Name = 'MS Sans Serif'
+  Font.Style = []
+  OldCreateOrder = False
+  Position = poDesktopCenter
+  Scaled = False
+  OnShow = FormShow
+  PixelsPerInch = 96
+  TextHeight = 13
+  object Holder: TPanel
+    Left = 1
+    Top = 0
+    Width = 279
+    Height = 120
+    BevelOuter = bvNone
+    TabOrder = 0
+    object Label1: TLabel
+      Left = 8
+      Top = 28
+      Width = 32
+      Height = 16
+      Caption = 'Bright'
+      Font.Charset = ANSI_CHARSET
+      Font.Color = clRed
+      Font.Height = -16
+      Font.Name = 'Arial'
+      Font.Style = []
+      ParentFont = False
+    end
+    object stat1: TPanel
+      Left = 155
+      Top = 68
+      Width = 40
+      Height = 15
+      Alignment = taRightJustify
+      BevelOuter = bvLowered
+      Caption = '1.0'
+      Color = clCream
+      Font.Charset = ANSI_CHARSET
+      Font.Color = clNavy
+      Font.Height = -12
+      Font.Name = 'Arial'
+      Font.Style = []
+      ParentFont = False
+      TabOrder = 0
+    end
+  end
+end
+)";
+
+class StoredFormTest : public ControlsTest {
+protected:
+  StoredFormTest() { RegisterClasses({&TLabel::StaticClassInfo(), &TPanel::StaticClassInfo(), &TStoredTestForm::StaticClassInfo()}); }
+};
+
+TEST_F(StoredFormTest, AFormWithLabelsAndPanelsReadsAndWritesBackTheSame) {
+  TStoredTestForm form(nullptr);
+  ReadStoredForm(StoredText, form);
+  ASSERT_NE(form.Label1, nullptr);
+  ASSERT_NE(form.stat1, nullptr);
+  EXPECT_EQ(form.Label1->Parent()->Name(), "Holder");
+  EXPECT_EQ(form.stat1->Color(), clCream);
+  EXPECT_EQ(form.stat1->Alignment(), taRightJustify);
+  EXPECT_EQ(form.Label1->Font()->Color(), clRed);
+  EXPECT_EQ(form.Constraints()->MinWidth(), 130);
+  EXPECT_FALSE(form.Scaled());
+  const std::string written = WriteStoredForm(form);
+  TStoredTestForm again(nullptr);
+  ReadStoredForm(written, again);
+  EXPECT_EQ(WriteStoredForm(again), written);
+  EXPECT_NE(written.find("OnShow = FormShow"), std::string::npos);
+  EXPECT_NE(written.find("object Label1: TLabel"), std::string::npos);
+  form.Show();
+  EXPECT_EQ(form.Shows, 1);
+  EXPECT_EQ(form.Left(), (1024 - 289) / 2);
+}
+
+TEST_F(StoredFormTest, AControlCannotBeNestedInALabel) {
+  TStoredTestForm form(nullptr);
+  const std::string text = "object Form1: TStoredTestForm\n  object L: TLabel\n    object P: TPanel\n    end\n  end\nend\n";
+  EXPECT_THROW(ReadStoredForm(text, form), EReadError);
+  EXPECT_EQ(form.ComponentCount(), 0);
+}
+
+} // namespace
