@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 
 namespace {
@@ -86,6 +87,22 @@ TEST(BitmapFiles, StoredFormDataIsTheLengthThenTheFile) {
   TBitmap back;
   back.ReadData(stream);
   EXPECT_EQ(PixelRows(back, Legend), (Rows{"RB"}));
+}
+
+TEST(BitmapFiles, FilesAreWrittenAndReadByName) {
+  const std::string name = testing::TempDir() + "graphics-test-picture.bmp";
+  auto b = BitmapFromRows({"GRB"}, Legend);
+  b->SaveToFile(name);
+  TPicture picture;
+  picture.LoadFromFile(name);
+  EXPECT_EQ(PixelRows(picture.Bitmap(), Legend), (Rows{"GRB"}));
+  std::remove(name.c_str());
+  try {
+    picture.LoadFromFile(name);
+    ADD_FAILURE() << "a missing file was read";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_EQ(std::string(e.what()), "cannot open \"" + name + "\"");
+  }
 }
 
 TEST(BitmapFiles, StoredDataShorterThanItsLengthIsRefused) {

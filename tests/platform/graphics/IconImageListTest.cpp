@@ -3,6 +3,7 @@
 #include "platform/graphics/IcoCodec.h"
 #include "platform/graphics/Icon.h"
 #include "platform/graphics/ImageList.h"
+#include "platform/graphics/LittleEndian.h"
 #include "platform/graphics/PngCodec.h"
 #include "tests/platform/graphics/PixelText.h"
 
@@ -16,14 +17,8 @@ using Bytes = std::vector<std::uint8_t>;
 using Rows = std::vector<std::string>;
 const TLegend Legend = {{clWhite, '.'}, {clRed, 'R'}, {clBlue, 'B'}, {clLime, 'G'}, {clFuchsia, 'F'}, {clBlack, 'K'}};
 
-void Put16(Bytes& B, unsigned V) {
-  B.push_back(static_cast<std::uint8_t>(V));
-  B.push_back(static_cast<std::uint8_t>(V >> 8));
-}
-void Put32(Bytes& B, std::uint32_t V) {
-  for (int i = 0; i < 4; ++i)
-    B.push_back(static_cast<std::uint8_t>(V >> (8 * i)));
-}
+void Put16(Bytes& B, unsigned V) { AppendU16(B, V); }
+void Put32(Bytes& B, std::uint32_t V) { AppendU32(B, V); }
 
 // An icon image with a two-colour table (black, white): Bits are the colour rows bottom-up, one
 // byte a row, Mask the mask rows.

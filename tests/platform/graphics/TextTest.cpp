@@ -206,6 +206,27 @@ TEST_F(TextDrawing, CalcRectMeasuresWithoutDrawing) {
   EXPECT_EQ(Ink(FBitmap), Rect(160, 40, 0, 0));
 }
 
+TEST_F(TextDrawing, WordBreakWrapsAtSpacesThatFit) {
+  const int word = Canvas().TextWidth("gamma");
+  const int pair = Canvas().TextWidth("gamma gamma");
+  TRect r = Rect(0, 0, pair, 0);
+  const int height = Canvas().DrawText("gamma gamma gamma", r, DT_WORDBREAK | DT_CALCRECT);
+  EXPECT_EQ(height, 2 * Canvas().TextHeight("x"));
+  EXPECT_EQ(r.Right, pair);
+  r = Rect(0, 0, word - 1, 0);
+  Canvas().DrawText("gamma gamma", r, DT_WORDBREAK | DT_CALCRECT);
+  EXPECT_EQ(r.Right, word);
+  EXPECT_EQ(r.Bottom, 2 * Canvas().TextHeight("x"));
+}
+
+TEST_F(TextDrawing, WrappedLinesDrawLikeSeparateLinesAndKeepTheAccessKey) {
+  TRect r = Rect(0, 0, Canvas().TextWidth("Reset to &def"), 40);
+  Canvas().DrawText("Reset to &defaults now", r, DT_WORDBREAK);
+  TRect r2 = r;
+  FExpected.Canvas().DrawText("Reset to\n&defaults now", r2, 0);
+  EXPECT_EQ(FBitmap.Pixels(), FExpected.Pixels());
+}
+
 TEST_F(TextDrawing, TextIsClippedToTheRectangle) {
   TRect r = Rect(20, 0, 30, 40);
   Canvas().DrawText("WWWWWWWW", r, DT_SINGLELINE);
