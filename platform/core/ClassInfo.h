@@ -343,8 +343,7 @@ public:
   // still writes the sub-object's own properties; with one, SetObjectProp assigns through it.
   template <class G>
   TClassBuilder& Object(std::string_view Name, G Get) {
-    auto& p = Add(Name, TPropKind::Object);
-    p.GetObj = ObjectGetter(Get);
+    Add(Name, TPropKind::Object).GetObj = ObjectGetter(Get);
     return *this;
   }
   template <class G, class S>
@@ -364,8 +363,7 @@ public:
   }
   template <class G>
   TClassBuilder& Collection(std::string_view Name, G Get) {
-    auto& p = Add(Name, TPropKind::Collection);
-    p.GetObj = ObjectGetter(Get);
+    Add(Name, TPropKind::Collection).GetObj = ObjectGetter(Get);
     return *this;
   }
   // An event held in a public std::function member (TNotifyEvent OnClick).

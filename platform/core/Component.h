@@ -7,7 +7,7 @@
 
 enum TComponentStateFlag {
   csLoading,          // a stored form is being read into it; cleared by Loaded
-  csReading,          // its own stored properties are being read
+  csReading,          // its own block of a stored form is being read
   csWriting,          // it is being written to a stored form
   csDestroying,       // it is being destroyed
   csDesigning,        // it is in design mode (set with its owner's)

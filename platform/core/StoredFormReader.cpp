@@ -57,8 +57,6 @@ public:
       ReadRoot(Node);
       ResolveFixups();
       for (const auto& loaded : FLoaded)
-        loaded.first->SetStateFlag(csReading, false);
-      for (const auto& loaded : FLoaded)
         At(loaded.second, [&] { loaded.first->Loaded(); });
     } catch (...) {
       Abandon();
@@ -84,6 +82,7 @@ private:
     ReadProperties(FRoot, Node.Properties);
     for (const TObjectNode& child : Node.Children)
       ReadComponent(child, FRoot);
+    FRoot.SetStateFlag(csReading, false);
   }
 
   void StartLoading(TComponent& c, TSourcePos Pos) {
@@ -114,6 +113,7 @@ private:
     ReadProperties(*c, Node.Properties);
     for (const TObjectNode& child : Node.Children)
       ReadComponent(child, *c);
+    c->SetStateFlag(csReading, false);
   }
 
   void ReadProperties(TObject& Instance, const std::vector<TPropertyNode>& Properties) {

@@ -73,6 +73,7 @@ end
   EXPECT_EQ(FForm->Log, (std::vector<std::string>{"Style", "Loaded"}));
   EXPECT_EQ(panel->Log, (std::vector<std::string>{"Style", "Loaded"}));
   EXPECT_FALSE(panel->ComponentState().Contains(csLoading));
+  EXPECT_FALSE(panel->ReadingDuringLoaded);
   EXPECT_FALSE(FForm->ComponentState().Contains(csReading));
 }
 

@@ -222,6 +222,7 @@ void TTestWidget::GetChildren(const std::function<void(TComponent*)>& Proc, cons
 }
 
 void TTestWidget::Loaded() {
+  ReadingDuringLoaded = ComponentState().Contains(csReading);
   TComponent::Loaded();
   ++LoadedCalls;
   Log.push_back("Loaded");

@@ -149,6 +149,7 @@ public:
   std::vector<std::string> Log;
   int LoadedCalls = 0;
   bool LoadingDuringStyle = false;
+  bool ReadingDuringLoaded = false;
 
 protected:
   void Loaded() override;
