@@ -1,8 +1,12 @@
 #include "skin/foundation/ZYKPublic.h"
 
+#include "platform/controls/Application.h"
 #include "platform/core/ClassInfo.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageList.h"
+#include "platform/windows/Gdi.h"
+#include "platform/windows/Messages.h"
+#include "platform/windows/User.h"
 
 #include <algorithm>
 
@@ -118,7 +122,7 @@ void DrawThreePartBar(const TBitmap& Picture, TCanvas& Canvas, const TRect& R, b
   if (w == 0 || h == 0)
     return;
   const TColor key = KeyFromCorner ? PixelToColor(Picture.Pixels().At(0, 0)) : zykKeyColor;
-  TImageList images(w, h);
+  TImageList images(nullptr, w, h);
   images.AddMasked(Picture, key);
   images.Draw(Canvas, R.Left, R.Top, 0);
   images.Draw(Canvas, R.Right - w, R.Top, 2);
@@ -171,4 +175,65 @@ bool PointInRectInclusive(TPoint P, const TRect& R) { return PointInRectInclusiv
 
 bool HasPublishedProperty(const TObject* Instance, std::string_view Name) {
   return Instance != nullptr && IsPublishedProp(*Instance, Name);
+}
+
+void PaintParentBackground(TCanvas& Canvas, TControl* Control) {
+  if (Control == nullptr || Control->Parent() == nullptr)
+    return;
+  TWinControl* parent = Control->Parent();
+  const TCanvasSaver saved(Canvas);
+  const TPoint origin = Canvas.ViewportOrigin();
+  Canvas.SetViewportOrigin({origin.X - Control->Left(), origin.Y - Control->Top()});
+  Canvas.IntersectClipRect(Rect(0, 0, parent->ClientWidth(), parent->ClientHeight()));
+  const WPARAM dc = reinterpret_cast<WPARAM>(DCFromCanvas(&Canvas));
+  parent->Perform(WM_ERASEBKGND, dc, 0);
+  parent->Perform(WM_PAINT, dc, 0);
+}
+
+void GetDesktopWorkArea(TRect& R) {
+  if (Application != nullptr && Application->MainForm() != nullptr) {
+    MONITORINFO info;
+    if (GetMonitorInfo(MonitorFromWindow(Application->MainForm()->Handle(), MONITOR_DEFAULTTONEAREST), &info)) {
+      R = info.rcWork;
+      return;
+    }
+  }
+  SystemParametersInfo(SPI_GETWORKAREA, 0, &R, 0);
+}
+
+void SetControlOrigin(TControl* Control, TPoint P) {
+  Control->SetLeft(P.X);
+  Control->SetTop(P.Y);
+}
+
+void SetControlBounds(TControl* Control, const TRect& R) {
+  Control->SetLeft(R.Left);
+  Control->SetTop(R.Top);
+  Control->SetWidth(R.Right - R.Left);
+  Control->SetHeight(R.Bottom - R.Top);
+}
+
+void ApplyStyleToChildren(TWinControl* Container, int UIStyle, TComponent* FileTheme) {
+  for (int i = 0; i < Container->ControlCount(); ++i) {
+    TControl* child = Container->Controls(i);
+    if (!HasPublishedProperty(child, "FileTheme") || !HasPublishedProperty(child, "UIStyle"))
+      continue;
+    SetObjectProp(*child, "FileTheme", FileTheme);
+    SetOrdProp(*child, "UIStyle", UIStyle);
+  }
+}
+
+// Our class library has no MDI client window to ask for the active child, so an MDI frame's
+// children are judged by their own active flag, as other secondary forms are.
+bool IsFormActive(TCustomForm* Form) {
+  TCustomForm* main = Application != nullptr ? Application->MainForm() : nullptr;
+  if (main == nullptr)
+    return Form != nullptr && Form->Active();
+  if (main->FormStyle() == fsMDIForm && Form == main)
+    return true;
+  if (!Application->Active())
+    return false;
+  if (Form == nullptr || Form == main)
+    return true;
+  return Form->Active();
 }

@@ -8,8 +8,12 @@
 
 class TBitmap;
 class TCanvas;
+class TComponent;
+class TControl;
+class TCustomForm;
 class TGraphic;
 class TObject;
+class TWinControl;
 
 // Integer division by zero, raised where the platform's arithmetic would raise it.
 class EDivByZero : public Exception {
@@ -50,3 +54,25 @@ bool PointInRectInclusive(TPoint P, const TRect& R);
 // Whether Instance's class (its ancestors included) publishes a property named Name, letter case
 // ignored. A null instance publishes nothing.
 bool HasPublishedProperty(const TObject* Instance, std::string_view Name);
+
+// Paints what Control's parent shows under Control onto Canvas (which Control paints itself on):
+// the parent's background and paint run with the origin shifted by Control's position and the clip
+// narrowed to the parent's client area. A control without a parent paints nothing.
+void PaintParentBackground(TCanvas& Canvas, TControl* Control);
+
+// The work area (the desktop less the task bars) of the monitor nearest the application's main
+// form, or of the primary monitor when there is no main form.
+void GetDesktopWorkArea(TRect& R);
+
+// Left, then Top, as separate property writes.
+void SetControlOrigin(TControl* Control, TPoint P);
+// Left, Top, Width, Height from R, in that order, as four separate property writes.
+void SetControlBounds(TControl* Control, const TRect& R);
+
+// Sets FileTheme (which may be null) and then UIStyle, through their setters, on each direct child
+// of Container that publishes both; grandchildren are not visited.
+void ApplyStyleToChildren(TWinControl* Container, int UIStyle, TComponent* FileTheme);
+
+// Whether Form is to be painted as the active window, judged against the application's main form
+// and active flag.
+bool IsFormActive(TCustomForm* Form);

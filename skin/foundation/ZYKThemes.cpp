@@ -1,5 +1,6 @@
 #include "skin/foundation/ZYKThemes.h"
 
+#include "platform/controls/Form.h"
 #include "platform/core/Resources.h"
 #include "platform/graphics/Bitmap.h"
 #include "skin/foundation/ZYKPublic.h"
@@ -203,4 +204,29 @@ void GetBuiltInBitmap(TzykUIStyle Style, int Element, TBitmap* Bitmap, int Frame
   TBitmap picture;
   LoadBuiltInBitmap(Style, Element, &picture);
   ExtractBitmapFrame(picture, *Bitmap, FrameCount, FrameIndex);
+}
+
+namespace {
+
+// The skinned form lives in a unit above this one; it is recognised by its class name, which also
+// finds classes derived from it.
+bool IsSkinnedForm(const TObject& Object) {
+  for (const TClassInfo* c = &Object.ClassInfo(); c != nullptr; c = c->ClassParent())
+    if (c->ClassName() == "TzykForm")
+      return true;
+  return false;
+}
+
+} // namespace
+
+TzykUIStyle GetFormUIStyle(TComponent* Owner) {
+  auto* form = dynamic_cast<TCustomForm*>(Owner);
+  if (form == nullptr)
+    return DeepBlue;
+  for (int i = 0; i < form->ControlCount(); ++i) {
+    TControl* child = form->Controls(i);
+    if (IsSkinnedForm(*child))
+      return static_cast<TzykUIStyle>(GetOrdProp(*child, "UIStyle"));
+  }
+  return DeepBlue;
 }

@@ -17,3 +17,13 @@ const TClassInfo& TStyleHolderWithTheme::StaticClassInfo() {
           .Build();
   return Info;
 }
+
+const TClassInfo& standin::TzykForm::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<standin::TzykForm>().Build();
+  return Info;
+}
+
+const TClassInfo& TDerivedSkinnedForm::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TDerivedSkinnedForm>().Build();
+  return Info;
+}
