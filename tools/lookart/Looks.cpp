@@ -366,8 +366,14 @@ std::vector<TLookPicture> DrawMacOS() {
   Add(out, "MACOS_BUTTON", 8, 3,
       Buttons(84, 23, 11.5f, S.Normal, S.Hover, S.Pressed, nullptr).Flatten(S.Back, true));
 
-  const TPaint title = VGradient(0, 23, {{0, Hex(0xFAFAFA)}, {1 / 23.0f, Hex(0xFAFAFA)}, {1.01f / 23, Hex(0xEDEDED)},
+  // Brushed metal: a light gradient with faint pin-stripes on every other row.
+  const TPaint metal = VGradient(0, 23, {{0, Hex(0xFAFAFA)}, {1 / 23.0f, Hex(0xFAFAFA)}, {1.01f / 23, Hex(0xEDEDED)},
                                         {22 / 23.0f, Hex(0xC4C4C4)}, {22.01f / 23, Hex(0x7F7F7F)}, {1, Hex(0x7F7F7F)}});
+  const TPaint title = [metal](float X, float Y) {
+    const int row = static_cast<int>(Y);
+    const TRGBA c = metal(X, Y);
+    return row >= 1 && row < 22 && row % 2 == 0 ? Darken(c, 0.025f) : c;
+  };
   Add(out, "MACOS_TITLE_LEFT", 8, 1, TitleSection(48, 23, title, [](TArt& A) {
         A.Fill(Box(0, 1, 1, 22), Hex(0xFFFFFF, 0.7f));
       }).Flatten(S.Back, false));
