@@ -11,12 +11,12 @@ namespace {
 constexpr float Pi = 3.14159265f;
 
 // A face of a control in one state: border, a vertical fill from Top to Bottom (with an optional
-// step in the middle for gel faces) and a highlight over its upper half.
+// step a little below the middle for gel faces) and a highlight over its upper part.
 struct TFace {
   TRGBA Border;
   TRGBA Top;
   TRGBA Bottom;
-  float Gloss = 0;     // opacity of the white highlight over the upper half
+  float Gloss = 0;     // opacity of the white highlight over the upper part
   TRGBA MidTop{};      // with A > 0: the fill steps at half height from MidTop down to Bottom
   TRGBA MidBottom{};   // ... having run from Top to MidBottom above it
   TRGBA Inner{};       // with A > 0: a one-pixel line just inside the border
@@ -41,7 +41,10 @@ TPaint FaceFill(const TFace& F, float Top, float Bottom, bool AcrossX = false) {
   if (F.MidTop.A > 0 && AcrossX)
     stops = {{0, F.Top}, {0.5f, F.MidTop}, {1, F.Bottom}};
   else if (F.MidTop.A > 0)
-    stops = {{0, F.Top}, {0.5f, F.MidBottom}, {0.5001f, F.MidTop}, {1, F.Bottom}};
+    // The step sits below the middle row, so that a button face cut at its middle row for the
+    // nine-slice edges takes its left and right edge rows (the middle one and the one below) from
+    // the same side of the step.
+    stops = {{0, F.Top}, {0.6f, F.MidBottom}, {0.6001f, F.MidTop}, {1, F.Bottom}};
   else
     stops = {{0, F.Top}, {1, F.Bottom}};
   return AcrossX ? HGradient(Top, Bottom, stops) : VGradient(Top, Bottom, stops);
@@ -54,7 +57,7 @@ void PaintFace(TArt& A, float L, float T, float R, float B, float Radius, const 
   if (F.Inner.A > 0)
     A.Fill(Outline(inside, 1), F.Inner);
   if (F.Gloss > 0) {
-    const float mid = T + (B - T) * 0.5f;
+    const float mid = T + (B - T) * 0.6f;
     A.Fill(Intersect(Grow(inside, -0.5f), Box(L, T, R, mid)),
            VGradient(T, mid, {{0, Hex(0xFFFFFF, F.Gloss)}, {1, Hex(0xFFFFFF, F.Gloss * 0.35f)}}));
   }
