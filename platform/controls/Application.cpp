@@ -15,6 +15,9 @@ namespace {
 const bool gMade = [] {
   Screen = new TScreen(nullptr);
   Application = new TApplication(nullptr);
+  // Every loop of the message layer (the application's, modal loops, the headless desktop's)
+  // offers what it takes to OnMessage first.
+  SetMessageFilter([](MSG& Msg) { return Application != nullptr && Application->OfferMessage(Msg); });
   return true;
 }();
 
@@ -133,11 +136,19 @@ void TApplication::Run() {
   FRunning = false;
 }
 
+bool TApplication::OfferMessage(MSG& Msg) {
+  bool handled = false;
+  try {
+    RaiseEvent(OnMessage, Msg, handled);
+  } catch (...) {
+    HandleException(this);
+  }
+  return handled;
+}
+
 void TApplication::Dispatch(MSG& Msg) {
   try {
-    bool handled = false;
-    RaiseEvent(OnMessage, Msg, handled);
-    if (!handled)
+    if (!FilterMessage(Msg))
       DispatchMessage(&Msg);
   } catch (...) {
     HandleException(this);

@@ -92,6 +92,9 @@ public:
   void HandleException(TObject* Sender);
   void ShowException(const std::exception& E);
 
+  // Raises OnMessage; true when the handler took the message.
+  bool OfferMessage(MSG& Msg);
+
   TMessageEvent OnMessage;
   TIdleEvent OnIdle;
   TExceptionEvent OnException;

@@ -156,6 +156,21 @@ LRESULT DispatchMessage(const MSG* Msg) {
   return SendMessage(Msg->hwnd, Msg->message, Msg->wParam, Msg->lParam);
 }
 
+namespace {
+TMessageFilter& Filter() {
+  static TMessageFilter filter;
+  return filter;
+}
+} // namespace
+
+void SetMessageFilter(TMessageFilter F) { Filter() = std::move(F); }
+
+bool FilterMessage(MSG& Msg) {
+  // A copy, so a filter may replace itself while it runs.
+  const TMessageFilter filter = Filter();
+  return filter && filter(Msg);
+}
+
 bool ProcessPendingMessages() {
   MSG m;
   while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
@@ -163,7 +178,8 @@ bool ProcessPendingMessages() {
       PostQuitMessage(static_cast<int>(m.wParam));
       return false;
     }
-    DispatchMessage(&m);
+    if (!FilterMessage(m))
+      DispatchMessage(&m);
   }
   return true;
 }
@@ -175,7 +191,8 @@ bool RunModalLoop(const std::function<bool()>& Finished) {
       PostQuitMessage(static_cast<int>(m.wParam));
       return false;
     }
-    DispatchMessage(&m);
+    if (!FilterMessage(m))
+      DispatchMessage(&m);
   }
   return true;
 }

@@ -153,6 +153,12 @@ BOOL PeekMessage(MSG* Msg, HWND Wnd, UINT FilterMin, UINT FilterMax, UINT Remove
 LRESULT DispatchMessage(const MSG* Msg);
 // Translation of key presses into characters is the backend's (it reports characters itself).
 inline BOOL TranslateMessage(const MSG*) { return 0; }
+// A hook every loop of the layer calls before it dispatches a message it took (the application's
+// OnMessage): answering true means the message was handled and is not dispatched.
+using TMessageFilter = std::function<bool(MSG&)>;
+void SetMessageFilter(TMessageFilter Filter);
+// Runs the hook on Msg; false when there is none or it left the message to be dispatched.
+bool FilterMessage(MSG& Msg);
 // Delivers every queued message and paints, without waiting. Returns false once WM_QUIT was taken
 // (the quit is left posted for the caller's own loop).
 bool ProcessPendingMessages();

@@ -125,6 +125,24 @@ TEST_F(ApplicationTest, OnMessageCanSwallowAMessage) {
   EXPECT_EQ(closes, 1);
 }
 
+// Keys the desktop delivers are dispatched by the message layer's own loop, not by Run: OnMessage
+// must still see them first, or a form could not catch its menu keys.
+TEST_F(ApplicationTest, OnMessageSeesInputDispatchedOutsideRunAndMaySwallowIt) {
+  ShowForm();
+  std::vector<WPARAM> keys;
+  Form->SetKeyPreview(true);
+  Form->OnKeyDown = [&](TObject*, WORD& Key, TShiftState) { keys.push_back(Key); };
+  Application->OnMessage = [](MSG& M, bool& Handled) {
+    Handled = M.message == WM_KEYDOWN && M.wParam == 'A';
+  };
+  Desktop.KeyDown('A');
+  Desktop.KeyUp('A');
+  Desktop.KeyDown('B');
+  Desktop.KeyUp('B');
+  Application->OnMessage = nullptr;
+  EXPECT_EQ(keys, std::vector<WPARAM>{'B'});
+}
+
 TEST_F(ApplicationTest, AnErrorInAnEventHandlerShowsItsMessage) {
   TPanel* p = AddPanel(Form, "Panel", Bounds(10, 10, 60, 30));
   p->OnClick = [](TObject*) { throw EComponentError("Sorry, no"); };
