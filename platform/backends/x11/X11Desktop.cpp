@@ -763,14 +763,8 @@ std::vector<TMonitor> TX11Desktop::TImpl::ReadMonitors() const {
   data = nullptr;
   if (XGetWindowProperty(Dpy, Root, self->A("_NET_WORKAREA"), 0, 4096, False, XA_CARDINAL, &type, &format, &count,
                          &after, &data) == Success &&
-      data && format == 32 && count >= 4) {
-    const auto* v = reinterpret_cast<const long*>(data);
-    const unsigned long at = desktop >= 0 && static_cast<unsigned long>(desktop) * 4 + 4 <= count
-                                 ? static_cast<unsigned long>(desktop) * 4
-                                 : 0;
-    work = Bounds(static_cast<int>(v[at]), static_cast<int>(v[at + 1]), static_cast<int>(v[at + 2]),
-                  static_cast<int>(v[at + 3]));
-  }
+      data && format == 32)
+    work = WorkAreaFromProperty({reinterpret_cast<const long*>(data), count}, desktop);
   if (data)
     XFree(data);
   return MonitorsFrom(crtcs, primary, screen, work);

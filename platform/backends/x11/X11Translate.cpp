@@ -182,3 +182,17 @@ std::vector<TMonitor> MonitorsFrom(const std::vector<TRect>& Crtcs, int Primary,
   }
   return monitors;
 }
+
+std::optional<TRect> WorkAreaFromProperty(std::span<const long> Values, long Desktop) {
+  if (Values.size() < 4)
+    return std::nullopt;
+  std::size_t at = 0;
+  if (Desktop > 0 && static_cast<unsigned long>(Desktop) < Values.size() / 4)
+    at = static_cast<std::size_t>(Desktop) * 4;
+  const long x = Values[at], y = Values[at + 1], w = Values[at + 2], h = Values[at + 3];
+  auto coordinate = [](long V) { return V >= -32768 && V <= 32767; };
+  auto extent = [](long V) { return V > 0 && V <= 65535; };
+  if (!coordinate(x) || !coordinate(y) || !extent(w) || !extent(h))
+    return std::nullopt;
+  return Bounds(static_cast<int>(x), static_cast<int>(y), static_cast<int>(w), static_cast<int>(h));
+}

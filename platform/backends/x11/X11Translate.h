@@ -3,6 +3,7 @@
 #include "platform/windows/Backend.h"
 
 #include <optional>
+#include <span>
 #include <vector>
 
 // The parts of the X11 desktop that are plain arithmetic on what the server reports, kept apart so
@@ -27,3 +28,8 @@ TRect MoveSizeBounds(int Hit, const TRect& Start, int DX, int DY, const MINMAXIN
 // monitor at all gives the screen as one.
 std::vector<TMonitor> MonitorsFrom(const std::vector<TRect>& Crtcs, int Primary, const TRect& Screen,
                                    const std::optional<TRect>& WorkArea);
+
+// The work area of desktop Desktop from a _NET_WORKAREA property (x, y, width, height per desktop;
+// the first desktop's when Desktop has none). Nothing when the property is short, the area empty or
+// its numbers beyond what X coordinates can be.
+std::optional<TRect> WorkAreaFromProperty(std::span<const long> Values, long Desktop);

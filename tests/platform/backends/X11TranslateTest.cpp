@@ -143,3 +143,28 @@ TEST_F(Monitors, EmptyCrtcsAreIgnored) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(WorkAreaProperty, PicksTheCurrentDesktopsArea) {
+  const long values[] = {0, 0, 1024, 740, 0, 30, 1024, 738};
+  EXPECT_EQ(WorkAreaFromProperty(values, 0), Rect(0, 0, 1024, 740));
+  EXPECT_EQ(WorkAreaFromProperty(values, 1), Rect(0, 30, 1024, 768));
+  EXPECT_EQ(WorkAreaFromProperty(values, 2), Rect(0, 0, 1024, 740)) << "a desktop beyond the list";
+  EXPECT_EQ(WorkAreaFromProperty(values, -1), Rect(0, 0, 1024, 740));
+}
+
+TEST(WorkAreaProperty, ShortEmptyOrOutOfRangeIsIgnored) {
+  const long shortList[] = {0, 0, 1024};
+  EXPECT_EQ(WorkAreaFromProperty(shortList, 0), std::nullopt);
+  const long empty[] = {0, 0, 0, 740};
+  EXPECT_EQ(WorkAreaFromProperty(empty, 0), std::nullopt);
+  const long negative[] = {0, 0, -5, 740};
+  EXPECT_EQ(WorkAreaFromProperty(negative, 0), std::nullopt);
+  const long huge[] = {0, 0, 1L << 40, 740};
+  EXPECT_EQ(WorkAreaFromProperty(huge, 0), std::nullopt);
+  const long farAway[] = {40000, 0, 100, 100};
+  EXPECT_EQ(WorkAreaFromProperty(farAway, 0), std::nullopt);
+}
+
+} // namespace
