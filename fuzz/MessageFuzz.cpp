@@ -144,7 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
       desktop.Char(static_cast<char32_t>(x));
       break;
     case 9:
-      desktop.Advance(x * 4);
+      desktop.Advance(x);
       break;
     case 10:
       SetTimer(Pick(s, windows), static_cast<UINT_PTR>(x % 3), static_cast<UINT>(y));

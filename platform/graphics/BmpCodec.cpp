@@ -1,5 +1,7 @@
 #include "platform/graphics/BmpCodec.h"
 
+#include "platform/graphics/LittleEndian.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -34,12 +36,11 @@ public:
   }
   std::uint16_t U16(std::size_t Offset) const {
     Need(Offset, 2, "header");
-    return static_cast<std::uint16_t>(FData[Offset] | FData[Offset + 1] << 8);
+    return static_cast<std::uint16_t>(LoadU16(FData.data() + Offset));
   }
   std::uint32_t U32(std::size_t Offset) const {
     Need(Offset, 4, "header");
-    return static_cast<std::uint32_t>(FData[Offset]) | static_cast<std::uint32_t>(FData[Offset + 1]) << 8 |
-           static_cast<std::uint32_t>(FData[Offset + 2]) << 16 | static_cast<std::uint32_t>(FData[Offset + 3]) << 24;
+    return LoadU32(FData.data() + Offset);
   }
   std::int32_t S32(std::size_t Offset) const { return static_cast<std::int32_t>(U32(Offset)); }
   std::size_t Size() const { return FData.size(); }
@@ -350,15 +351,6 @@ TDecodedImage DecodeIconDib(std::span<const std::uint8_t> Dib) {
 
 namespace {
 
-void Put16(std::vector<std::uint8_t>& Out, unsigned V) {
-  Out.push_back(static_cast<std::uint8_t>(V));
-  Out.push_back(static_cast<std::uint8_t>(V >> 8));
-}
-void Put32(std::vector<std::uint8_t>& Out, std::uint32_t V) {
-  for (int i = 0; i < 4; ++i)
-    Out.push_back(static_cast<std::uint8_t>(V >> (8 * i)));
-}
-
 int Distance(TPixel A, TPixel B) {
   const int dr = static_cast<int>((A >> 16) & 0xFF) - static_cast<int>((B >> 16) & 0xFF);
   const int dg = static_cast<int>((A >> 8) & 0xFF) - static_cast<int>((B >> 8) & 0xFF);
@@ -420,36 +412,36 @@ std::vector<std::uint8_t> EncodeBmp(const TPixelBuffer& Pixels, const TBmpWriteO
   out.reserve(fileSize);
   out.push_back('B');
   out.push_back('M');
-  Put32(out, static_cast<std::uint32_t>(fileSize));
-  Put32(out, 0);
-  Put32(out, static_cast<std::uint32_t>(offset));
-  Put32(out, static_cast<std::uint32_t>(headerSize));
+  AppendU32(out, static_cast<std::uint32_t>(fileSize));
+  AppendU32(out, 0);
+  AppendU32(out, static_cast<std::uint32_t>(offset));
+  AppendU32(out, static_cast<std::uint32_t>(headerSize));
   if (core) {
-    Put16(out, w);
-    Put16(out, h);
-    Put16(out, 1);
-    Put16(out, bpp);
+    AppendU16(out, w);
+    AppendU16(out, h);
+    AppendU16(out, 1);
+    AppendU16(out, bpp);
   } else {
-    Put32(out, static_cast<std::uint32_t>(w));
-    Put32(out, static_cast<std::uint32_t>(Options.TopDown ? -h : h));
-    Put16(out, 1);
-    Put16(out, bpp);
-    Put32(out, BI_RGB);
-    Put32(out, static_cast<std::uint32_t>(stride * h));
-    Put32(out, 3780);  // 96 dots per inch in dots per metre
-    Put32(out, 3780);
-    Put32(out, static_cast<std::uint32_t>(palette.size()));
-    Put32(out, 0);
+    AppendU32(out, static_cast<std::uint32_t>(w));
+    AppendU32(out, static_cast<std::uint32_t>(Options.TopDown ? -h : h));
+    AppendU16(out, 1);
+    AppendU16(out, bpp);
+    AppendU32(out, BI_RGB);
+    AppendU32(out, static_cast<std::uint32_t>(stride * h));
+    AppendU32(out, 3780);  // 96 dots per inch in dots per metre
+    AppendU32(out, 3780);
+    AppendU32(out, static_cast<std::uint32_t>(palette.size()));
+    AppendU32(out, 0);
     if (headerSize > 40) {
       for (int i = 0; i < 4; ++i)
-        Put32(out, 0);                  // masks (unused without bit fields)
-      Put32(out, 0x73524742);           // colour space: sRGB
+        AppendU32(out, 0);                  // masks (unused without bit fields)
+      AppendU32(out, 0x73524742);           // colour space: sRGB
       out.insert(out.end(), 36 + 12, 0);  // end points and gamma
       if (headerSize == 124) {
-        Put32(out, 4);  // rendering intent: pictures
-        Put32(out, 0);
-        Put32(out, 0);
-        Put32(out, 0);
+        AppendU32(out, 4);  // rendering intent: pictures
+        AppendU32(out, 0);
+        AppendU32(out, 0);
+        AppendU32(out, 0);
       }
     }
   }

@@ -417,6 +417,34 @@ int TCanvas::DrawText(std::string_view Text, TRect& R, unsigned Flags) {
     lines.back().Chars.push_back(c);
   }
   TFontInstance& font = FontInstance();
+  if ((Flags & DT_WORDBREAK) && !single) {
+    // Lines longer than R break after their last space that fits; a word wider than R stays whole.
+    std::vector<TLine> wrapped;
+    for (TLine& line : lines) {
+      std::size_t start = 0;
+      while (true) {
+        std::size_t breakAt = std::u32string::npos, end = start;
+        int width = 0;
+        for (; end < line.Chars.size(); ++end) {
+          width += font.Glyph(line.Chars[end]).Advance;
+          if (width > R.Width() && breakAt != std::u32string::npos)
+            break;
+          if (line.Chars[end] == U' ')
+            breakAt = end;
+        }
+        const bool last = end == line.Chars.size();
+        const std::size_t stop = last ? end : breakAt;
+        TLine piece{line.Chars.substr(start, stop - start), -1};
+        if (line.Underline >= static_cast<int>(start) && line.Underline < static_cast<int>(stop))
+          piece.Underline = line.Underline - static_cast<int>(start);
+        wrapped.push_back(std::move(piece));
+        if (last)
+          break;
+        start = breakAt + 1;
+      }
+    }
+    lines = std::move(wrapped);
+  }
   const int lineHeight = font.CellHeight();
   const int total = lineHeight * static_cast<int>(lines.size());
   if (Flags & DT_CALCRECT) {

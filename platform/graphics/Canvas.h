@@ -67,6 +67,7 @@ constexpr unsigned DT_CENTER = 0x0001;
 constexpr unsigned DT_RIGHT = 0x0002;
 constexpr unsigned DT_VCENTER = 0x0004;
 constexpr unsigned DT_BOTTOM = 0x0008;
+constexpr unsigned DT_WORDBREAK = 0x0010;
 constexpr unsigned DT_SINGLELINE = 0x0020;
 constexpr unsigned DT_NOCLIP = 0x0100;
 constexpr unsigned DT_CALCRECT = 0x0400;
@@ -137,7 +138,8 @@ public:
   int TextHeight(std::string_view Text);
   TSize TextExtent(std::string_view Text);
   // Draws or measures text in R by the DT_ flags; "&" marks the next character as the access key
-  // (underlined) and "&&" is a literal ampersand unless DT_NOPREFIX. Returns the text's height;
+  // (underlined) and "&&" is a literal ampersand unless DT_NOPREFIX. Without DT_SINGLELINE, line
+  // breaks start new lines and DT_WORDBREAK also breaks at spaces to fit R. Returns the text's height;
   // with DT_CALCRECT nothing is drawn and R's right and bottom are set to the text's extent.
   int DrawText(std::string_view Text, TRect& R, unsigned Flags);
 

@@ -25,20 +25,31 @@ void TGraphic::Changed() {
     OnChange(this);
 }
 
-void TGraphic::LoadFromFile(const std::string& FileName) {
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in)
+std::unique_ptr<std::istream> OpenGraphicFile(const std::string& FileName) {
+  auto in = std::make_unique<std::ifstream>(FileName, std::ios::binary);
+  if (!*in)
     throw EInvalidGraphic("cannot open \"" + FileName + "\"");
-  LoadFromStream(in);
+  return in;
 }
 
-void TGraphic::SaveToFile(const std::string& FileName) const {
-  std::ofstream out(FileName, std::ios::binary);
-  if (!out)
+std::unique_ptr<std::ostream> CreateGraphicFile(const std::string& FileName) {
+  auto out = std::make_unique<std::ofstream>(FileName, std::ios::binary);
+  if (!*out)
     throw EInvalidGraphic("cannot create \"" + FileName + "\"");
-  SaveToStream(out);
-  if (!out.flush())
+  return out;
+}
+
+void FinishGraphicFile(std::ostream& File, const std::string& FileName) {
+  if (!File.flush())
     throw EInvalidGraphic("cannot write \"" + FileName + "\"");
+}
+
+void TGraphic::LoadFromFile(const std::string& FileName) { LoadFromStream(*OpenGraphicFile(FileName)); }
+
+void TGraphic::SaveToFile(const std::string& FileName) const {
+  auto out = CreateGraphicFile(FileName);
+  SaveToStream(*out);
+  FinishGraphicFile(*out, FileName);
 }
 
 std::vector<std::uint8_t> ReadStreamToEnd(std::istream& Stream, std::size_t Limit, const char* Format) {

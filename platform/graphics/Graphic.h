@@ -51,6 +51,12 @@ protected:
   bool FTransparent = false;
 };
 
+// Opens a picture file for reading or writing; throws EInvalidGraphic naming the file when it cannot.
+std::unique_ptr<std::istream> OpenGraphicFile(const std::string& FileName);
+std::unique_ptr<std::ostream> CreateGraphicFile(const std::string& FileName);
+// Flushes a file made by CreateGraphicFile; throws EInvalidGraphic when the data did not reach it.
+void FinishGraphicFile(std::ostream& File, const std::string& FileName);
+
 // Reads the rest of a stream, refusing more than Limit bytes with a message naming Format.
 std::vector<std::uint8_t> ReadStreamToEnd(std::istream& Stream, std::size_t Limit, const char* Format);
 

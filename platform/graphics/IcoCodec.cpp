@@ -1,5 +1,7 @@
 #include "platform/graphics/IcoCodec.h"
 
+#include "platform/graphics/LittleEndian.h"
+
 #include <string>
 
 namespace {
@@ -7,20 +9,8 @@ namespace {
 // More images than any real icon holds; a larger count is a damaged directory.
 constexpr unsigned MaxIconImages = 256;
 
-unsigned U16(std::span<const std::uint8_t> D, std::size_t At) { return D[At] | D[At + 1] << 8; }
-std::uint32_t U32(std::span<const std::uint8_t> D, std::size_t At) {
-  return static_cast<std::uint32_t>(D[At]) | static_cast<std::uint32_t>(D[At + 1]) << 8 |
-         static_cast<std::uint32_t>(D[At + 2]) << 16 | static_cast<std::uint32_t>(D[At + 3]) << 24;
-}
-
-void Put16(std::vector<std::uint8_t>& Out, unsigned V) {
-  Out.push_back(static_cast<std::uint8_t>(V));
-  Out.push_back(static_cast<std::uint8_t>(V >> 8));
-}
-void Put32(std::vector<std::uint8_t>& Out, std::uint32_t V) {
-  for (int i = 0; i < 4; ++i)
-    Out.push_back(static_cast<std::uint8_t>(V >> (8 * i)));
-}
+unsigned U16(std::span<const std::uint8_t> D, std::size_t At) { return LoadU16(D.data() + At); }
+std::uint32_t U32(std::span<const std::uint8_t> D, std::size_t At) { return LoadU32(D.data() + At); }
 
 }  // namespace
 
@@ -57,26 +47,26 @@ std::vector<TDecodedImage> DecodeIco(std::span<const std::uint8_t> File) {
 
 std::vector<std::uint8_t> EncodeIco(const std::vector<TPixelBuffer>& Images) {
   std::vector<std::uint8_t> out;
-  Put16(out, 0);
-  Put16(out, 1);
-  Put16(out, static_cast<unsigned>(Images.size()));
+  AppendU16(out, 0);
+  AppendU16(out, 1);
+  AppendU16(out, static_cast<unsigned>(Images.size()));
   std::vector<std::vector<std::uint8_t>> bodies;
   for (const TPixelBuffer& image : Images) {
     const int w = image.Width(), h = image.Height();
     const std::size_t maskStride = ((w + 31) / 32) * 4;
     std::vector<std::uint8_t> body;
-    Put32(body, 40);
-    Put32(body, static_cast<std::uint32_t>(w));
-    Put32(body, static_cast<std::uint32_t>(2 * h));
-    Put16(body, 1);
-    Put16(body, 32);
-    Put32(body, 0);
-    Put32(body, static_cast<std::uint32_t>((4 * w + maskStride) * h));
+    AppendU32(body, 40);
+    AppendU32(body, static_cast<std::uint32_t>(w));
+    AppendU32(body, static_cast<std::uint32_t>(2 * h));
+    AppendU16(body, 1);
+    AppendU16(body, 32);
+    AppendU32(body, 0);
+    AppendU32(body, static_cast<std::uint32_t>((4 * w + maskStride) * h));
     for (int i = 0; i < 4; ++i)
-      Put32(body, 0);
+      AppendU32(body, 0);
     for (int y = h - 1; y >= 0; --y)
       for (int x = 0; x < w; ++x)
-        Put32(body, image.At(x, y));
+        AppendU32(body, image.At(x, y));
     for (int y = h - 1; y >= 0; --y) {
       std::vector<std::uint8_t> row(maskStride, 0);
       for (int x = 0; x < w; ++x)
@@ -92,10 +82,10 @@ std::vector<std::uint8_t> EncodeIco(const std::vector<TPixelBuffer>& Images) {
     out.push_back(static_cast<std::uint8_t>(Images[i].Height() >= 256 ? 0 : Images[i].Height()));
     out.push_back(0);
     out.push_back(0);
-    Put16(out, 1);
-    Put16(out, 32);
-    Put32(out, static_cast<std::uint32_t>(bodies[i].size()));
-    Put32(out, static_cast<std::uint32_t>(offset));
+    AppendU16(out, 1);
+    AppendU16(out, 32);
+    AppendU32(out, static_cast<std::uint32_t>(bodies[i].size()));
+    AppendU32(out, static_cast<std::uint32_t>(offset));
     offset += bodies[i].size();
   }
   for (const auto& body : bodies)

@@ -1,5 +1,7 @@
 #include "platform/graphics/ImageList.h"
 
+#include "platform/core/ClassInfo.h"
+
 #include <algorithm>
 #include <functional>
 
@@ -24,7 +26,29 @@ int AddPieces(std::vector<TPixelBuffer>& Images, int W, int H, const TBitmap& Im
 
 }  // namespace
 
-TImageList::TImageList(int Width, int Height) : FWidth(std::max(Width, 1)), FHeight(std::max(Height, 1)) {}
+const TClassInfo& TImageList::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TImageList>()
+                                     .Integer("Height", &TImageList::Height, &TImageList::SetHeight)
+                                     .Default(16)
+                                     .Integer("Width", &TImageList::Width, &TImageList::SetWidth)
+                                     .Default(16)
+                                     .Event("OnChange", &TImageList::OnChange)
+                                     .Build();
+  return Info;
+}
+
+TImageList::TImageList(TComponent* AOwner, int Width, int Height)
+    : TComponent(AOwner), FWidth(std::max(Width, 1)), FHeight(std::max(Height, 1)) {}
+
+void TImageList::Changed() {
+  if (OnChange)
+    OnChange(this);
+}
+
+void TImageList::Clear() {
+  FImages.clear();
+  Changed();
+}
 
 void TImageList::SetWidth(int Value) {
   if (Value == FWidth || Value < 1)
@@ -41,20 +65,28 @@ void TImageList::SetHeight(int Value) {
 }
 
 int TImageList::Add(const TBitmap& Image, const TBitmap* Mask) {
-  return AddPieces(FImages, FWidth, FHeight, Image, [&](int x, int y) {
+  const int first = AddPieces(FImages, FWidth, FHeight, Image, [&](int x, int y) {
     return Mask && Mask->Pixels().InBounds(x, y) && (Mask->Pixels().At(x, y) & 0x00FFFFFF) != 0;
   });
+  if (first >= 0)
+    Changed();
+  return first;
 }
 
 int TImageList::AddMasked(const TBitmap& Image, TColor MaskColor) {
   const TPixel key = ColorToPixel(MaskColor);
-  return AddPieces(FImages, FWidth, FHeight, Image,
-                   [&](int x, int y) { return (Image.Pixels().At(x, y) & 0x00FFFFFF) == key; });
+  const int first = AddPieces(FImages, FWidth, FHeight, Image,
+                              [&](int x, int y) { return (Image.Pixels().At(x, y) & 0x00FFFFFF) == key; });
+  if (first >= 0)
+    Changed();
+  return first;
 }
 
 void TImageList::Delete(int Index) {
-  if (Index >= 0 && Index < Count())
-    FImages.erase(FImages.begin() + Index);
+  if (Index < 0 || Index >= Count())
+    return;
+  FImages.erase(FImages.begin() + Index);
+  Changed();
 }
 
 void TImageList::Draw(TCanvas& Canvas, int X, int Y, int Index, bool Enabled) const {

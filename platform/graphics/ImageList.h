@@ -1,15 +1,18 @@
 #pragma once
 
+#include "platform/core/Component.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/PixelBuffer.h"
 
 #include <vector>
 
 // Images of one size cut side by side from bitmaps, each with a mask of the pixels it leaves out.
-class TImageList {
+class TImageList : public TComponent {
+  BRIVO_CLASS(TImageList, TComponent)
+
 public:
-  TImageList() = default;
-  TImageList(int Width, int Height);
+  explicit TImageList(TComponent* AOwner) : TComponent(AOwner) {}
+  TImageList(TComponent* AOwner, int Width, int Height);
 
   int Width() const { return FWidth; }
   int Height() const { return FHeight; }
@@ -24,7 +27,7 @@ public:
   // As Add, with the pixels of MaskColor left out.
   int AddMasked(const TBitmap& Image, TColor MaskColor);
   void Delete(int Index);
-  void Clear() { FImages.clear(); }
+  void Clear();
 
   // Draws image Index with its top-left at (X, Y); disabled images are drawn greyed. An index out
   // of range draws nothing.
@@ -33,7 +36,12 @@ public:
   // to the colour they had); returns false for an index out of range.
   bool GetBitmap(int Index, TBitmap& Bitmap) const;
 
+  // Told after images are added or removed, or the size changes.
+  TNotifyEvent OnChange;
+
 private:
+  void Changed();
+
   int FWidth = 16;
   int FHeight = 16;
   // Each image keeps its pixels with opacity in the top byte: 0 for masked pixels, 255 for others.

@@ -3,7 +3,6 @@
 #include "platform/core/ClassInfo.h"
 #include "platform/graphics/BmpCodec.h"
 
-#include <fstream>
 #include <istream>
 #include <ostream>
 #include <sstream>
@@ -100,18 +99,12 @@ void TPicture::SaveToStream(std::ostream& Stream) const {
     FGraphic->SaveToStream(Stream);
 }
 
-void TPicture::LoadFromFile(const std::string& FileName) {
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in)
-    throw EInvalidGraphic("cannot open \"" + FileName + "\"");
-  LoadFromStream(in);
-}
+void TPicture::LoadFromFile(const std::string& FileName) { LoadFromStream(*OpenGraphicFile(FileName)); }
 
 void TPicture::SaveToFile(const std::string& FileName) const {
-  std::ofstream out(FileName, std::ios::binary);
-  if (!out)
-    throw EInvalidGraphic("cannot create \"" + FileName + "\"");
-  SaveToStream(out);
+  auto out = CreateGraphicFile(FileName);
+  SaveToStream(*out);
+  FinishGraphicFile(*out, FileName);
 }
 
 void TPicture::ReadData(std::istream& Stream) {

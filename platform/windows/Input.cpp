@@ -297,8 +297,7 @@ HWND SetActiveWindow(HWND Wnd) {
   if (old && old != Wnd)
     SendActivation(old, false, Wnd);
   if (!Wnd) {
-    if (LiveWnd(wm.Focus))
-      SetFocus(nullptr);
+    SetFocus(nullptr);
     return old;
   }
   if (!wm.AppActive) {
@@ -329,11 +328,7 @@ void HostAppDeactivated() {
   if (old)
     SendActivation(old, false, nullptr);
   SendActivateApp(false);
-  if (LiveWnd(wm.Focus)) {
-    const HWND focus = wm.Focus;
-    wm.Focus = nullptr;
-    SendMessage(focus, WM_KILLFOCUS, 0, 0);
-  }
+  SetFocus(nullptr);
 }
 
 void ActivateNextTopLevel(HWND Leaving) {
@@ -346,11 +341,7 @@ void ActivateNextTopLevel(HWND Leaving) {
     }
   }
   wm.Active = nullptr;
-  if (LiveWnd(wm.Focus)) {
-    const HWND focus = wm.Focus;
-    wm.Focus = nullptr;
-    SendMessage(focus, WM_KILLFOCUS, 0, 0);
-  }
+  SetFocus(nullptr);
 }
 
 // A window that goes away, hides or is disabled drops the focus, capture and hover it held, without

@@ -609,7 +609,8 @@ BOOL SetWindowPos(HWND Wnd, HWND InsertAfter, int X, int Y, int Width, int Heigh
     SendSizeAndMove(Wnd, moved, sized);
   if (Flags & SWP_SHOWWINDOW)
     ShowWindow(Wnd, (Flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
-  else if (!(Flags & SWP_NOACTIVATE) && (w = FindWnd(Wnd)) && w->IsTopLevel() && w->Visible())
+  else if (!(Flags & SWP_NOACTIVATE) && !((Flags & SWP_NOZORDER) == 0 && InsertAfter == HWND_BOTTOM) &&
+           (w = FindWnd(Wnd)) && w->IsTopLevel() && w->Visible())
     SetActiveWindow(Wnd);
   return 1;
 }

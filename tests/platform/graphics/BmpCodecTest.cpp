@@ -1,4 +1,5 @@
 #include "platform/graphics/BmpCodec.h"
+#include "platform/graphics/LittleEndian.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,14 +12,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void Put16(Bytes& B, unsigned V) {
-  B.push_back(static_cast<std::uint8_t>(V));
-  B.push_back(static_cast<std::uint8_t>(V >> 8));
-}
-void Put32(Bytes& B, std::uint32_t V) {
-  for (int i = 0; i < 4; ++i)
-    B.push_back(static_cast<std::uint8_t>(V >> (8 * i)));
-}
+void Put16(Bytes& B, unsigned V) { AppendU16(B, V); }
+void Put32(Bytes& B, std::uint32_t V) { AppendU32(B, V); }
 
 // A BMP file with an info header, made by hand so the reader is not only checked against our writer.
 struct TBmpFile {

@@ -27,12 +27,7 @@ TEST_F(MouseDispatch, ButtonsArriveInClientCoordinatesWithKeyState) {
 
 TEST_F(MouseDispatch, TransparentWindowsLetThePointThrough) {
   auto cover = Make(**Form, Bounds(0, 0, 200, 100));
-  cover->OnMessage = [](TMessage& M) {
-    if (M.Msg != WM_NCHITTEST)
-      return false;
-    M.Result = HTTRANSPARENT;
-    return true;
-  };
+  cover->OnMessage = Answer(WM_NCHITTEST, HTTRANSPARENT);
   Desktop.Click(120, 125);
   EXPECT_EQ(Log.Last(WM_LBUTTONDOWN)->Wnd, **Left) << "the sibling below takes the click";
   Desktop.Click(180, 180);
@@ -112,17 +107,8 @@ TEST_F(MouseDispatch, TwoQuickNearbyPressesMakeADoubleClick) {
 }
 
 TEST_F(MouseDispatch, NonClientCodesGiveNonClientMessagesInScreenCoordinates) {
-  Left->OnMessage = [](TMessage& M) {
-    if (M.Msg != WM_NCHITTEST)
-      return false;
-    M.Result = HTCAPTION;
-    return true;
-  };
-  Right->OnMessage = [](TMessage& M) {
-    if (M.Msg != WM_NCLBUTTONDOWN)
-      return false;
-    return true; // swallowed: no move loop
-  };
+  Left->OnMessage = Answer(WM_NCHITTEST, HTCAPTION);
+  Right->OnMessage = Answer(WM_NCLBUTTONDOWN, 0); // swallowed: no move loop
   Desktop.MouseMove(125, 125);
   EXPECT_EQ(Log.Last(WM_NCMOUSEMOVE)->WParam, static_cast<WPARAM>(HTCAPTION));
   EXPECT_EQ(Log.Last(WM_NCMOUSEMOVE)->LParam, MAKELPARAM(125, 125));
@@ -130,12 +116,7 @@ TEST_F(MouseDispatch, NonClientCodesGiveNonClientMessagesInScreenCoordinates) {
 }
 
 TEST_F(MouseDispatch, ADefaultCursorFollowsTheHitCodeAndWindowsMayChooseTheirOwn) {
-  Form->OnMessage = [](TMessage& M) {
-    if (M.Msg != WM_NCHITTEST)
-      return false;
-    M.Result = HTRIGHT;
-    return true;
-  };
+  Form->OnMessage = Answer(WM_NCHITTEST, HTRIGHT);
   Desktop.MouseMove(298, 150);
   EXPECT_EQ(Desktop.CursorShape(), IDC_SIZEWE);
   Right->OnMessage = [](TMessage& M) {

@@ -104,6 +104,16 @@ private:
   HWND FWnd = nullptr;
 };
 
+// A handler that answers one message with a fixed result and leaves the others alone.
+inline std::function<bool(TMessage&)> Answer(UINT Msg, LRESULT Result) {
+  return [Msg, Result](TMessage& M) {
+    if (M.Msg != Msg)
+      return false;
+    M.Result = Result;
+    return true;
+  };
+}
+
 // Every message-layer test runs on a fresh headless desktop (1024 x 768, work area 1024 x 728).
 class HeadlessTest : public testing::Test {
 protected:
