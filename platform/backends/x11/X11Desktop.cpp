@@ -297,9 +297,9 @@ TX11Window::~TX11Window() {
     FDesktop.Drag.reset();
   if (FDesktop.WmMoveSize == this)
     FDesktop.WmMoveSize = nullptr;
+  FreeShmImage();
   if (Dead())
     return;
-  FreeShmImage();
   if (FIc)
     XDestroyIC(FIc);
   XDestroyWindow(FDesktop.Dpy, FWindow);
@@ -489,8 +489,11 @@ void TX11Window::SetTitle(const std::string& Title) {
 void TX11Window::FreeShmImage() {
   if (!FShmImage)
     return;
-  XShmDetach(FDesktop.Dpy, &FShmInfo);
-  XSync(FDesktop.Dpy, False);
+  // With the server gone only our side of the segment is left to free.
+  if (!Dead()) {
+    XShmDetach(FDesktop.Dpy, &FShmInfo);
+    XSync(FDesktop.Dpy, False);
+  }
   FShmImage->data = nullptr;
   XDestroyImage(FShmImage);
   shmdt(FShmInfo.shmaddr);

@@ -240,6 +240,26 @@ TEST_P(X11Desktop, UnicodeTitleRoundTrips) {
   EXPECT_EQ(out, title + "\n");
 }
 
+TEST_P(X11Desktop, ApplicationIconReachesEveryNormalWindow) {
+  TTestWindow& before = Make(nullptr, Bounds(10, 10, 50, 50), kFormColor);
+  TIcon icon;
+  TPixelBuffer image(2, 1);
+  image.Set(0, 0, 0xFFFF0000);
+  image.Set(1, 0, 0x8000FF00); // half transparent
+  icon.AddImage(image);
+  Desktop->SetApplicationIcon(icon);
+  TTestWindow& after = Make(nullptr, Bounds(10, 10, 50, 50), kFormColor);
+  Desktop->Sync();
+  for (HWND w : {*before, *after}) {
+    std::string out;
+    ASSERT_EQ(RunProcess({"xprop", "-id", std::to_string(Desktop->NativeWindow(w)), "-notype", "-f", "_NET_WM_ICON",
+                          "32c", " = $0+\n", "_NET_WM_ICON"},
+                         &out, {"DISPLAY=" + FServer->Display()}),
+              0);
+    EXPECT_EQ(out, "_NET_WM_ICON = 2, 1, 4294901760, 2147548928\n");
+  }
+}
+
 TEST_P(X11Desktop, TypedKeysArriveAsKeysAndCharacters) {
   TTestWindow& form = Make(nullptr, Bounds(100, 100, 100, 100), kFormColor);
   Settle();
