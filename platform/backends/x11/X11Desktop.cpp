@@ -71,25 +71,6 @@ long MoveResizeDirection(int Hit) {
   }
 }
 
-int CursorForHit(int Hit) {
-  switch (Hit) {
-  case HTLEFT:
-  case HTRIGHT:
-    return IDC_SIZEWE;
-  case HTTOP:
-  case HTBOTTOM:
-    return IDC_SIZENS;
-  case HTTOPLEFT:
-  case HTBOTTOMRIGHT:
-    return IDC_SIZENWSE;
-  case HTTOPRIGHT:
-  case HTBOTTOMLEFT:
-    return IDC_SIZENESW;
-  default:
-    return IDC_SIZEALL;
-  }
-}
-
 TInputButton ButtonOf(unsigned Button) {
   if (Button == Button3)
     return TInputButton::Right;
@@ -205,6 +186,7 @@ private:
   void FreeShmImage();
   bool EnsureShmImage(int Width, int Height);
   void SetWmState(bool Add, Atom First, Atom Second);
+  void SetInitialState(int State);
   bool Dead() const { return FDesktop.Lost; }
 
   TX11Desktop::TImpl& FDesktop;
@@ -395,6 +377,15 @@ void TX11Window::SetWmState(bool Add, Atom First, Atom Second) {
   }
 }
 
+// The state a window manager gives the window when it is mapped next.
+void TX11Window::SetInitialState(int State) {
+  XWMHints hints{};
+  hints.flags = StateHint | InputHint;
+  hints.input = FKind == TWindowKind::Menu ? False : True;
+  hints.initial_state = State;
+  XSetWMHints(FDesktop.Dpy, FWindow, &hints);
+}
+
 void TX11Window::SetShowState(int ShowCmd) {
   if (Dead() || ShowCmd == FShowState)
     return;
@@ -413,11 +404,7 @@ void TX11Window::SetShowState(int ShowCmd) {
     } else if (FMapped) {
       XIconifyWindow(dpy, FWindow, FDesktop.Screen);
     } else {
-      XWMHints hints{};
-      hints.flags = StateHint | InputHint;
-      hints.input = True;
-      hints.initial_state = IconicState;
-      XSetWMHints(dpy, FWindow, &hints);
+      SetInitialState(IconicState);
       XMapWindow(dpy, FWindow);
     }
     break;
@@ -429,13 +416,8 @@ void TX11Window::SetShowState(int ShowCmd) {
   default:
     if (FDesktop.Wm && was == SW_SHOWMAXIMIZED)
       SetWmState(false, vert, horz);
-    if (FDesktop.Wm && was == SW_SHOWMINIMIZED) {
-      XWMHints hints{};
-      hints.flags = StateHint | InputHint;
-      hints.input = True;
-      hints.initial_state = NormalState;
-      XSetWMHints(dpy, FWindow, &hints);
-    }
+    if (FDesktop.Wm && was == SW_SHOWMINIMIZED)
+      SetInitialState(NormalState);
     XMapRaised(dpy, FWindow);
     break;
   }
@@ -640,9 +622,10 @@ void TX11Window::BeginMoveSize(int HitCode) {
     XFlush(dpy);
     return;
   }
+  // The grab keeps the cursor the layer chose for the edge or caption under the pointer.
   const unsigned events = ButtonReleaseMask | PointerMotionMask;
   if (XGrabPointer(dpy, FWindow, False, events, GrabModeAsync, GrabModeAsync, None,
-                   FDesktop.CursorOf(CursorForHit(HitCode)), CurrentTime) != GrabSuccess) {
+                   FDesktop.CursorOf(FDesktop.CursorId), CurrentTime) != GrabSuccess) {
     HostMoveSizeEnded(FHandle);
     return;
   }
