@@ -188,6 +188,9 @@ private:
   void SetWmState(bool Add, Atom First, Atom Second);
   void SetInitialState(int State);
   bool Dead() const { return FDesktop.Lost; }
+  // X has no empty windows: what the server makes of bounds we ask for.
+  static TRect Requested(const TRect& R) { return ::Bounds(R.Left, R.Top, std::max(R.Width(), 1), std::max(R.Height(), 1)); }
+  bool Iconic() const;
 
   TX11Desktop::TImpl& FDesktop;
   HWND FHandle;
@@ -304,7 +307,7 @@ void TX11Window::SetBounds(const TRect& ScreenRect) {
     return;
   const bool sized = ScreenRect.Width() != FBounds.Width() || ScreenRect.Height() != FBounds.Height();
   FBounds = ScreenRect;
-  FPending.push_back(ScreenRect);
+  FPending.push_back(Requested(ScreenRect));
   if (FPending.size() > kPendingLimit)
     FPending.pop_front();
   if (sized)
@@ -329,9 +332,10 @@ void TX11Window::Configured(const XConfigureEvent& E) {
     FPending.erase(FPending.begin(), it + 1);
     return;
   }
-  // Our own request for a zero size comes back as 1 pixel.
-  if (!FPending.empty() || now == FBounds ||
-      (FBounds.Width() == 0 && E.width == 1) || (FBounds.Height() == 0 && E.height == 1))
+  // Someone else (the window manager, the user through it) placed the window: that is news, and the
+  // requests still on their way were overruled.
+  FPending.clear();
+  if (now == Requested(FBounds))
     return;
   FBounds = now;
   FDesktop.Reported = true;
@@ -343,7 +347,7 @@ void TX11Window::MapChanged(bool Mapped) {
   if (!Mapped) {
     // Iconified by the window manager, not by us: the layer hears it as a minimise.
     if (FDesktop.Wm && FShowState != SW_HIDE && FShowState != SW_SHOWMINIMIZED && IsWindow(FHandle) &&
-        !IsIconic(FHandle)) {
+        !IsIconic(FHandle) && Iconic()) {
       FShowState = SW_SHOWMINIMIZED;
       FDesktop.Reported = true;
       ShowWindow(FHandle, SW_SHOWMINNOACTIVE);
@@ -359,6 +363,24 @@ void TX11Window::MapChanged(bool Mapped) {
   // Without a window manager nobody else gives a new window the keyboard.
   if (!FDesktop.Wm && FKind != TWindowKind::Menu)
     FDesktop.GiveFocus(FWindow, CurrentTime);
+}
+
+// Whether the window manager says the window is an icon now (WM_STATE), not merely unmapped, as
+// on another virtual desktop.
+bool TX11Window::Iconic() const {
+  const Atom state = FDesktop.A("WM_STATE");
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  bool iconic = false;
+  if (XGetWindowProperty(FDesktop.Dpy, FWindow, state, 0, 2, False, state, &type, &format, &count, &after, &data) ==
+          Success &&
+      data && format == 32 && count >= 1)
+    iconic = *reinterpret_cast<const long*>(data) == IconicState;
+  if (data)
+    XFree(data);
+  return iconic;
 }
 
 void TX11Window::SetWmState(bool Add, Atom First, Atom Second) {
