@@ -435,6 +435,29 @@ void TX11Desktop::TImpl::Drain() {
   }
 }
 
+// While the layer holds the capture the pointer is ours, so that a press outside every window of
+// ours (a click away from an open menu) still reaches the capturing window.
+void TX11Desktop::TImpl::FollowCapture() {
+  if (Drag || WmMoveSize)
+    return;
+  TX11Window* want = nullptr;
+  if (const HWND capture = GetCapture())
+    want = Find(Owner->NativeWindow(GetAncestor(capture, GA_ROOT)));
+  if (want && !want->Mapped())
+    want = nullptr;
+  if (want == CaptureGrab)
+    return;
+  CaptureGrab = nullptr;
+  if (!want) {
+    XUngrabPointer(Dpy, CurrentTime);
+    return;
+  }
+  const unsigned events = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+  if (XGrabPointer(Dpy, want->Xid(), True, events, GrabModeAsync, GrabModeAsync, None, None, CurrentTime) ==
+      GrabSuccess)
+    CaptureGrab = want;
+}
+
 void TX11Desktop::TImpl::MarkLost() {
   Lost = true;
   Drag.reset();
@@ -626,6 +649,7 @@ void TX11Desktop::WaitForEvents(long long Until) {
     f.Drain();
     if (f.Lost)
       continue;
+    f.FollowCapture();
     if (f.Reported)
       return;
     const long long now = Now();

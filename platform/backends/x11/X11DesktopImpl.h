@@ -66,6 +66,8 @@ struct TX11Desktop::TImpl {
   };
   std::optional<TDrag> Drag;
   TX11Window* WmMoveSize = nullptr;
+  // The window whose pointer grab stands for the layer's capture.
+  TX11Window* CaptureGrab = nullptr;
 
   mutable std::vector<TMonitor> MonitorCache;
   mutable bool MonitorsDirty = true;
@@ -92,6 +94,7 @@ struct TX11Desktop::TImpl {
   void EndDrag(bool Reported);
   void EndWmMoveSize();
   void Drain();
+  void FollowCapture();
   void MarkLost();
   void SendRootMessage(Window W, Atom Type, long D0, long D1, long D2, long D3, long D4);
   void GiveFocus(Window W, Time When);

@@ -114,6 +114,8 @@ TX11Window::~TX11Window() {
     FDesktop.Drag.reset();
   if (FDesktop.WmMoveSize == this)
     FDesktop.WmMoveSize = nullptr;
+  if (FDesktop.CaptureGrab == this)
+    FDesktop.CaptureGrab = nullptr;
   FreeShmImage();
   if (Dead())
     return;
@@ -468,6 +470,7 @@ void TX11Window::BeginMoveSize(int HitCode) {
     HostMoveSizeEnded(FHandle);
     return;
   }
+  FDesktop.CaptureGrab = nullptr; // the move/size grab replaces it
   if (FDesktop.WmMoveResize) {
     XUngrabPointer(dpy, CurrentTime);
     FDesktop.SendRootMessage(FWindow, FDesktop.A("_NET_WM_MOVERESIZE"), rootX, rootY, MoveResizeDirection(HitCode),

@@ -166,6 +166,27 @@ TEST_P(X11Desktop, ShapedWindowIsNotHitOutsideItsRegion) {
   ASSERT_TRUE(PumpUntil([&] { return Log.Count(panel, WM_LBUTTONUP) == 1; }));
 }
 
+TEST_P(X11Desktop, CaptureTakesPressesOutsideEveryWindow) {
+  const auto [form, panel] = MakeForm(Bounds(100, 100, 200, 150));
+  TTestWindow& other = Make(nullptr, Bounds(800, 600, 100, 100), kPanelColor);
+  SetActiveWindow(form);
+  SetCapture(panel);
+  Settle();
+  Click(850, 650);
+  ASSERT_TRUE(PumpUntil([&] { return Log.Count(panel, WM_LBUTTONUP) == 1; }));
+  EXPECT_EQ(Log.Count(*other, WM_LBUTTONDOWN), 0);
+  const TLogged* down = Log.Last(WM_LBUTTONDOWN);
+  EXPECT_EQ(GET_X_LPARAM(down->LParam), 850 - 120); // panel coordinates, far outside it
+  EXPECT_EQ(GET_Y_LPARAM(down->LParam), 650 - 120);
+  Click(1000, 20); // on no window at all
+  ASSERT_TRUE(PumpUntil([&] { return Log.Count(panel, WM_LBUTTONUP) == 2; }));
+  ReleaseCapture();
+  Settle();
+  Click(850, 650);
+  ASSERT_TRUE(PumpUntil([&] { return Log.Count(*other, WM_LBUTTONUP) == 1; }));
+  EXPECT_EQ(Log.Count(panel, WM_LBUTTONDOWN), 2);
+}
+
 TEST_P(X11Desktop, CaptionDragMovesTheWindow) {
   ASSERT_FALSE(Desktop->WindowManagerRunning());
   TTestWindow& form = Make(nullptr, Bounds(100, 100, 200, 120), kFormColor);
