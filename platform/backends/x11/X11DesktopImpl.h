@@ -8,8 +8,10 @@
 
 #include <X11/extensions/XShm.h>
 
+#include <algorithm>
 #include <deque>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
