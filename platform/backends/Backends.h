@@ -1,5 +1,13 @@
 #pragma once
 
-// Chooses the real backends of this machine for the process: the X display named by DISPLAY when
-// one can be opened, otherwise devices that refuse and say why.
+#include "platform/graphics/Icon.h"
+
+// Chooses the real backends of this machine for the process: the desktop and gamma of the X display
+// named by DISPLAY when one can be opened; otherwise a gamma device that refuses and says why, a
+// message box that writes to standard error and an address opener that refuses (there is no
+// desktop then, and creating a top-level window fails with an error that says so).
 void UseNativeBackends();
+// Ends the native desktop chosen by UseNativeBackends (its windows with it), if one was.
+void ReleaseNativeBackends();
+// The icon the program's windows show on the desktop (ignored without one).
+void SetApplicationIcon(const TIcon& Icon);

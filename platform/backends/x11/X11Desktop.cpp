@@ -1,0 +1,741 @@
+#include "platform/backends/x11/X11DesktopImpl.h"
+
+#include "platform/backends/x11/X11AddressOpener.h"
+#include "platform/backends/x11/X11MessageBox.h"
+#include "platform/backends/x11/X11Translate.h"
+#include "platform/graphics/TextEngine.h"
+
+#include <X11/Xatom.h>
+#include <X11/extensions/shape.h>
+
+#include <poll.h>
+#include <signal.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Protocol errors (a window the window manager already destroyed, a restack it refused) are not
+// worth ending the program for, which is what Xlib's own handler does.
+int IgnoreError(Display*, XErrorEvent*) { return 0; }
+
+int ReportLostConnection(Display* Dpy) {
+  std::fprintf(stderr, "brivo: the connection to the X server %s was lost; ending\n", DisplayString(Dpy));
+  return 0;
+}
+
+TInputButton ButtonOf(unsigned Button) {
+  if (Button == Button3)
+    return TInputButton::Right;
+  if (Button == Button2)
+    return TInputButton::Middle;
+  return TInputButton::Left;
+}
+
+} // namespace
+
+long long MonotonicMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+TX11Window* TX11Desktop::TImpl::Find(Window W) const {
+  for (TX11Window* w : Windows)
+    if (w->Xid() == W)
+      return w;
+  return nullptr;
+}
+
+void TX11Desktop::TImpl::GiveFocus(Window W, Time When) {
+  XSetInputFocus(Dpy, W, RevertToParent, When);
+  FocusGiven.push_back(W);
+  if (FocusGiven.size() > kPendingLimit)
+    FocusGiven.erase(FocusGiven.begin());
+}
+
+Cursor TX11Desktop::TImpl::CursorOf(int Id) {
+  auto it = Cursors.find(Id);
+  if (it != Cursors.end())
+    return it->second;
+  const Cursor c = XCreateFontCursor(Dpy, CursorFontShapeOf(Id));
+  Cursors.emplace(Id, c);
+  return c;
+}
+
+void TX11Desktop::TImpl::SendRootMessage(Window W, Atom Type, long D0, long D1, long D2, long D3, long D4) {
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = W;
+  e.xclient.message_type = Type;
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = D0;
+  e.xclient.data.l[1] = D1;
+  e.xclient.data.l[2] = D2;
+  e.xclient.data.l[3] = D3;
+  e.xclient.data.l[4] = D4;
+  XSendEvent(Dpy, Root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+}
+
+// A window manager announces itself with _NET_SUPPORTING_WM_CHECK on the root, naming a window that
+// names itself the same way; a stale property left by one that died does not count.
+void TX11Desktop::TImpl::DetectWindowManager() {
+  auto readWindow = [this](Window Of) -> Window {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    Window w = 0;
+    if (XGetWindowProperty(Dpy, Of, A("_NET_SUPPORTING_WM_CHECK"), 0, 1, False, XA_WINDOW, &type, &format, &count,
+                           &after, &data) == Success &&
+        data && count == 1 && format == 32)
+      w = static_cast<Window>(*reinterpret_cast<unsigned long*>(data));
+    if (data)
+      XFree(data);
+    return w;
+  };
+  const Window check = readWindow(Root);
+  Wm = check != 0 && readWindow(check) == check;
+  WmMoveResize = false;
+  if (!Wm)
+    return;
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(Dpy, Root, A("_NET_SUPPORTED"), 0, 4096, False, XA_ATOM, &type, &format, &count, &after,
+                         &data) == Success &&
+      data && format == 32) {
+    const auto* atoms = reinterpret_cast<const unsigned long*>(data);
+    WmMoveResize = std::find(atoms, atoms + count, A("_NET_WM_MOVERESIZE")) != atoms + count;
+  }
+  if (data)
+    XFree(data);
+}
+
+std::vector<TMonitor> TX11Desktop::TImpl::ReadMonitors() const {
+  auto* self = const_cast<TImpl*>(this);
+  const TRect screen = Rect(0, 0, DisplayWidth(Dpy, Screen), DisplayHeight(Dpy, Screen));
+  std::vector<TRect> crtcs;
+  int primary = -1;
+  if (RandREvent >= 0) {
+    if (XRRScreenResources* res = XRRGetScreenResourcesCurrent(Dpy, Root)) {
+      RRCrtc primaryCrtc = 0;
+      const RROutput primaryOutput = XRRGetOutputPrimary(Dpy, Root);
+      if (primaryOutput)
+        if (XRROutputInfo* out = XRRGetOutputInfo(Dpy, res, primaryOutput)) {
+          primaryCrtc = out->crtc;
+          XRRFreeOutputInfo(out);
+        }
+      for (int i = 0; i < res->ncrtc; ++i) {
+        XRRCrtcInfo* info = XRRGetCrtcInfo(Dpy, res, res->crtcs[i]);
+        if (!info)
+          continue;
+        if (info->mode != None && info->noutput > 0) {
+          if (res->crtcs[i] == primaryCrtc)
+            primary = static_cast<int>(crtcs.size());
+          crtcs.push_back(Bounds(info->x, info->y, static_cast<int>(info->width), static_cast<int>(info->height)));
+        }
+        XRRFreeCrtcInfo(info);
+      }
+      XRRFreeScreenResources(res);
+    }
+  }
+  // The work area of the current desktop, when a window manager publishes one.
+  std::optional<TRect> work;
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  long desktop = 0;
+  if (XGetWindowProperty(Dpy, Root, self->A("_NET_CURRENT_DESKTOP"), 0, 1, False, XA_CARDINAL, &type, &format,
+                         &count, &after, &data) == Success &&
+      data && count == 1 && format == 32)
+    desktop = *reinterpret_cast<long*>(data);
+  if (data)
+    XFree(data);
+  data = nullptr;
+  if (XGetWindowProperty(Dpy, Root, self->A("_NET_WORKAREA"), 0, 4096, False, XA_CARDINAL, &type, &format, &count,
+                         &after, &data) == Success &&
+      data && format == 32)
+    work = WorkAreaFromProperty({reinterpret_cast<const long*>(data), count}, desktop);
+  if (data)
+    XFree(data);
+  return MonitorsFrom(crtcs, primary, screen, work);
+}
+
+void TX11Desktop::TImpl::HandleButton(TX11Window& W, const XButtonEvent& E) {
+  const bool press = E.type == ButtonPress;
+  if (E.button == Button4 || E.button == Button5) {
+    // Wheel turns come as presses of buttons 4 (away from the user) and 5; the layer takes them as
+    // WM_MOUSEWHEEL to the focused window, as the platform sends it.
+    if (!press)
+      return;
+    const short delta = E.button == Button4 ? 120 : -120;
+    WPARAM keys = 0;
+    if (E.state & ShiftMask)
+      keys |= MK_SHIFT;
+    if (E.state & ControlMask)
+      keys |= MK_CONTROL;
+    if (E.state & Button1Mask)
+      keys |= MK_LBUTTON;
+    if (E.state & Button3Mask)
+      keys |= MK_RBUTTON;
+    HWND target = GetFocus() ? GetFocus() : W.Handle();
+    const auto wparam = static_cast<WPARAM>(static_cast<std::uint32_t>(MAKELPARAM(static_cast<int>(keys), delta)));
+    PostMessage(target, WM_MOUSEWHEEL, wparam, MAKELPARAM(E.x_root, E.y_root));
+    Reported = true;
+    return;
+  }
+  if (E.button != Button1 && E.button != Button2 && E.button != Button3)
+    return;
+  if (press && !Wm && W.Kind() != TWindowKind::Menu)
+    GiveFocus(W.Xid(), E.time);
+  PostInputEvent({press ? TInputKind::MouseDown : TInputKind::MouseUp, W.Handle(), {E.x, E.y}, ButtonOf(E.button), 0, 0});
+  Reported = true;
+}
+
+void TX11Desktop::TImpl::HandleKey(TX11Window& W, XKeyEvent& E) {
+  const bool press = E.type == KeyPress;
+  if (!press && XEventsQueued(Dpy, QueuedAfterReading)) {
+    // A held key repeats as release and press at the same moment: the key stays down.
+    XEvent next;
+    XPeekEvent(Dpy, &next);
+    if (next.type == KeyPress && next.xkey.keycode == E.keycode && next.xkey.time == E.time)
+      return;
+  }
+  KeySym base = XLookupKeysym(&E, 0);
+  WORD vk = VirtualKeyOfKeysym(base);
+  if (!press) {
+    if (vk) {
+      PostInputEvent({TInputKind::KeyUp, nullptr, {}, TInputButton::Left, vk, 0});
+      Reported = true;
+    }
+    return;
+  }
+  char buffer[64];
+  KeySym sym = NoSymbol;
+  std::string text;
+  if (W.Ic()) {
+    Status status = 0;
+    int n = Xutf8LookupString(W.Ic(), &E, buffer, sizeof buffer - 1, &sym, &status);
+    if (status == XBufferOverflow) {
+      std::vector<char> big(static_cast<std::size_t>(n) + 1);
+      n = Xutf8LookupString(W.Ic(), &E, big.data(), n, &sym, &status);
+      text.assign(big.data(), static_cast<std::size_t>(std::max(n, 0)));
+    } else if (status == XLookupChars || status == XLookupBoth) {
+      text.assign(buffer, static_cast<std::size_t>(std::max(n, 0)));
+    }
+    // An input method of a locale that cannot spell the character still names its key symbol.
+    if (text.empty() && (status == XLookupKeySym || status == XLookupBoth))
+      if (const char32_t c = CharOfKeysym(sym))
+        text = EncodeUtf8(std::u32string(1, c));
+  } else {
+    XLookupString(&E, buffer, sizeof buffer - 1, &sym, nullptr);
+    if (const char32_t c = CharOfKeysym(sym))
+      text = EncodeUtf8(std::u32string(1, c));
+  }
+  if (!vk)
+    vk = VirtualKeyOfKeysym(sym);
+  if (vk) {
+    PostInputEvent({TInputKind::KeyDown, nullptr, {}, TInputButton::Left, vk, 0});
+    Reported = true;
+  }
+  if (const char32_t control = ControlCharOf(vk, (E.state & ControlMask) != 0)) {
+    PostInputEvent({TInputKind::Char, nullptr, {}, TInputButton::Left, 0, control});
+    Reported = true;
+    return;
+  }
+  for (char32_t c : DecodeUtf8(text))
+    if (c >= 0x20 && c != 0x7F) {
+      PostInputEvent({TInputKind::Char, nullptr, {}, TInputButton::Left, 0, c});
+      Reported = true;
+    }
+}
+
+void TX11Desktop::TImpl::FollowDrag(TPoint RootPos) {
+  const TDrag& d = *Drag;
+  const TRect r = MoveSizeBounds(d.Hit, d.StartBounds, RootPos.X - d.Start.X, RootPos.Y - d.Start.Y, d.Limits);
+  Reported = true;
+  HostBoundsChanged(d.Host->Handle(), r);
+}
+
+void TX11Desktop::TImpl::EndDrag(bool ReleaseSeen) {
+  const HWND w = Drag->Host->Handle();
+  Drag.reset();
+  XUngrabPointer(Dpy, CurrentTime);
+  XFlush(Dpy);
+  // The move loop takes the release: no window hears of it, but the button is up.
+  if (ReleaseSeen)
+    PostInputEvent({TInputKind::MouseUp, nullptr, {}, TInputButton::Left, 0, 0});
+  Reported = true;
+  HostMoveSizeEnded(w);
+}
+
+void TX11Desktop::TImpl::EndWmMoveSize() {
+  const HWND w = WmMoveSize->Handle();
+  WmMoveSize = nullptr;
+  PostInputEvent({TInputKind::MouseUp, nullptr, {}, TInputButton::Left, 0, 0});
+  Reported = true;
+  HostMoveSizeEnded(w);
+}
+
+void TX11Desktop::TImpl::Handle(XEvent& E) {
+  if (XFilterEvent(&E, None))
+    return;
+  if (E.type == MappingNotify) {
+    // Another client changed the keyboard map (xdotool does for characters without a key).
+    XRefreshKeyboardMapping(&E.xmapping);
+    return;
+  }
+  if (RandREvent >= 0 && E.type == RandREvent + RRScreenChangeNotify) {
+    XRRUpdateConfiguration(&E);
+    MonitorsDirty = true;
+    Reported = true;
+    return;
+  }
+  if (E.type == PropertyNotify && E.xproperty.window == Root) {
+    if (E.xproperty.atom == A("_NET_WORKAREA") || E.xproperty.atom == A("_NET_CURRENT_DESKTOP")) {
+      MonitorsDirty = true;
+      Reported = true; // the wait ends, so a loop that asks for the work area sees the new one
+    }
+    else if (E.xproperty.atom == A("_NET_SUPPORTING_WM_CHECK") || E.xproperty.atom == A("_NET_SUPPORTED"))
+      DetectWindowManager();
+    return;
+  }
+  TX11Window* w = Find(E.xany.window);
+  if (!w)
+    return;
+  // A window manager's move/resize ends when we hear from the pointer again.
+  if (WmMoveSize && (E.type == ButtonRelease || E.type == MotionNotify || E.type == EnterNotify ||
+                     (E.type == FocusIn && E.xfocus.mode == NotifyUngrab)))
+    EndWmMoveSize();
+  switch (E.type) {
+  case Expose:
+    HostExposed(w->Handle(), Bounds(E.xexpose.x, E.xexpose.y, E.xexpose.width, E.xexpose.height));
+    break;
+  case ConfigureNotify:
+    w->Configured(E.xconfigure);
+    break;
+  case ReparentNotify:
+    w->ParentChanged(E.xreparent.parent);
+    break;
+  case MapNotify:
+    w->MapChanged(true);
+    break;
+  case UnmapNotify:
+    w->MapChanged(false);
+    break;
+  case ClientMessage:
+    if (E.xclient.message_type == A("WM_PROTOCOLS")) {
+      const Atom what = static_cast<Atom>(E.xclient.data.l[0]);
+      if (what == A("WM_DELETE_WINDOW")) {
+        Reported = true;
+        HostCloseRequested(w->Handle());
+      } else if (what == A("_NET_WM_PING")) {
+        E.xclient.window = Root;
+        XSendEvent(Dpy, Root, False, SubstructureRedirectMask | SubstructureNotifyMask, &E);
+      }
+    }
+    break;
+  case FocusIn:
+    if (E.xfocus.detail == NotifyPointer || E.xfocus.detail == NotifyInferior)
+      break;
+    FocusLeft = false;
+    if (w->Ic())
+      XSetICFocus(w->Ic());
+    if (auto given = std::find(FocusGiven.begin(), FocusGiven.end(), w->Xid()); given != FocusGiven.end()) {
+      FocusGiven.erase(FocusGiven.begin(), given + 1);
+      break;
+    }
+    if (w->Kind() != TWindowKind::Menu && GetActiveWindow() != w->Handle()) {
+      Reported = true;
+      HostActivated(w->Handle());
+    }
+    break;
+  case FocusOut:
+    if (E.xfocus.detail == NotifyPointer || E.xfocus.detail == NotifyInferior || E.xfocus.mode == NotifyGrab ||
+        E.xfocus.mode == NotifyUngrab)
+      break;
+    if (w->Ic())
+      XUnsetICFocus(w->Ic());
+    FocusLeft = true;
+    break;
+  case MotionNotify: {
+    LastPointer = {E.xmotion.x_root, E.xmotion.y_root};
+    // Only the newest position of a burst matters.
+    XEvent next;
+    if (XEventsQueued(Dpy, QueuedAlready) && (XPeekEvent(Dpy, &next), next.type == MotionNotify) &&
+        next.xmotion.window == E.xmotion.window)
+      break;
+    if (Drag) {
+      FollowDrag(LastPointer);
+      break;
+    }
+    PostInputEvent({TInputKind::MouseMove, w->Handle(), {E.xmotion.x, E.xmotion.y}, TInputButton::Left, 0, 0});
+    Reported = true;
+    break;
+  }
+  case LeaveNotify:
+    // The pointer left for a window not ours: a move outside our bounds tells the layer.
+    if (!Drag && E.xcrossing.mode == NotifyNormal &&
+        !(E.xcrossing.state & (Button1Mask | Button2Mask | Button3Mask))) {
+      PostInputEvent({TInputKind::MouseMove, w->Handle(), {E.xcrossing.x, E.xcrossing.y}, TInputButton::Left, 0, 0});
+      Reported = true;
+    }
+    break;
+  case ButtonPress:
+  case ButtonRelease:
+    LastPointer = {E.xbutton.x_root, E.xbutton.y_root};
+    if (Drag) {
+      if (E.type == ButtonRelease && E.xbutton.button == Button1) {
+        FollowDrag(LastPointer);
+        EndDrag(true);
+      }
+      break;
+    }
+    HandleButton(*w, E.xbutton);
+    break;
+  case KeyPress:
+  case KeyRelease:
+    if (Drag && E.type == KeyPress && XLookupKeysym(&E.xkey, 0) == XK_Escape) {
+      // Escape puts the window back where the drag started.
+      HostBoundsChanged(Drag->Host->Handle(), Drag->StartBounds);
+      EndDrag(false);
+      break;
+    }
+    HandleKey(*w, E.xkey);
+    break;
+  default:
+    break;
+  }
+}
+
+void TX11Desktop::TImpl::Drain() {
+  while (!Lost && XPending(Dpy) > 0) {
+    XEvent e;
+    XNextEvent(Dpy, &e);
+    Handle(e);
+    if (Lost)
+      break;
+  }
+  if (!Lost && FocusLeft) {
+    FocusLeft = false;
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(Dpy, &focus, &revert);
+    if (!Find(focus)) {
+      Reported = true;
+      HostAppDeactivated();
+    }
+  }
+}
+
+// While the layer holds the capture the pointer is ours, so that a press outside every window of
+// ours (a click away from an open menu) still reaches the capturing window.
+void TX11Desktop::TImpl::FollowCapture() {
+  if (Drag || WmMoveSize)
+    return;
+  TX11Window* want = nullptr;
+  if (const HWND capture = GetCapture())
+    want = Find(Owner->NativeWindow(GetAncestor(capture, GA_ROOT)));
+  if (want && !want->Mapped())
+    want = nullptr;
+  if (want == CaptureGrab)
+    return;
+  CaptureGrab = nullptr;
+  if (!want) {
+    XUngrabPointer(Dpy, CurrentTime);
+    return;
+  }
+  const unsigned events = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+  if (XGrabPointer(Dpy, want->Xid(), True, events, GrabModeAsync, GrabModeAsync, None, None, CurrentTime) ==
+      GrabSuccess)
+    CaptureGrab = want;
+}
+
+void TX11Desktop::TImpl::MarkLost() {
+  Lost = true;
+  Drag.reset();
+  WmMoveSize = nullptr;
+  if (!QuitPosted) {
+    QuitPosted = true;
+    PostQuitMessage(1);
+  }
+}
+
+namespace {
+
+// Called by Xlib after the connection broke and ReportLostConnection spoke. Returning (instead of
+// Xlib's exit) leaves the connection marked dead; we stop using it and let the program end through
+// its message loop, destructors and all.
+void ConnectionBroke(Display*, void* Data) { static_cast<TX11Desktop::TImpl*>(Data)->MarkLost(); }
+
+} // namespace
+
+std::unique_ptr<TX11Desktop> TX11Desktop::Open(const char* DisplayName, std::string& Why, TX11Options Options) {
+  Display* dpy = XOpenDisplay(DisplayName);
+  if (!dpy) {
+    const char* name = DisplayName ? DisplayName : std::getenv("DISPLAY");
+    Why = name && *name ? std::string("cannot open the X display ") + name : "no X display (DISPLAY is not set)";
+    return nullptr;
+  }
+  auto impl = std::make_unique<TImpl>();
+  TImpl& f = *impl;
+  f.Dpy = dpy;
+  f.Screen = DefaultScreen(dpy);
+  f.Root = RootWindow(dpy, f.Screen);
+  f.Vis = DefaultVisual(dpy, f.Screen);
+  f.Depth = DefaultDepth(dpy, f.Screen);
+  f.Cmap = DefaultColormap(dpy, f.Screen);
+  XVisualInfo wanted{};
+  wanted.visualid = XVisualIDFromVisual(f.Vis);
+  int found = 0;
+  if (XVisualInfo* info = XGetVisualInfo(dpy, VisualIDMask, &wanted, &found)) {
+    f.NativeLayout = info->c_class == TrueColor && info->red_mask == 0xFF0000 && info->green_mask == 0xFF00 &&
+                     info->blue_mask == 0xFF && (f.Depth == 24 || f.Depth == 32) && ImageByteOrder(dpy) == LSBFirst;
+    XFree(info);
+  }
+  // A write to a server that went away must end in the I/O error path, not kill us with SIGPIPE.
+  struct sigaction old {};
+  sigaction(SIGPIPE, nullptr, &old);
+  if (old.sa_handler == SIG_DFL)
+    signal(SIGPIPE, SIG_IGN);
+  XSetErrorHandler(IgnoreError);
+  XSetIOErrorHandler(ReportLostConnection);
+  XSetIOErrorExitHandler(dpy, ConnectionBroke, impl.get());
+
+  int major = 0, minor = 0;
+  Bool pixmaps = False;
+  f.Shm = Options.UseShm && XShmQueryVersion(dpy, &major, &minor, &pixmaps);
+  int eventBase = 0, errorBase = 0;
+  f.Shape = XShapeQueryExtension(dpy, &eventBase, &errorBase);
+  if (XRRQueryExtension(dpy, &eventBase, &errorBase)) {
+    f.RandREvent = eventBase;
+    XRRSelectInput(dpy, f.Root, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask);
+  }
+  XSelectInput(dpy, f.Root, PropertyChangeMask);
+  f.DetectWindowManager();
+
+  XSetLocaleModifiers("");
+  f.Im = XOpenIM(dpy, nullptr, nullptr, nullptr);
+  if (!f.Im) {
+    XSetLocaleModifiers("@im=none");
+    f.Im = XOpenIM(dpy, nullptr, nullptr, nullptr);
+  }
+
+  std::unique_ptr<TX11Desktop> desktop(new TX11Desktop(std::move(impl)));
+  TImpl& d = *desktop->F;
+  d.Owner = desktop.get();
+  d.MessageBox = std::make_unique<TX11MessageBox>(*desktop);
+  d.Opener = std::make_unique<TX11AddressOpener>();
+  ResetMessageLayer();
+  InstallDesktopBackend(desktop.get());
+  InstallEventSource(desktop.get());
+  InstallMessageBoxService(d.MessageBox.get());
+  InstallAddressOpener(d.Opener.get());
+  return desktop;
+}
+
+TX11Desktop::TX11Desktop(std::unique_ptr<TImpl> Impl) : F(std::move(Impl)) {}
+
+TX11Desktop::~TX11Desktop() {
+  while (!F->Windows.empty()) {
+    const HWND w = F->Windows.front()->Handle();
+    DestroyWindow(w);
+    if (!F->Windows.empty() && F->Windows.front()->Handle() == w)
+      break; // not the layer's window any more; nothing else can free it
+  }
+  ResetMessageLayer();
+  InstallDesktopBackend(nullptr);
+  InstallEventSource(nullptr);
+  InstallMessageBoxService(nullptr);
+  InstallAddressOpener(nullptr);
+  if (!F->Lost) {
+    for (auto& [id, cursor] : F->Cursors)
+      XFreeCursor(F->Dpy, cursor);
+    if (F->Im)
+      XCloseIM(F->Im);
+  }
+  XCloseDisplay(F->Dpy);
+}
+
+std::unique_ptr<TWindowHost> TX11Desktop::CreateHost(HWND Window, TWindowKind Kind, const TRect& Bounds) {
+  unsigned long owner = 0;
+  if (F->DialogNext) {
+    Kind = TWindowKind::Dialog;
+    owner = NativeWindow(F->DialogOwner ? GetAncestor(F->DialogOwner, GA_ROOT) : nullptr);
+    F->DialogNext = false;
+  }
+  auto host = std::make_unique<TX11Window>(*F, Window, Kind, Bounds, owner);
+  F->Windows.push_back(host.get());
+  return host;
+}
+
+void TX11Desktop::Restack(const std::vector<TWindowHost*>& TopToBottom) {
+  if (F->Lost)
+    return;
+  std::vector<::Window> order;
+  for (TWindowHost* h : TopToBottom)
+    if (auto it = std::find(F->Windows.begin(), F->Windows.end(), h); it != F->Windows.end())
+      order.push_back((*it)->Xid());
+  if (order.empty())
+    return;
+  if (F->Wm)
+    XRaiseWindow(F->Dpy, order.front()); // framed windows are no siblings; the manager restacks
+  else
+    XRestackWindows(F->Dpy, order.data(), static_cast<int>(order.size()));
+  XFlush(F->Dpy);
+}
+
+std::vector<TMonitor> TX11Desktop::Monitors() const {
+  if (F->Lost)
+    return F->MonitorCache.empty() ? std::vector<TMonitor>{{Rect(0, 0, 1024, 768), Rect(0, 0, 1024, 768)}}
+                                   : F->MonitorCache;
+  if (F->MonitorsDirty) {
+    F->MonitorCache = F->ReadMonitors();
+    F->MonitorsDirty = false;
+  }
+  return F->MonitorCache;
+}
+
+TPoint TX11Desktop::CursorPos() const {
+  if (F->Lost)
+    return F->LastPointer;
+  ::Window root = 0, child = 0;
+  int x = 0, y = 0, wx = 0, wy = 0;
+  unsigned mask = 0;
+  if (XQueryPointer(F->Dpy, F->Root, &root, &child, &x, &y, &wx, &wy, &mask))
+    F->LastPointer = {x, y};
+  return F->LastPointer;
+}
+
+void TX11Desktop::SetCursorShape(int CursorId) {
+  F->CursorId = CursorId;
+  if (F->Lost)
+    return;
+  const Cursor c = F->CursorOf(CursorId);
+  for (TX11Window* w : F->Windows)
+    XDefineCursor(F->Dpy, w->Xid(), c);
+  XFlush(F->Dpy);
+}
+
+LOGFONT TX11Desktop::MenuFont() const {
+  LOGFONT font;
+  font.lfHeight = -12;
+  font.lfWeight = 400;
+  font.lfCharSet = 136; // the Traditional Chinese character set
+  std::strcpy(font.lfFaceName, "\xE6\x96\xB0\xE7\xB4\xB0\xE6\x98\x8E\xE9\xAB\x94");
+  return font;
+}
+
+long long TX11Desktop::Now() const { return MonotonicMs(); }
+
+void TX11Desktop::WaitForEvents(long long Until) {
+  TImpl& f = *F;
+  for (;;) {
+    if (f.Lost) {
+      f.MarkLost();
+      if (Until >= 0 && Until > Now())
+        poll(nullptr, 0, static_cast<int>(std::min(Until - Now(), 60000LL)));
+      return;
+    }
+    f.Reported = false;
+    f.Opener->Reap();
+    f.Drain();
+    if (f.Lost)
+      continue;
+    f.FollowCapture();
+    if (f.Reported)
+      return;
+    const long long now = Now();
+    if (Until >= 0 && now >= Until)
+      return;
+    XFlush(f.Dpy);
+    pollfd fds[2] = {{ConnectionNumber(f.Dpy), POLLIN, 0}, {f.Opener->WakeDescriptor(), POLLIN, 0}};
+    const int count = fds[1].fd >= 0 ? 2 : 1;
+    const int timeout = Until < 0 ? -1 : static_cast<int>(std::min(Until - now, 60000LL));
+    if (poll(fds, count, timeout) < 0 && errno != EINTR)
+      return;
+    if (fds[0].revents)
+      XEventsQueued(f.Dpy, QueuedAfterReading);
+  }
+}
+
+void TX11Desktop::SetApplicationIcon(const TIcon& Icon) {
+  F->Icon.clear();
+  for (int i = 0; i < Icon.ImageCount(); ++i) {
+    const TPixelBuffer& image = Icon.Image(i);
+    if (image.Empty())
+      continue;
+    F->Icon.push_back(static_cast<unsigned long>(image.Width()));
+    F->Icon.push_back(static_cast<unsigned long>(image.Height()));
+    // The icon's pixels already keep opacity in the top byte, as _NET_WM_ICON wants (one per long).
+    for (TPixel p : image.Pixels())
+      F->Icon.push_back(p);
+  }
+  for (TX11Window* w : F->Windows)
+    if (w->Kind() == TWindowKind::Normal)
+      w->ApplyIcon();
+  if (!F->Lost)
+    XFlush(F->Dpy);
+}
+
+void TX11Desktop::ExpectDialog(HWND Owner) {
+  F->DialogNext = true;
+  F->DialogOwner = Owner;
+}
+
+bool TX11Desktop::UsesShm() const { return F->Shm; }
+bool TX11Desktop::WindowManagerRunning() const { return F->Wm; }
+bool TX11Desktop::ConnectionLost() const { return F->Lost; }
+bool TX11Desktop::MoveSizeActive() const { return F->Drag.has_value() || F->WmMoveSize; }
+long long TX11Desktop::FirstPresentTime() const { return F->FirstPresent; }
+TX11MessageBox& TX11Desktop::MessageBoxes() { return *F->MessageBox; }
+TX11AddressOpener& TX11Desktop::AddressOpener() { return *F->Opener; }
+
+unsigned long TX11Desktop::NativeWindow(HWND Window) const {
+  for (TX11Window* w : F->Windows)
+    if (w->Handle() == Window)
+      return w->Xid();
+  return 0;
+}
+
+void TX11Desktop::Sync() {
+  if (!F->Lost)
+    XSync(F->Dpy, False);
+}
+
+TPixelBuffer TX11Desktop::Screenshot() const {
+  const int width = DisplayWidth(F->Dpy, F->Screen);
+  const int height = DisplayHeight(F->Dpy, F->Screen);
+  TPixelBuffer shot(width, height);
+  if (F->Lost)
+    return shot;
+  XImage* image = XGetImage(F->Dpy, F->Root, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                            AllPlanes, ZPixmap);
+  if (!image)
+    return shot;
+  auto channel = [](unsigned long Pixel, unsigned long Mask) -> TPixel {
+    if (!Mask)
+      return 0;
+    int shift = 0;
+    while (!((Mask >> shift) & 1))
+      ++shift;
+    const unsigned long top = Mask >> shift;
+    return static_cast<TPixel>(((Pixel & Mask) >> shift) * 255 / top);
+  };
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const unsigned long p = XGetPixel(image, x, y);
+      shot.Set(x, y,
+               (channel(p, image->red_mask) << 16) | (channel(p, image->green_mask) << 8) |
+                   channel(p, image->blue_mask));
+    }
+  XDestroyImage(image);
+  return shot;
+}

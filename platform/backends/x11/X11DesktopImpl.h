@@ -1,0 +1,155 @@
+#pragma once
+
+// What the X11 desktop's sources share; only they include this header.
+
+#include "platform/backends/x11/X11Desktop.h"
+
+#include "platform/backends/x11/XHeaders.h"
+
+#include <X11/extensions/XShm.h>
+
+#include <algorithm>
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+constexpr int kPendingLimit = 16;
+constexpr long kEventMask = ExposureMask | StructureNotifyMask | ButtonPressMask | ButtonReleaseMask |
+                            PointerMotionMask | LeaveWindowMask | KeyPressMask | KeyReleaseMask |
+                            FocusChangeMask | PropertyChangeMask;
+
+// Milliseconds on the monotonic clock (the desktop's clock).
+long long MonotonicMs();
+
+class TX11Window;
+
+struct TX11Desktop::TImpl {
+  TX11Desktop* Owner = nullptr;
+  Display* Dpy = nullptr;
+  int Screen = 0;
+  Window Root = 0;
+  Visual* Vis = nullptr;
+  int Depth = 0;
+  Colormap Cmap = 0;
+  // Frames go to the server as they are when the visual keeps pixels as 0x00RRGGBB words.
+  bool NativeLayout = false;
+  bool Shm = false;
+  bool Shape = false;
+  int RandREvent = -1;
+  XIM Im = nullptr;
+  bool Lost = false;
+  bool QuitPosted = false;
+  bool Reported = false;
+  long long FirstPresent = -1;
+
+  std::map<std::string, Atom> Atoms;
+  bool Wm = false;
+  bool WmMoveResize = false;
+  std::vector<TX11Window*> Windows;
+  std::map<int, Cursor> Cursors;
+  int CursorId = IDC_ARROW;
+  TPoint LastPointer;
+  std::vector<unsigned long> Icon; // _NET_WM_ICON data: width, height, ARGB pixels, ...
+  HWND DialogOwner = nullptr;
+  bool DialogNext = false;
+  bool FocusLeft = false;
+  // Windows we gave the keyboard ourselves, on the layer's behalf: their focus events are no news.
+  std::vector<Window> FocusGiven;
+
+  struct TDrag {
+    TX11Window* Host = nullptr;
+    int Hit = HTCAPTION;
+    TPoint Start;
+    TRect StartBounds;
+    MINMAXINFO Limits;
+  };
+  std::optional<TDrag> Drag;
+  TX11Window* WmMoveSize = nullptr;
+  // The window whose pointer grab stands for the layer's capture.
+  TX11Window* CaptureGrab = nullptr;
+
+  mutable std::vector<TMonitor> MonitorCache;
+  mutable bool MonitorsDirty = true;
+
+  std::unique_ptr<TX11MessageBox> MessageBox;
+  std::unique_ptr<TX11AddressOpener> Opener;
+
+  Atom A(const char* Name) {
+    auto it = Atoms.find(Name);
+    if (it != Atoms.end())
+      return it->second;
+    const Atom atom = XInternAtom(Dpy, Name, False);
+    Atoms.emplace(Name, atom);
+    return atom;
+  }
+
+  TX11Window* Find(Window W) const;
+  void DetectWindowManager();
+  std::vector<TMonitor> ReadMonitors() const;
+  void Handle(XEvent& E);
+  void HandleKey(TX11Window& W, XKeyEvent& E);
+  void HandleButton(TX11Window& W, const XButtonEvent& E);
+  void FollowDrag(TPoint Root);
+  void EndDrag(bool Reported);
+  void EndWmMoveSize();
+  void Drain();
+  void FollowCapture();
+  void MarkLost();
+  void SendRootMessage(Window W, Atom Type, long D0, long D1, long D2, long D3, long D4);
+  void GiveFocus(Window W, Time When);
+  Cursor CursorOf(int Id);
+};
+
+class TX11Window final : public TWindowHost {
+public:
+  TX11Window(TX11Desktop::TImpl& Desktop, HWND Handle, TWindowKind Kind, const TRect& Bounds, Window Owner);
+  ~TX11Window() override;
+
+  void SetBounds(const TRect& ScreenRect) override;
+  void SetShowState(int ShowCmd) override;
+  void SetShape(const TRegion* Shape) override;
+  void SetTitle(const std::string& Title) override;
+  void Present(const TPixelBuffer& Frame, const TRegion& Damage) override;
+  void BeginMoveSize(int HitCode) override;
+
+  HWND Handle() const { return FHandle; }
+  Window Xid() const { return FWindow; }
+  TWindowKind Kind() const { return FKind; }
+  XIC Ic() const { return FIc; }
+  const TRect& Bounds() const { return FBounds; }
+  bool Mapped() const { return FMapped; }
+  void ApplyIcon();
+
+  // Server-side events.
+  void Configured(const XConfigureEvent& E);
+  void MapChanged(bool Mapped);
+  void ParentChanged(Window Parent) { FParent = Parent; }
+
+private:
+  void FreeShmImage();
+  bool EnsureShmImage(int Width, int Height);
+  void SetWmState(bool Add, Atom First, Atom Second);
+  void SetInitialState(int State);
+  bool Dead() const { return FDesktop.Lost; }
+  // X has no empty windows: what the server makes of bounds we ask for.
+  static TRect Requested(const TRect& R) { return ::Bounds(R.Left, R.Top, std::max(R.Width(), 1), std::max(R.Height(), 1)); }
+  bool Iconic() const;
+
+  TX11Desktop::TImpl& FDesktop;
+  HWND FHandle;
+  TWindowKind FKind;
+  Window FWindow = 0;
+  Window FParent = 0;
+  XIC FIc = nullptr;
+  TRect FBounds;
+  bool FMapped = false;
+  int FShowState = SW_HIDE;
+  // Bounds we asked for whose notifications have not come back: those are no news to the layer.
+  std::deque<TRect> FPending;
+  XShmSegmentInfo FShmInfo{};
+  XImage* FShmImage = nullptr;
+  bool FShmBusy = false;
+};
