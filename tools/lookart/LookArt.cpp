@@ -10,6 +10,7 @@
 #include "tools/lookart/Looks.h"
 #include "tools/lookart/Sheet.h"
 
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -43,6 +44,11 @@ int main(int argc, char** argv) {
             return 0;
           }
       throw std::runtime_error(std::string("no picture ") + argv[2]);
+    }
+    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+      std::fprintf(stderr, "usage: lookart [REPOSITORY-ROOT]   redraw resources/ and docs/looks/\n"
+                           "       lookart --zoom NAME OUT.png enlarge one picture\n");
+      return 2;
     }
     const std::filesystem::path root = argc > 1 ? argv[1] : ".";
     const auto bitmaps = root / "resources" / "bitmaps", icons = root / "resources" / "icons";
