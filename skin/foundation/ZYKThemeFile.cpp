@@ -1,5 +1,7 @@
 #include "skin/foundation/ZYKThemeFile.h"
 
+#include "platform/core/ClassInfo.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -10,17 +12,6 @@
 using namespace ThemeFileLayout;
 
 namespace {
-
-bool SameText(std::string_view A, std::string_view B) {
-  if (A.size() != B.size())
-    return false;
-  for (std::size_t i = 0; i < A.size(); ++i) {
-    const auto Lower = [](char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C; };
-    if (Lower(A[i]) != Lower(B[i]))
-      return false;
-  }
-  return true;
-}
 
 // The value part of the first "Name=value" line whose name part is Name, or null.
 const std::string* FindLine(const std::vector<std::string>& Lines, std::string_view Name) {
