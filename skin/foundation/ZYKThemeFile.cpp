@@ -89,16 +89,16 @@ void TzykThemeFileReader::Load(const std::string& FileName, std::span<const std:
     if (!Visited.insert(At).second)
       File.Fail("record at offset " + std::to_string(Previous) + " points back to offset " + std::to_string(At));
     const auto Record = File.Bytes(At, RecordSize, "record");
-    const std::uint32_t Next = File.U32(At + 73ULL, "record");
+    const std::uint32_t Next = File.U32(std::uint64_t(At) + NextRecordAt, "record");
     if (Next == 0)
       break;
     std::size_t NameLength = 0;
     while (NameLength < NameSize && Record[NameLength] != 0)
       ++NameLength;
     const std::string Name(reinterpret_cast<const char*>(Record.data()), NameLength);
-    const std::uint8_t Kind = Record[64];
-    const std::uint32_t DataOffset = File.U32(At + 65ULL, "record");
-    const std::uint32_t DataSize = File.U32(At + 69ULL, "record");
+    const std::uint8_t Kind = Record[KindAt];
+    const std::uint32_t DataOffset = File.U32(std::uint64_t(At) + DataOffsetAt, "record");
+    const std::uint32_t DataSize = File.U32(std::uint64_t(At) + DataSizeAt, "record");
     const auto Where = [&] { return "entry '" + Name + "' (record at offset " + std::to_string(At) + ")"; };
     if (Kind <= ekText) {
       if (Kind == ekInteger && DataSize > 4)
@@ -213,10 +213,10 @@ std::vector<std::uint8_t> TzykThemeFileWriter::Bytes() const {
     const TEntry& Entry = FEntries[i];
     const std::size_t At = HeaderSize + i * RecordSize;
     std::memcpy(&Out[At], Entry.Name.data(), Entry.Name.size());
-    Out[At + 64] = Entry.Kind;
-    PutU32(Out, At + 65, static_cast<std::uint32_t>(DataAt));
-    PutU32(Out, At + 69, static_cast<std::uint32_t>(Entry.Data.size()));
-    PutU32(Out, At + 73, static_cast<std::uint32_t>(At + RecordSize));
+    Out[At + KindAt] = Entry.Kind;
+    PutU32(Out, At + DataOffsetAt, static_cast<std::uint32_t>(DataAt));
+    PutU32(Out, At + DataSizeAt, static_cast<std::uint32_t>(Entry.Data.size()));
+    PutU32(Out, At + NextRecordAt, static_cast<std::uint32_t>(At + RecordSize));
     if (!Entry.Data.empty())
       std::memcpy(&Out[DataAt], Entry.Data.data(), Entry.Data.size());
     DataAt += Entry.Data.size();

@@ -24,6 +24,10 @@ constexpr std::uint32_t HeaderLengthAt = 12;
 constexpr std::uint32_t FirstRecordAt = 20;
 constexpr std::uint32_t NameSize = 64;
 constexpr std::uint32_t RecordSize = 77;
+constexpr std::uint32_t KindAt = 64; // within a record, as the three that follow
+constexpr std::uint32_t DataOffsetAt = 65;
+constexpr std::uint32_t DataSizeAt = 69;
+constexpr std::uint32_t NextRecordAt = 73;
 enum TEntryKind : std::uint8_t { ekPicture = 0, ekInteger = 1, ekFlag = 2, ekText = 3 };
 } // namespace ThemeFileLayout
 
