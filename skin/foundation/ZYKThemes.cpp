@@ -4,8 +4,10 @@
 #include "platform/core/Resources.h"
 #include "platform/graphics/Bitmap.h"
 #include "skin/foundation/ZYKPublic.h"
+#include "skin/foundation/ZYKThemeFile.h"
 
 #include <array>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -230,3 +232,47 @@ TzykUIStyle GetFormUIStyle(TComponent* Owner) {
   }
   return DeepBlue;
 }
+
+// ---- TzykFileThemeMgr
+
+namespace {
+
+// The key of Element, or empty for a number outside the table, which no lookup then finds.
+std::string_view ElementKey(int Element) {
+  return Element >= 1 && Element <= zykElementCount ? ElementInfo(Element).Key : std::string_view();
+}
+
+} // namespace
+
+TzykFileThemeMgr::TzykFileThemeMgr() = default;
+TzykFileThemeMgr::~TzykFileThemeMgr() = default;
+
+bool TzykFileThemeMgr::LoadFromFile(const std::string& FileName) {
+  if (!std::filesystem::is_regular_file(FileName))
+    return false;
+  FReader.reset();
+  FReader = std::make_unique<TzykThemeFileReader>(FileName);
+  return true;
+}
+
+void TzykFileThemeMgr::GetBitmap(int Element, TBitmap& Bitmap) const {
+  const std::string_view Key = ElementKey(Element);
+  if (!FReader || Key.empty())
+    return;
+  if (std::istream* Stream = FReader->GetFile(Key))
+    Bitmap.LoadFromStream(*Stream);
+}
+
+bool TzykFileThemeMgr::GetBool(int Element) const {
+  const std::string_view Key = ElementKey(Element);
+  return FReader && !Key.empty() && FReader->GetBool(Key);
+}
+
+int TzykFileThemeMgr::GetInt(int Element) const {
+  if (!FReader)
+    return 0;
+  const std::string_view Key = ElementKey(Element);
+  return Key.empty() ? -1 : FReader->GetInt(Key);
+}
+
+TColor TzykFileThemeMgr::GetColor(int Element) const { return static_cast<TColor>(GetInt(Element)); }

@@ -3,6 +3,8 @@
 #include "platform/core/ClassInfo.h"
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <string_view>
 
 class TBitmap;
@@ -105,3 +107,29 @@ void LoadBitmapResource(TBitmap& Bitmap, std::string_view Name);
 // The look a component created with Owner starts with: the UIStyle of the first skinned form
 // (TzykForm) among the child controls of Owner when Owner is a form; DeepBlue otherwise.
 TzykUIStyle GetFormUIStyle(TComponent* Owner);
+
+class TzykThemeFileReader;
+
+// Reads the theme elements from one theme file, through its key names.
+class TzykFileThemeMgr {
+public:
+  TzykFileThemeMgr();
+  ~TzykFileThemeMgr();
+  TzykFileThemeMgr(const TzykFileThemeMgr&) = delete;
+  TzykFileThemeMgr& operator=(const TzykFileThemeMgr&) = delete;
+
+  // False, keeping the current file, when no file of that name exists. Otherwise the current file
+  // is dropped and FileName read whole; a malformed file raises EThemeFileError and leaves none.
+  bool LoadFromFile(const std::string& FileName);
+  bool HasFile() const { return FReader != nullptr; }
+
+  // Bitmap is left unchanged without a file or when the file lacks the element's picture.
+  void GetBitmap(int Element, TBitmap& Bitmap) const;
+  // Without a file: False, 0, 0. With one, an element the file lacks: False, -1, -1.
+  bool GetBool(int Element) const;
+  int GetInt(int Element) const;
+  TColor GetColor(int Element) const;
+
+private:
+  std::unique_ptr<TzykThemeFileReader> FReader;
+};

@@ -1,0 +1,88 @@
+#include "skin/foundation/ZYKMgr.h"
+
+#include "platform/controls/Form.h"
+#include "platform/graphics/Bitmap.h"
+#include "skin/foundation/ZYKPublic.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+bool FileExists(const std::string& Name) {
+  std::error_code Error;
+  return std::filesystem::is_regular_file(Name, Error);
+}
+
+// The directory of the running program, with its trailing separator; empty when unknown.
+std::string ExecutableDirectory() {
+  std::error_code Error;
+  const std::filesystem::path Exe = std::filesystem::read_symlink("/proc/self/exe", Error);
+  if (Error)
+    return {};
+  std::string Directory = Exe.parent_path().string();
+  if (Directory.empty() || Directory.back() != '/')
+    Directory += '/';
+  return Directory;
+}
+
+} // namespace
+
+const TClassInfo& TzykFileTheme::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TzykFileTheme>()
+                                     .String("ThemeFile", &TzykFileTheme::ThemeFile, &TzykFileTheme::SetThemeFile)
+                                     .Build();
+  return Info;
+}
+
+void RegisterFileThemeClasses() { RegisterClass(TzykFileTheme::StaticClassInfo()); }
+
+TzykFileTheme::TzykFileTheme(TComponent* AOwner) : TComponent(AOwner), FMgr(std::make_unique<TzykFileThemeMgr>()) {}
+
+TzykFileTheme::~TzykFileTheme() = default;
+
+void TzykFileTheme::SetThemeFile(const std::string& Value) {
+  if (Value == FThemeFile)
+    return;
+  std::string Name = Value;
+  if (!FileExists(Name)) {
+    const std::size_t Slash = Value.rfind('/');
+    Name = ExecutableDirectory() + (Slash == std::string::npos ? Value : Value.substr(Slash + 1));
+    if (!FileExists(Name))
+      return;
+  }
+  FThemeFile = Name;
+  FIsLoaded = FMgr->LoadFromFile(Name);
+  if (FIsLoaded)
+    ReassignOwnerFormComponents();
+}
+
+void TzykFileTheme::ReassignOwnerFormComponents() {
+  TComponent* Form = Owner();
+  if (!Form || !Form->Is<TCustomForm>())
+    return;
+  // A setter may add or remove components of the form, so the count is read on every step.
+  for (int i = 0; i < Form->ComponentCount(); ++i) {
+    TComponent* Component = Form->Components(i);
+    if (!Component->ClassName().starts_with("Tzyk") || !HasPublishedProperty(Component, "FileTheme") ||
+        GetObjectProp(*Component, "FileTheme") != this)
+      continue;
+    SetObjectProp(*Component, "FileTheme", this);
+  }
+}
+
+void TzykFileTheme::GetBitmapFrame(int Element, TBitmap& Bitmap, int FrameCount, int FrameIndex) const {
+  TBitmap Whole;
+  FMgr->GetBitmap(Element, Whole);
+  ExtractBitmapFrame(Whole, Bitmap, FrameCount, FrameIndex);
+}
+
+bool UsingFileTheme(const TzykFileTheme* FileTheme, TzykUIStyle UIStyle, TzykUIStyle& EffectiveStyle) {
+  EffectiveStyle = UIStyle;
+  if (UIStyle != FromThemeFile)
+    return false;
+  if (FileTheme && FileTheme->IsLoaded())
+    return true;
+  EffectiveStyle = DeepBlue;
+  return false;
+}
