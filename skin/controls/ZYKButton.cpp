@@ -238,8 +238,12 @@ void TzykCustomButton::Click() {
     FIsMouseDown = false;
     Invalidate();
   }
+  const TControlTracker alive(this);
   if (TabStop() && CanFocus() && Enabled())
     SetFocus();
+  // The focus change runs enter and exit handlers, which may free the button.
+  if (!alive.Alive())
+    return;
   if (Parent())
     if (TCustomForm* form = GetParentForm(this))
       form->SetModalResult(FModalResult);
@@ -427,6 +431,8 @@ const TClassInfo& TzykButton::StaticClassInfo() {
 }
 
 TzykButton::TzykButton(TComponent* AOwner) : TzykCustomButton(AOwner), FGlyph(std::make_unique<TBitmap>()) {
+  // A stored form writes the glyph's data straight into it.
+  FGlyph->OnChange = [this](TObject*) { Invalidate(); };
   SetBounds(Left(), Top(), 80, 27);
   // The base constructor applied the look before this class's part of it existed.
   UIStyleChanged();
@@ -589,7 +595,11 @@ const TClassInfo& TzykImageButton::StaticClassInfo() {
 
 TzykImageButton::TzykImageButton(TComponent* AOwner)
     : TzykCustomButton(AOwner), FPicNormal(std::make_unique<TPicture>()), FPicMouseOn(std::make_unique<TPicture>()),
-      FPicMouseDown(std::make_unique<TPicture>()), FPicDisabled(std::make_unique<TPicture>()) {}
+      FPicMouseDown(std::make_unique<TPicture>()), FPicDisabled(std::make_unique<TPicture>()) {
+  // A stored form writes the pictures' data straight into them.
+  for (TPicture* picture : {FPicNormal.get(), FPicMouseOn.get(), FPicMouseDown.get(), FPicDisabled.get()})
+    picture->OnChange = [this](TObject*) { Invalidate(); };
+}
 
 TzykImageButton::~TzykImageButton() = default;
 
