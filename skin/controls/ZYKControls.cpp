@@ -1,0 +1,9 @@
+#include "skin/controls/ZYKControls.h"
+
+#include "skin/controls/ZYKURLLabel.h"
+#include "skin/foundation/ZYKMgr.h"
+
+void RegisterSkinControlClasses() {
+  RegisterFileThemeClasses();
+  RegisterZYKURLLabelClasses();
+}
