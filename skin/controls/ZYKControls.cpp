@@ -1,9 +1,11 @@
 #include "skin/controls/ZYKControls.h"
 
+#include "skin/controls/ZYKButton.h"
 #include "skin/controls/ZYKURLLabel.h"
 #include "skin/foundation/ZYKMgr.h"
 
 void RegisterSkinControlClasses() {
   RegisterFileThemeClasses();
   RegisterZYKURLLabelClasses();
+  RegisterZYKButtonClasses();
 }
