@@ -1,6 +1,8 @@
 #include "skin/controls/ZYKControls.h"
 
 #include "skin/controls/ZYKButton.h"
+#include "skin/controls/ZYKImagePanel.h"
+#include "skin/controls/ZYKTrackBar.h"
 #include "skin/controls/ZYKURLLabel.h"
 #include "skin/foundation/ZYKMgr.h"
 
@@ -8,4 +10,6 @@ void RegisterSkinControlClasses() {
   RegisterFileThemeClasses();
   RegisterZYKURLLabelClasses();
   RegisterZYKButtonClasses();
+  RegisterZYKImagePanelClasses();
+  RegisterZYKTrackBarClasses();
 }
