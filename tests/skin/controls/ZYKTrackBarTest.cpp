@@ -6,12 +6,17 @@
 #include "platform/controls/Timer.h"
 #include "platform/core/StoredForm.h"
 #include "platform/windows/Messages.h"
+#include "platform/graphics/BmpCodec.h"
 #include "skin/foundation/ZYKMgr.h"
+#include "skin/foundation/ZYKPublic.h"
+#include "skin/foundation/ZYKThemeFile.h"
 
 #include <gtest/gtest.h>
 
-#include <set>
+#include <algorithm>
+#include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 // A 150-wide horizontal track bar on 0..10 with the DeepBlue look, whose slider is 11 x 20: the
@@ -35,6 +40,10 @@ protected:
   ~TrackBarTest() override { delete Form; }
 
   TPoint At(int X, int Y) const { return Track->ClientToScreen({X, Y}); }
+  TColor ScreenAt(const TPixelBuffer& Shot, int X, int Y) const {
+    const TPoint p = At(X, Y);
+    return PixelToColor(Shot.At(p.X, p.Y));
+  }
   void Press(int X, int Y) {
     const TPoint p = At(X, Y);
     Desktop.MouseDown(p.X, p.Y);
@@ -136,14 +145,71 @@ TEST_F(TrackBarTest, TicksAreThreePixelsHigh) {
   Track->Slider()->Hide();
   Desktop.ProcessMessages();
   const TPixelBuffer shot = Desktop.Screenshot();
-  auto colour = [&](int X, int Y) {
-    const TPoint p = At(X, Y);
-    return PixelToColor(shot.At(p.X, p.Y));
-  };
+  auto colour = [&](int X, int Y) { return ScreenAt(shot, X, Y); };
   EXPECT_EQ(colour(18, 17), clBlack);
   EXPECT_EQ(colour(18, 19), clBlack);
   EXPECT_NE(colour(18, 16), clBlack);
   EXPECT_NE(colour(19, 19), clBlack);
+}
+
+TEST_F(TrackBarTest, BarIsTheLooksPictureLaidOverTheColourAcrossTheMiddle) {
+  TBitmap picture;
+  GetBuiltInBitmap(DeepBlue, zteTrackBarBarImage, &picture, 0, 0);
+  TBitmap expected(150, picture.Height());
+  expected.Canvas().Brush().SetColor(Form->Color());
+  expected.Canvas().FillRect(Rect(0, 0, 150, picture.Height()));
+  DrawThreePartBar(picture, expected.Canvas(), Rect(0, 0, 150, picture.Height()), false);
+  EXPECT_EQ(Track->BarBitmap().Pixels(), expected.Pixels());
+
+  Track->Slider()->Hide();
+  Desktop.ProcessMessages();
+  const TPixelBuffer shot = Desktop.Screenshot();
+  const int top = (20 - picture.Height()) / 2;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 150; ++x) {
+      const bool bar = y >= top && y < top + picture.Height();
+      if (bar) {
+        ASSERT_EQ(ScreenAt(shot, x, y), PixelToColor(expected.Pixels().At(x, y - top))) << x << "," << y;
+      } else if (y < 17) { // above the ticks
+        ASSERT_EQ(ScreenAt(shot, x, y), ColorToRGB(Form->Color())) << x << "," << y;
+      }
+    }
+}
+
+TEST_F(TrackBarTest, ResizingLaysTheBarOutAgain) {
+  Track->SetPosition(5);
+  Track->SetWidth(100);
+  EXPECT_EQ(Track->BarBitmap().Width(), 100);
+  EXPECT_EQ(Track->Slider()->Left(), 44); // 89 x 5 div 10
+  Track->SetHeight(50);
+  EXPECT_EQ(Track->Height(), 20);
+}
+
+TEST_F(TrackBarTest, FocusRectangleOnlyWithTabStop) {
+  const TPixelBuffer before = Desktop.Screenshot();
+  Track->SetFocus();
+  Desktop.ProcessMessages();
+  const TPixelBuffer focused = Desktop.Screenshot();
+  EXPECT_NE(ScreenAt(focused, 30, 0), ScreenAt(before, 30, 0));
+  EXPECT_NE(ScreenAt(focused, 149, 5), ScreenAt(before, 149, 5)); // the slider is at the left end
+  Track->SetTabStop(false);
+  Track->Invalidate();
+  Desktop.ProcessMessages();
+  EXPECT_EQ(ScreenAt(Desktop.Screenshot(), 30, 0), ScreenAt(before, 30, 0));
+}
+
+TEST_F(TrackBarTest, TransparentTrackShowsItsParent) {
+  Form->SetColor(clRed);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(ScreenAt(Desktop.Screenshot(), 30, 1), clRed); // the colour comes from the parent
+  Track->SetParentColor(false);
+  Track->SetColor(clLime);
+  Track->SetTransparent(true);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(ScreenAt(Desktop.Screenshot(), 30, 1), clRed);
+  Track->SetTransparent(false);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(ScreenAt(Desktop.Screenshot(), 30, 1), clLime);
 }
 
 // ---- Setters
@@ -215,6 +281,26 @@ TEST_F(TrackBarTest, RemovedFileThemeFallsBackToDeepBlue) {
   delete theme;
   EXPECT_EQ(Track->FileTheme(), nullptr);
   EXPECT_EQ(Track->UIStyle(), DeepBlue);
+}
+
+TEST_F(TrackBarTest, PicturesComeFromALoadedThemeFile) {
+  const auto dir = std::filesystem::temp_directory_path() / ("brivo-trackbar-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  TzykThemeFileWriter writer;
+  writer.AddPicture("TrackBarSliderImage", EncodeBmp(TPixelBuffer(9, 14)));
+  writer.AddPicture("TrackBarBarImage", EncodeBmp(TPixelBuffer(6, 3)));
+  const std::string path = (dir / "track.thm").string();
+  writer.SaveToFile(path);
+
+  auto* theme = new TzykFileTheme(Form);
+  Track->SetFileTheme(theme);
+  Track->SetUIStyle(FromThemeFile);
+  EXPECT_EQ(Track->Slider()->Width(), 11); // nothing loaded yet: DeepBlue
+  theme->SetThemeFile(path);               // gives itself to the form's skinned components again
+  EXPECT_EQ(Track->Slider()->Width(), 9);
+  EXPECT_EQ(Track->Height(), 14);
+  EXPECT_EQ(Track->BarImage()->Height(), 3);
+  std::filesystem::remove_all(dir);
 }
 
 // ---- Paging with the mouse
@@ -358,7 +444,7 @@ TEST_F(VerticalTrackBarTest, TicksOnBothSides) {
   EXPECT_EQ(TickPlaces(false, 0), expected);
   EXPECT_EQ(TickPlaces(false, 2), expected);
   EXPECT_EQ(TickPlaces(false, 17), expected);
-  EXPECT_TRUE(TickPlaces(false, 8).empty() || TickPlaces(false, 8) != expected);
+  EXPECT_TRUE(TickPlaces(false, 4).empty());
 }
 
 TEST_F(VerticalTrackBarTest, EachTickStepsOnePage) {
@@ -376,7 +462,7 @@ TEST_F(VerticalTrackBarTest, EachTickStepsOnePage) {
 TEST_F(TrackBarTest, ScrollTrackKeepsThePicturesItIsGiven) {
   auto* track = new TzykScrollTrackBar(Form);
   track->SetParent(Form);
-  EXPECT_TRUE(track->SliderImage()->Graphic() == nullptr || !track->SliderImage()->HasGraphic());
+  EXPECT_FALSE(track->SliderImage()->HasGraphic());
   TPicture empty;
   track->SetBarImage(&empty);
   TPicture thumb;
