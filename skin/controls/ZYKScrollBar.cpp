@@ -203,21 +203,25 @@ void TzykScrollBar::LoadPictures() {
 
   // The look draws its arrows pointing up and down and its thumb pieces lying down; each
   // orientation turns the pictures that do not suit it.
-  using TSetter = void (TzykImageButton::*)(TPicture*);
-  const struct {
-    TzykImageButton* Button;
-    TSetter Set;
-  } targets[] = {
-      {FDecButton, &TzykImageButton::SetPicNormal}, {FDecButton, &TzykImageButton::SetPicMouseOn},
-      {FDecButton, &TzykImageButton::SetPicMouseDown}, {FIncButton, &TzykImageButton::SetPicNormal},
-      {FIncButton, &TzykImageButton::SetPicMouseOn}, {FIncButton, &TzykImageButton::SetPicMouseDown},
-  };
   for (int k = 1; k <= 6; ++k) {
     TPicture scratch;
     frame(zteScrollBarButtonImage, scratch.Bitmap(), 6, k);
     if (FOrientation == zykHorizontal)
       RotateBitmapLeft(scratch.Bitmap());
-    (targets[k - 1].Button->*targets[k - 1].Set)(&scratch);
+    // Frames 1 to 3 are the decrease arrow's normal, hovered and pressed pictures; 4 to 6 the
+    // increase arrow's.
+    TzykImageButton* arrow = k <= 3 ? FDecButton : FIncButton;
+    switch ((k - 1) % 3) {
+    case 0:
+      arrow->SetPicNormal(&scratch);
+      break;
+    case 1:
+      arrow->SetPicMouseOn(&scratch);
+      break;
+    default:
+      arrow->SetPicMouseDown(&scratch);
+      break;
+    }
   }
   if (FOrientation == zykVertical) {
     RotateBitmapRight(*FFirstPiece);
