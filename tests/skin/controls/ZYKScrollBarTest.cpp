@@ -25,6 +25,26 @@
 
 namespace {
 
+// A form whose published method the bars' OnChange is bound to by name.
+class TScrollBarTestForm : public TForm {
+  BRIVO_CLASS(TScrollBarTestForm, TForm)
+
+public:
+  explicit TScrollBarTestForm(TComponent* AOwner) : TForm(AOwner) {}
+  void BarChange(TObject* Sender) { Senders.push_back(Sender); }
+  std::vector<TObject*> Senders;
+};
+
+} // namespace
+
+const TClassInfo& TScrollBarTestForm::StaticClassInfo() {
+  static const TClassInfo Info =
+      TClassBuilder<TScrollBarTestForm>().Method("BarChange", &TScrollBarTestForm::BarChange).Build();
+  return Info;
+}
+
+namespace {
+
 class ScrollBarTest : public ::testing::Test {
 protected:
   ScrollBarTest() {
@@ -580,4 +600,22 @@ TEST_F(ScrollBarTest, ColourStoredAfterTheLookWins) {
   EXPECT_EQ(read->Color(), clRed);
   EXPECT_EQ(read->Track()->Color(), clRed);
   EXPECT_EQ(read->Track()->Slider()->Left(), 29);
+}
+
+TEST_F(ScrollBarTest, StoredOnChangeIsBoundToTheFormAndHearsTheTrack) {
+  const std::string text = "object Form3: TScrollBarTestForm\n"
+                           "  object Bar3: TzykScrollBar\n"
+                           "    Left = 0\n    Top = 0\n    Width = 98\n    Height = 16\n"
+                           "    UIStyle = WinXP\n    Max = 20\n    Min = 0\n    Position = 10\n"
+                           "    OnChange = BarChange\n"
+                           "  end\n"
+                           "end\n";
+  TScrollBarTestForm form(nullptr);
+  ReadStoredForm(text, form);
+  auto* read = dynamic_cast<TzykScrollBar*>(form.FindComponent("Bar3"));
+  ASSERT_NE(read, nullptr);
+  EXPECT_TRUE(form.Senders.empty()) << "the position read before the handler is not reported";
+  read->SetPosition(11);
+  EXPECT_EQ(form.Senders, (std::vector<TObject*>{read->Track()}));
+  EXPECT_NE(WriteStoredForm(form).find("OnChange = BarChange"), std::string::npos);
 }
