@@ -344,7 +344,8 @@ void TzykCustomButton::Paint() {
     PaintFocus(canvas);
   canvas.SetFont(*Font());
   Canvas().SetFont(*Font());
-  if (std::string_view(FCaption).find_first_not_of(" \t\r\n") != std::string_view::npos)
+  // A caption of blanks and control characters only is not drawn at all.
+  if (std::any_of(FCaption.begin(), FCaption.end(), [](char c) { return static_cast<unsigned char>(c) > ' '; }))
     PaintText(canvas, FCaption);
   Canvas().CopyRect(ClientRect(), canvas, ClientRect());
 }
@@ -542,13 +543,11 @@ void TzykButton::PaintText(TCanvas& Canvas, const std::string& Caption) {
   Canvas.SetFont(*Font());
   if (Enabled() && IsMouseDown())
     FTextOrigin = {FTextOrigin.X + 1, FTextOrigin.Y + 1};
-  const TRect r = Rect(FTextOrigin.X, FTextOrigin.Y, Width(), Height());
-  if (Enabled() && IsMouseDown()) {
-    TRect drawn = r;
-    Canvas.DrawText(Caption, drawn, DT_SINGLELINE);
-    return;
-  }
-  DrawCaption(Canvas, Caption, r, DT_SINGLELINE);
+  TRect r = Rect(FTextOrigin.X, FTextOrigin.Y, Width(), Height());
+  if (Enabled())
+    Canvas.DrawText(Caption, r, DT_SINGLELINE);
+  else
+    DrawCaption(Canvas, Caption, r, DT_SINGLELINE);
 }
 
 void TzykButton::PaintFocus(TCanvas& Canvas) {

@@ -584,6 +584,28 @@ TEST_F(ButtonPaintTest, DisabledCaptionIsEngravedWhiteBelowGreyOnTop) {
   EXPECT_TRUE(engraved);
 }
 
+TEST_F(ButtonPaintTest, BlankCaptionIsNotDrawn) {
+  TzykButton* blank = AddButton(WinXP, Bounds(10, 10, 80, 27));
+  TzykButton* none = AddButton(WinXP, Bounds(10, 60, 80, 27));
+  blank->SetCaption(" \t ");
+  blank->SetEnabled(false);
+  none->SetEnabled(false);
+  ShowForm();
+  EXPECT_TRUE(SamePixels(*Capture(blank), *Capture(none)));
+}
+
+TEST_F(ButtonPaintTest, BaseButtonDrawsOneFrameAtItsSizeGreyedWhenDisabled) {
+  auto* b = Add<TzykCustomButton>(Bounds(10, 10, 30, 30));
+  b->SetUIStyle(WinXP);
+  ShowForm();
+  TBitmap frame;
+  GetBuiltInBitmap(WinXP, zteButtonImage, &frame, 3, 1);
+  EXPECT_EQ(ScreenColor(b, 9, 10), frame.Canvas().Pixel(9, 10));
+  EXPECT_EQ(ScreenColor(b, 25, 25), clTeal) << "an 18 x 21 frame, not stretched";
+  b->SetEnabled(false);
+  EXPECT_NE(ScreenColor(b, 9, 10), frame.Canvas().Pixel(9, 10));
+}
+
 class FocusMarkTest : public PushButtonTest {
 protected:
   // The same button twice, one to focus and one that stays without the focus; the form has a
@@ -758,6 +780,26 @@ TEST_F(GlyphTest, OneImageGlyphIsGreyedWhenDisabled) {
   Button->SetEnabled(false);
   EXPECT_EQ(Found(clRed).Right, -1);
   EXPECT_NE(ScreenColor(Button, 38, 12), ExpectedFace(WinXP, 1, 80, 27, clTeal)->Canvas().Pixel(38, 12));
+}
+
+TEST_F(GlyphTest, DisabledCaptionBesideAGlyphIsEngravedFromTheTextOrigin) {
+  SetSolidGlyph(16, 16);
+  Button->SetCaption("Go");
+  Button->SetEnabled(false);
+  const auto shown = Capture(Button);
+  const TPoint o = Button->TextOrigin();
+  auto expected = ExpectedFace(WinXP, 1, 80, 27, clTeal);
+  expected->Canvas().SetFont(*Button->Font());
+  expected->Canvas().Brush().SetStyle(bsClear);
+  for (auto [dx, colour] : {std::pair{1, clWhite}, std::pair{0, clGray}}) {
+    expected->Canvas().Font().SetColor(colour);
+    TRect r = Rect(o.X + dx, o.Y + dx, 80, 27);
+    expected->Canvas().DrawText("Go", r, DT_SINGLELINE);
+  }
+  // Compare right of the glyph, where only face and caption are.
+  for (int y = 0; y < 27; ++y)
+    for (int x = o.X - 1; x < 80; ++x)
+      ASSERT_EQ(shown->Pixels().At(x, y), expected->Pixels().At(x, y)) << x << "," << y;
 }
 
 TEST_F(GlyphTest, CaptionBesideAGlyphIsNeverBold) {
