@@ -92,7 +92,6 @@ const TClassInfo& TzykTrackBar::StaticClassInfo() { return TrackBarClassInfo<Tzy
 const TClassInfo& TzykScrollTrackBar::StaticClassInfo() { return TrackBarClassInfo<TzykScrollTrackBar>(); }
 
 void RegisterZYKTrackBarClasses() {
-  RegisterZYKImagePanelClasses();
   RegisterClasses({&TzykTrackBar::StaticClassInfo(), &TzykScrollTrackBar::StaticClassInfo()});
 }
 
