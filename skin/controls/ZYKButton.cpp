@@ -238,8 +238,12 @@ void TzykCustomButton::Click() {
     FIsMouseDown = false;
     Invalidate();
   }
+  const TControlTracker alive(this);
   if (TabStop() && CanFocus() && Enabled())
     SetFocus();
+  // The focus change runs enter and exit handlers, which may free the button.
+  if (!alive.Alive())
+    return;
   if (Parent())
     if (TCustomForm* form = GetParentForm(this))
       form->SetModalResult(FModalResult);
@@ -340,7 +344,8 @@ void TzykCustomButton::Paint() {
     PaintFocus(canvas);
   canvas.SetFont(*Font());
   Canvas().SetFont(*Font());
-  if (std::string_view(FCaption).find_first_not_of(" \t\r\n") != std::string_view::npos)
+  // A caption of blanks and control characters only is not drawn at all.
+  if (std::any_of(FCaption.begin(), FCaption.end(), [](char c) { return static_cast<unsigned char>(c) > ' '; }))
     PaintText(canvas, FCaption);
   Canvas().CopyRect(ClientRect(), canvas, ClientRect());
 }
@@ -385,48 +390,67 @@ void TzykCustomButton::PaintText(TCanvas& Canvas, const std::string& Caption) {
   FBoldCaption = false;
 }
 
+namespace {
+
+// The run of properties, and the events, that both buttons publish in the same order.
+template <class T>
+void PublishCaptionToAutoSize(TClassBuilder<T>& Builder) {
+  Builder.String("Caption", &T::Caption, &T::SetCaption)
+      .Object("Font", &T::Font, &T::SetFont)
+      .Stored(&T::IsFontStored)
+      .Boolean("Enabled", &T::Enabled, &T::SetEnabled)
+      .Default(true)
+      .Integer("TabOrder", &T::TabOrder, &T::SetTabOrder)
+      .Boolean("Transparent", &T::Transparent, &T::SetTransparent)
+      .Integer("ModalResult", &T::ModalResult, &T::SetModalResult)
+      .Boolean("AutoSize", &T::AutoSize, &T::SetAutoSize);
+}
+
+template <class T>
+void PublishEvents(TClassBuilder<T>& Builder) {
+  Builder.BRIVO_INHERITED_EVENT(OnClick)
+      .BRIVO_INHERITED_EVENT(OnMouseMove)
+      .BRIVO_INHERITED_EVENT(OnMouseDown)
+      .BRIVO_INHERITED_EVENT(OnMouseUp)
+      .BRIVO_INHERITED_EVENT(OnKeyDown)
+      .BRIVO_INHERITED_EVENT(OnKeyUp)
+      .BRIVO_INHERITED_EVENT(OnKeyPress)
+      .BRIVO_INHERITED_EVENT(OnMouseEnter)
+      .BRIVO_INHERITED_EVENT(OnMouseExit)
+      .BRIVO_INHERITED_EVENT(OnMouseContinuouslyDown);
+}
+
+} // namespace
+
 // ---- TzykButton
 
 const TClassInfo& TzykButton::StaticClassInfo() {
   using T = TzykButton;
-  static const TClassInfo Info = TClassBuilder<T>()
-                                     .Component("FileTheme", &T::FileTheme, &T::SetFileTheme)
-                                     .Enum("UIStyle", &T::UIStyle, &T::SetUIStyle, TzykUIStyleInfo())
-                                     .Boolean("Cancel", &T::Cancel, &T::SetCancel)
-                                     .Default(false)
-                                     .Boolean("Default", &T::Default, &T::SetDefault)
-                                     .Default(false)
-                                     .String("Caption", &T::Caption, &T::SetCaption)
-                                     .Object("Font", &T::Font, &T::SetFont)
-                                     .Stored(&T::IsFontStored)
-                                     .Boolean("Enabled", &T::Enabled, &T::SetEnabled)
-                                     .Default(true)
-                                     .Integer("TabOrder", &T::TabOrder, &T::SetTabOrder)
-                                     .Boolean("Transparent", &T::Transparent, &T::SetTransparent)
-                                     .Integer("ModalResult", &T::ModalResult, &T::SetModalResult)
-                                     .Boolean("AutoSize", &T::AutoSize, &T::SetAutoSize)
-                                     .Integer("FocusedRectMargin", &T::FocusedRectMargin, &T::SetFocusedRectMargin)
-                                     .Object("Glyph", &T::Glyph, &T::SetGlyph)
-                                     .Enum("Layout", &T::Layout, &T::SetLayout, ButtonLayoutInfo())
-                                     .Integer("Spacing", &T::Spacing, &T::SetSpacing)
-                                     .Integer("MouseContinuouslyDownInterval", &T::MouseContinuouslyDownInterval,
-                                              &T::SetMouseContinuouslyDownInterval)
-                                     .BRIVO_INHERITED_EVENT(OnClick)
-                                     .BRIVO_INHERITED_EVENT(OnMouseMove)
-                                     .BRIVO_INHERITED_EVENT(OnMouseDown)
-                                     .BRIVO_INHERITED_EVENT(OnMouseUp)
-                                     .BRIVO_INHERITED_EVENT(OnKeyDown)
-                                     .BRIVO_INHERITED_EVENT(OnKeyUp)
-                                     .BRIVO_INHERITED_EVENT(OnKeyPress)
-                                     .BRIVO_INHERITED_EVENT(OnMouseEnter)
-                                     .BRIVO_INHERITED_EVENT(OnMouseExit)
-                                     .BRIVO_INHERITED_EVENT(OnMouseContinuouslyDown)
-                                     .Integer("ResHandle", &T::ResHandle, &T::SetResHandle)
-                                     .Build();
+  static const TClassInfo Info = [] {
+    TClassBuilder<T> b;
+    b.Component("FileTheme", &T::FileTheme, &T::SetFileTheme)
+        .Enum("UIStyle", &T::UIStyle, &T::SetUIStyle, TzykUIStyleInfo())
+        .Boolean("Cancel", &T::Cancel, &T::SetCancel)
+        .Default(false)
+        .Boolean("Default", &T::Default, &T::SetDefault)
+        .Default(false);
+    PublishCaptionToAutoSize(b);
+    b.Integer("FocusedRectMargin", &T::FocusedRectMargin, &T::SetFocusedRectMargin)
+        .Object("Glyph", &T::Glyph, &T::SetGlyph)
+        .Enum("Layout", &T::Layout, &T::SetLayout, ButtonLayoutInfo())
+        .Integer("Spacing", &T::Spacing, &T::SetSpacing)
+        .Integer("MouseContinuouslyDownInterval", &T::MouseContinuouslyDownInterval,
+                 &T::SetMouseContinuouslyDownInterval);
+    PublishEvents(b);
+    b.Integer("ResHandle", &T::ResHandle, &T::SetResHandle);
+    return b.Build();
+  }();
   return Info;
 }
 
 TzykButton::TzykButton(TComponent* AOwner) : TzykCustomButton(AOwner), FGlyph(std::make_unique<TBitmap>()) {
+  // A stored form writes the glyph's data straight into it.
+  FGlyph->OnChange = [this](TObject*) { Invalidate(); };
   SetBounds(Left(), Top(), 80, 27);
   // The base constructor applied the look before this class's part of it existed.
   UIStyleChanged();
@@ -519,13 +543,11 @@ void TzykButton::PaintText(TCanvas& Canvas, const std::string& Caption) {
   Canvas.SetFont(*Font());
   if (Enabled() && IsMouseDown())
     FTextOrigin = {FTextOrigin.X + 1, FTextOrigin.Y + 1};
-  const TRect r = Rect(FTextOrigin.X, FTextOrigin.Y, Width(), Height());
-  if (Enabled() && IsMouseDown()) {
-    TRect drawn = r;
-    Canvas.DrawText(Caption, drawn, DT_SINGLELINE);
-    return;
-  }
-  DrawCaption(Canvas, Caption, r, DT_SINGLELINE);
+  TRect r = Rect(FTextOrigin.X, FTextOrigin.Y, Width(), Height());
+  if (Enabled())
+    Canvas.DrawText(Caption, r, DT_SINGLELINE);
+  else
+    DrawCaption(Canvas, Caption, r, DT_SINGLELINE);
 }
 
 void TzykButton::PaintFocus(TCanvas& Canvas) {
@@ -547,49 +569,38 @@ void TzykButton::ActionImageChanged(const TImageList* Images, int ImageIndex) {
 
 const TClassInfo& TzykImageButton::StaticClassInfo() {
   using T = TzykImageButton;
-  static const TClassInfo Info = TClassBuilder<T>()
-                                     .Enum("UIStyle", &T::UIStyle, &T::SetUIStyle, TzykUIStyleInfo())
-                                     .Boolean("DrawFocused", &T::DrawFocused, &T::SetDrawFocused)
-                                     .Default(false)
-                                     .Integer("FocusedRectMargin", &T::FocusedRectMargin, &T::SetFocusedRectMargin)
-                                     .Object("PicNormal", &T::PicNormal, &T::SetPicNormal)
-                                     .Object("PicMouseOn", &T::PicMouseOn, &T::SetPicMouseOn)
-                                     .Object("PicMouseDown", &T::PicMouseDown, &T::SetPicMouseDown)
-                                     .Object("PicDisabled", &T::PicDisabled, &T::SetPicDisabled)
-                                     .Boolean("Stretch", &T::Stretch, &T::SetStretch)
-                                     .Default(false)
-                                     .Boolean("Cancel", &T::Cancel, &T::SetCancel)
-                                     .Default(false)
-                                     .Boolean("Default", &T::Default, &T::SetDefault)
-                                     .Default(false)
-                                     .Integer("MouseContinuouslyDownInterval", &T::MouseContinuouslyDownInterval,
-                                              &T::SetMouseContinuouslyDownInterval)
-                                     .String("Caption", &T::Caption, &T::SetCaption)
-                                     .Object("Font", &T::Font, &T::SetFont)
-                                     .Stored(&T::IsFontStored)
-                                     .Boolean("Enabled", &T::Enabled, &T::SetEnabled)
-                                     .Default(true)
-                                     .Integer("TabOrder", &T::TabOrder, &T::SetTabOrder)
-                                     .Boolean("Transparent", &T::Transparent, &T::SetTransparent)
-                                     .Integer("ModalResult", &T::ModalResult, &T::SetModalResult)
-                                     .Boolean("AutoSize", &T::AutoSize, &T::SetAutoSize)
-                                     .BRIVO_INHERITED_EVENT(OnClick)
-                                     .BRIVO_INHERITED_EVENT(OnMouseMove)
-                                     .BRIVO_INHERITED_EVENT(OnMouseDown)
-                                     .BRIVO_INHERITED_EVENT(OnMouseUp)
-                                     .BRIVO_INHERITED_EVENT(OnKeyDown)
-                                     .BRIVO_INHERITED_EVENT(OnKeyUp)
-                                     .BRIVO_INHERITED_EVENT(OnKeyPress)
-                                     .BRIVO_INHERITED_EVENT(OnMouseEnter)
-                                     .BRIVO_INHERITED_EVENT(OnMouseExit)
-                                     .BRIVO_INHERITED_EVENT(OnMouseContinuouslyDown)
-                                     .Build();
+  static const TClassInfo Info = [] {
+    TClassBuilder<T> b;
+    b.Enum("UIStyle", &T::UIStyle, &T::SetUIStyle, TzykUIStyleInfo())
+        .Boolean("DrawFocused", &T::DrawFocused, &T::SetDrawFocused)
+        .Default(false)
+        .Integer("FocusedRectMargin", &T::FocusedRectMargin, &T::SetFocusedRectMargin)
+        .Object("PicNormal", &T::PicNormal, &T::SetPicNormal)
+        .Object("PicMouseOn", &T::PicMouseOn, &T::SetPicMouseOn)
+        .Object("PicMouseDown", &T::PicMouseDown, &T::SetPicMouseDown)
+        .Object("PicDisabled", &T::PicDisabled, &T::SetPicDisabled)
+        .Boolean("Stretch", &T::Stretch, &T::SetStretch)
+        .Default(false)
+        .Boolean("Cancel", &T::Cancel, &T::SetCancel)
+        .Default(false)
+        .Boolean("Default", &T::Default, &T::SetDefault)
+        .Default(false)
+        .Integer("MouseContinuouslyDownInterval", &T::MouseContinuouslyDownInterval,
+                 &T::SetMouseContinuouslyDownInterval);
+    PublishCaptionToAutoSize(b);
+    PublishEvents(b);
+    return b.Build();
+  }();
   return Info;
 }
 
 TzykImageButton::TzykImageButton(TComponent* AOwner)
     : TzykCustomButton(AOwner), FPicNormal(std::make_unique<TPicture>()), FPicMouseOn(std::make_unique<TPicture>()),
-      FPicMouseDown(std::make_unique<TPicture>()), FPicDisabled(std::make_unique<TPicture>()) {}
+      FPicMouseDown(std::make_unique<TPicture>()), FPicDisabled(std::make_unique<TPicture>()) {
+  // A stored form writes the pictures' data straight into them.
+  for (TPicture* picture : {FPicNormal.get(), FPicMouseOn.get(), FPicMouseDown.get(), FPicDisabled.get()})
+    picture->OnChange = [this](TObject*) { Invalidate(); };
+}
 
 TzykImageButton::~TzykImageButton() = default;
 

@@ -21,7 +21,7 @@
 #include <vector>
 
 // A 150-wide horizontal track bar on 0..10 with the DeepBlue look, whose slider is 11 x 20: the
-// bar of the worked examples. Every OnChange is noted with the position it reported.
+// bar most cases below use. Every OnChange is noted with the position it reported.
 class TrackBarTest : public ::testing::Test {
 protected:
   TrackBarTest() {
@@ -89,7 +89,7 @@ protected:
   std::vector<int> Changes;
 };
 
-// ---- Layout and the worked figures
+// ---- Layout, slider place and ticks
 
 TEST_F(TrackBarTest, NewTrackBarTakesTheSlidersHeight) {
   EXPECT_EQ(Track->Height(), 20);
