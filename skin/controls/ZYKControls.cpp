@@ -2,6 +2,7 @@
 
 #include "skin/controls/ZYKButton.h"
 #include "skin/controls/ZYKImagePanel.h"
+#include "skin/controls/ZYKScrollBar.h"
 #include "skin/controls/ZYKTrackBar.h"
 #include "skin/controls/ZYKURLLabel.h"
 #include "skin/foundation/ZYKMgr.h"
@@ -12,4 +13,5 @@ void RegisterSkinControlClasses() {
   RegisterZYKButtonClasses();
   RegisterZYKImagePanelClasses();
   RegisterZYKTrackBarClasses();
+  RegisterZYKScrollBarClasses();
 }

@@ -8,6 +8,7 @@
 #include "skin/controls/ZYKButton.h"
 #include "skin/foundation/ZYKMgr.h"
 #include "skin/foundation/ZYKThemeFile.h"
+#include "tests/support/PngSize.h"
 
 #include <gtest/gtest.h>
 
@@ -189,24 +190,17 @@ protected:
     return (Dir / Name).string();
   }
   std::string Out() const { return (Dir / "out.png").string(); }
-  // Width and height from the PNG's header, or (0, 0) when the file is not a PNG.
-  std::pair<int, int> PngSize() const {
-    std::ifstream in(Out(), std::ios::binary);
-    std::string head(24, '\0');
-    in.read(head.data(), 24);
-    if (!in || head.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 || head.compare(12, 4, "IHDR") != 0)
-      return {0, 0};
-    auto be32 = [&](int at) {
-      int v = 0;
-      for (int i = 0; i < 4; ++i)
-        v = v << 8 | static_cast<unsigned char>(head[at + i]);
-      return v;
-    };
-    return {be32(16), be32(20)};
-  }
+  std::pair<int, int> PngSize() const { return PngFileSize(Out()); }
 
   std::filesystem::path Dir;
 };
+
+TEST_F(SkinRenderProgramTest, RendersTheAdjustersOwnDescription) {
+  const std::string form = std::string(std::getenv("BRIVO_SOURCE_DIR")) + "/resources/forms/TfrmBrivo.txt";
+  const TRun run = RunSkinRender({form, Out()});
+  EXPECT_EQ(run.Status, 0) << run.Errors;
+  EXPECT_EQ(PngSize(), std::make_pair(289, 155));
+}
 
 TEST_F(SkinRenderProgramTest, RendersADesignedFormWithATheme) {
   const std::vector<std::uint8_t> theme = GreenButtonTheme();
