@@ -5,6 +5,7 @@
 
 #include <istream>
 #include <ostream>
+#include <sstream>
 
 namespace {
 
@@ -33,7 +34,7 @@ TPixelFormat FormatOf(int Bits) {
 }  // namespace
 
 const TClassInfo& TBitmap::StaticClassInfo() {
-  static const TClassInfo Info = TClassBuilder<TBitmap>().Build();
+  static const TClassInfo Info = TClassBuilder<TBitmap>().Binary("Data", &TBitmap::Data, &TBitmap::SetData).Build();
   return Info;
 }
 
@@ -158,4 +159,22 @@ void TBitmap::WriteData(std::ostream& Stream) const {
                         static_cast<char>(n >> 24)};
   Stream.write(size, 4);
   Stream.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+}
+
+std::vector<std::uint8_t> TBitmap::Data() const {
+  if (Empty())
+    return {};
+  std::ostringstream out(std::ios::binary);
+  WriteData(out);
+  const std::string bytes = out.str();
+  return {bytes.begin(), bytes.end()};
+}
+
+void TBitmap::SetData(const std::vector<std::uint8_t>& Value) {
+  if (Value.empty()) {
+    SetSize(0, 0);
+    return;
+  }
+  std::istringstream in(std::string(Value.begin(), Value.end()), std::ios::binary);
+  ReadData(in);
 }

@@ -52,6 +52,9 @@ public:
   void WriteData(std::ostream& Stream) const override;
   void LoadFromBytes(std::span<const std::uint8_t> File);
   std::vector<std::uint8_t> SaveToBytes() const;
+  // What a stored form keeps of a published bitmap (Glyph.Data): WriteData's bytes, none when empty.
+  std::vector<std::uint8_t> Data() const;
+  void SetData(const std::vector<std::uint8_t>& Value);
 
 private:
   TPixelBuffer FPixels;

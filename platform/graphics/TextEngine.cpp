@@ -326,9 +326,15 @@ std::shared_ptr<TFontInstance> FindFontInstance(const TFont& Font) {
     return it->second;
   auto instance = std::make_shared<TFreeTypeInstance>(SubstituteFontName(Font.Name()), Font.Height(),
                                                       TFontStyles::FromBits(static_cast<std::uint8_t>(style)));
+  // Each instance holds a face of some megabytes; text that names fonts without end (a stored form
+  // from outside) must not keep them all. Instances nobody else holds go when the cache is full.
+  if (engine.Instances.size() >= MaxCachedFontInstances)
+    std::erase_if(engine.Instances, [](const auto& entry) { return entry.second.use_count() == 1; });
   engine.Instances.emplace(key, instance);
   return instance;
 }
+
+std::size_t CachedFontInstances() { return Engine().Instances.size(); }
 
 std::u32string DecodeUtf8(std::string_view Text) {
   std::u32string out;

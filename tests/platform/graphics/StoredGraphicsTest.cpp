@@ -1,4 +1,5 @@
 #include "platform/core/StoredForm.h"
+#include "platform/graphics/BmpCodec.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Picture.h"
 #include "tests/platform/graphics/PixelText.h"
@@ -17,11 +18,13 @@ public:
   void SetColor(TColor Value) { FColor = Value; }
   TFont* Font() { return &FFont; }
   TPicture* Picture() { return &FPicture; }
+  TBitmap* Glyph() { return &FGlyph; }
 
 private:
   TColor FColor = clWhite;
   TFont FFont;
   TPicture FPicture;
+  TBitmap FGlyph;
 };
 
 }  // namespace
@@ -31,6 +34,7 @@ const TClassInfo& TGraphicsHolder::StaticClassInfo() {
                                      .Color("Color", &TGraphicsHolder::Color, &TGraphicsHolder::SetColor)
                                      .Object("Font", &TGraphicsHolder::Font)
                                      .Object("Picture", &TGraphicsHolder::Picture)
+                                     .Object("Glyph", &TGraphicsHolder::Glyph)
                                      .Build();
   return Info;
 }
@@ -80,3 +84,24 @@ TEST(StoredGraphics, WrittenPicturesAndFontsReadBackTheSame) {
 }
 
 }  // namespace
+
+TEST(StoredGraphics, PublishedBitmapIsKeptAsItsDataAndOmittedWhenEmpty) {
+  TGraphicsHolder original(nullptr);
+  original.SetName("Holder1");
+  EXPECT_EQ(WriteStoredForm(original).find("Glyph"), std::string::npos);
+  auto bitmap = BitmapFromRows({"BR", "R."}, Legend);
+  original.Glyph()->Assign(*bitmap);
+  const std::string text = WriteStoredForm(original);
+  EXPECT_NE(text.find("Glyph.Data = {"), std::string::npos) << text;
+
+  TGraphicsHolder copy(nullptr);
+  ReadStoredForm(text, copy);
+  EXPECT_EQ(PixelRows(*copy.Glyph(), Legend), (std::vector<std::string>{"BR", "R."}));
+  EXPECT_EQ(WriteStoredForm(copy), text);
+}
+
+TEST(StoredGraphics, TruncatedBitmapDataIsRefusedWithItsFormat) {
+  TBitmap bitmap;
+  EXPECT_THROW(bitmap.SetData({0x10, 0x00, 0x00, 0x00, 'B', 'M'}), EInvalidGraphic);
+  EXPECT_TRUE(bitmap.Empty());
+}

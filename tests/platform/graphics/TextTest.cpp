@@ -263,3 +263,20 @@ TEST_F(TextDrawing, BoldTextHasMoreInk) {
 }
 
 }  // namespace
+
+// A stored form may name any number of fonts; only those still in use stay loaded.
+TEST(FontCache, FontsNamedWithoutEndAreNotAllKept) {
+  TFont held;
+  held.SetName("Arial");
+  held.SetHeight(-17);
+  const auto kept = FindFontInstance(held);
+  for (int i = 0; i < 3 * static_cast<int>(MaxCachedFontInstances); ++i) {
+    TFont font;
+    font.SetName("No Such Face " + std::to_string(i));
+    font.SetHeight(-9 - i % 7);
+    FindFontInstance(font)->TextWidth(U"x");
+    ASSERT_LE(CachedFontInstances(), MaxCachedFontInstances + 1);
+  }
+  EXPECT_EQ(FindFontInstance(held), kept) << "a font still held stays the shared one";
+  EXPECT_GT(kept->TextWidth(U"Held"), 0);
+}
