@@ -152,7 +152,11 @@ bool OpenFace(FcPattern* Match, bool Bold, bool Italic, TFace& Out) {
   int weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
   FcPatternGetInteger(Match, FC_WEIGHT, 0, &weight);
   FcPatternGetInteger(Match, FC_SLANT, 0, &slant);
-  Out.SynthBold = Bold && weight < FC_WEIGHT_DEMIBOLD;
+  // Fontconfig answers a bold request for a face that has no bold with the bold weight and the
+  // embolden flag; the emboldening is then ours to do.
+  FcBool embolden = FcFalse;
+  FcPatternGetBool(Match, FC_EMBOLDEN, 0, &embolden);
+  Out.SynthBold = Bold && (weight < FC_WEIGHT_DEMIBOLD || embolden);
   Out.SynthItalic = Italic && slant == FC_SLANT_ROMAN;
   return true;
 }

@@ -67,6 +67,23 @@ TEST_F(CaptionFont, CharactersNoFaceHasAreBlankSpaceNotBoxes) {
   EXPECT_GT(glyph.Advance, 0);
 }
 
+// The face has no bold of its own: the bold caption is emboldened, not drawn regular.
+TEST_F(CaptionFont, BoldIsHeavierThanRegularThoughTheFaceHasNoBold) {
+  TFont regular;
+  regular.Assign(FFont);
+  regular.SetStyle({});
+  auto ink = [](const TGlyph& Glyph) {
+    int sum = 0;
+    for (auto v : Glyph.Coverage)
+      sum += v;
+    return sum;
+  };
+  for (char32_t c : DecodeUtf8("預設值")) {
+    EXPECT_GT(ink(FindFontInstance(FFont)->Glyph(c)), ink(FindFontInstance(regular)->Glyph(c)) * 11 / 10)
+        << static_cast<unsigned>(c);
+  }
+}
+
 TEST_F(CaptionFont, NegativeHeightIsTheCharacterHeightAndPositiveTheCell) {
   auto character = FindFontInstance(FFont);
   EXPECT_EQ(character->CellHeight() - character->InternalLeading(), 16);
