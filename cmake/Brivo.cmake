@@ -20,15 +20,19 @@ function(brivo_library name)
   endif()
 endfunction()
 
-# brivo_test(name SOURCES ... [LIBS ...]): a GoogleTest program, each test case its own ctest entry.
+# brivo_test(name [TIMEOUT seconds] SOURCES ... [LIBS ...]): a GoogleTest program, each test case its
+# own ctest entry; a case that hangs fails after TIMEOUT (300 s unless given).
 function(brivo_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
   find_package(GTest REQUIRED)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   include(GoogleTest)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "BRIVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    PROPERTIES ENVIRONMENT "BRIVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}" TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 
 # brivo_benchmark(name SOURCES ... [LIBS ...]): a Google Benchmark program (built, run by hand).

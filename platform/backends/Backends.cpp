@@ -69,6 +69,11 @@ void UseNativeBackends() {
   });
 }
 
+long long NativeFirstPresentTime() {
+  const TNative& n = Native();
+  return n.Desktop ? n.Desktop->FirstPresentTime() : -1;
+}
+
 void ReleaseNativeBackends() {
   TNative& n = Native();
   n.Desktop.reset();

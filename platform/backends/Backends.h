@@ -9,5 +9,8 @@
 void UseNativeBackends();
 // Ends the native desktop chosen by UseNativeBackends (its windows with it), if one was.
 void ReleaseNativeBackends();
+// When the native desktop handed its first frame to the display, in milliseconds of the monotonic
+// clock (std::chrono::steady_clock); -1 before that or without a native desktop.
+long long NativeFirstPresentTime();
 // The icon the program's windows show on the desktop (ignored without one).
 void SetApplicationIcon(const TIcon& Icon);

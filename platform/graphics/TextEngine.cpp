@@ -10,6 +10,8 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <limits>
 #include <map>
 #include <stdexcept>
 #include <tuple>
@@ -90,6 +92,48 @@ FcPattern* MakePattern(const std::vector<std::string>& Families, bool Bold, bool
   return pattern;
 }
 
+// Font files are read through a stream rather than mapped whole: every font instance opens its own
+// face, and a mapped face keeps megabytes of a large CJK collection resident per instance, where a
+// read face keeps only the tables and glyphs it actually loaded.
+unsigned long ReadFontFile(FT_Stream Stream, unsigned long Offset, unsigned char* Buffer, unsigned long Count) {
+  auto* file = static_cast<std::FILE*>(Stream->descriptor.pointer);
+  if (Offset > static_cast<unsigned long>(std::numeric_limits<long>::max()) ||
+      std::fseek(file, static_cast<long>(Offset), SEEK_SET) != 0)
+    return Count == 0 ? 1 : 0; // a seek reports failure as non-zero, a read as 0 bytes
+  return Count == 0 ? 0 : std::fread(Buffer, 1, Count, file);
+}
+
+// FreeType calls this once when the face goes (or when opening it fails).
+void CloseFontFile(FT_Stream Stream) {
+  std::fclose(static_cast<std::FILE*>(Stream->descriptor.pointer));
+  delete Stream;
+}
+
+FT_Face OpenFontFile(const char* Path, int Index) {
+  std::FILE* file = std::fopen(Path, "rb");
+  if (!file)
+    return nullptr;
+  long size = -1;
+  if (std::fseek(file, 0, SEEK_END) == 0)
+    size = std::ftell(file);
+  if (size <= 0) {
+    std::fclose(file);
+    return nullptr;
+  }
+  auto* stream = new FT_StreamRec{};
+  stream->descriptor.pointer = file;
+  stream->size = static_cast<unsigned long>(size);
+  stream->read = ReadFontFile;
+  stream->close = CloseFontFile;
+  FT_Open_Args args{};
+  args.flags = FT_OPEN_STREAM;
+  args.stream = stream;
+  FT_Face face = nullptr;
+  if (FT_Open_Face(Engine().Library(), &args, Index, &face) != 0)
+    return nullptr;
+  return face;
+}
+
 // Opens the face a matched pattern names; null when the file cannot be opened.
 bool OpenFace(FcPattern* Match, bool Bold, bool Italic, TFace& Out) {
   FcChar8* file = nullptr;
@@ -97,8 +141,8 @@ bool OpenFace(FcPattern* Match, bool Bold, bool Italic, TFace& Out) {
   if (FcPatternGetString(Match, FC_FILE, 0, &file) != FcResultMatch)
     return false;
   FcPatternGetInteger(Match, FC_INDEX, 0, &index);
-  FT_Face face = nullptr;
-  if (FT_New_Face(Engine().Library(), reinterpret_cast<const char*>(file), index, &face) != 0)
+  FT_Face face = OpenFontFile(reinterpret_cast<const char*>(file), index);
+  if (!face)
     return false;
   FcChar8* family = nullptr;
   Out.Face = face;
@@ -108,7 +152,11 @@ bool OpenFace(FcPattern* Match, bool Bold, bool Italic, TFace& Out) {
   int weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
   FcPatternGetInteger(Match, FC_WEIGHT, 0, &weight);
   FcPatternGetInteger(Match, FC_SLANT, 0, &slant);
-  Out.SynthBold = Bold && weight < FC_WEIGHT_DEMIBOLD;
+  // Fontconfig answers a bold request for a face that has no bold with the bold weight and the
+  // embolden flag; the emboldening is then ours to do.
+  FcBool embolden = FcFalse;
+  FcPatternGetBool(Match, FC_EMBOLDEN, 0, &embolden);
+  Out.SynthBold = Bold && (weight < FC_WEIGHT_DEMIBOLD || embolden);
   Out.SynthItalic = Italic && slant == FC_SLANT_ROMAN;
   return true;
 }
@@ -326,9 +374,15 @@ std::shared_ptr<TFontInstance> FindFontInstance(const TFont& Font) {
     return it->second;
   auto instance = std::make_shared<TFreeTypeInstance>(SubstituteFontName(Font.Name()), Font.Height(),
                                                       TFontStyles::FromBits(static_cast<std::uint8_t>(style)));
+  // Each instance holds a face of some megabytes; text that names fonts without end (a stored form
+  // from outside) must not keep them all. Instances nobody else holds go when the cache is full.
+  if (engine.Instances.size() >= MaxCachedFontInstances)
+    std::erase_if(engine.Instances, [](const auto& entry) { return entry.second.use_count() == 1; });
   engine.Instances.emplace(key, instance);
   return instance;
 }
+
+std::size_t CachedFontInstances() { return Engine().Instances.size(); }
 
 std::u32string DecodeUtf8(std::string_view Text) {
   std::u32string out;

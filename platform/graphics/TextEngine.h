@@ -62,6 +62,9 @@ std::vector<std::string> SubstituteFontName(std::string_view Name);
 // The face for a font description, shared between canvases and kept for the life of the process
 // (programs use a handful of fonts). Throws std::runtime_error when no face at all is installed.
 std::shared_ptr<TFontInstance> FindFontInstance(const TFont& Font);
+// Past this many kept instances, those that no canvas holds any more are let go.
+inline constexpr std::size_t MaxCachedFontInstances = 32;
+std::size_t CachedFontInstances();
 
 // UTF-8 to code points; a malformed sequence becomes U+FFFD and decoding goes on.
 std::u32string DecodeUtf8(std::string_view Text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 // Runs a program with an argument vector (no shell), waits for it, and returns its exit status
@@ -8,3 +9,27 @@
 // into Output when given.
 int RunProcess(const std::vector<std::string>& Argv, std::string* Output = nullptr,
                const std::vector<std::string>& ExtraEnvironment = {});
+
+// A program left running while a test drives it (argument vector, no shell). The destructor stops
+// it (SIGTERM, then waits) if it is still running.
+class TChildProcess {
+public:
+  TChildProcess(const std::vector<std::string>& Argv, const std::vector<std::string>& ExtraEnvironment = {});
+  ~TChildProcess();
+  TChildProcess(const TChildProcess&) = delete;
+  TChildProcess& operator=(const TChildProcess&) = delete;
+
+  bool Started() const { return FPid > 0; }
+  pid_t Pid() const { return FPid; }
+  // True while the program has not exited (reaps it when it has).
+  bool Running();
+  // Asks the program to stop and waits; returns its exit status as RunProcess does.
+  int Stop();
+  // Waits until the program exits by itself; returns its exit status as RunProcess does.
+  int Wait();
+
+private:
+  pid_t FPid = -1;
+  int FStatus = -1;
+  bool FReaped = false;
+};

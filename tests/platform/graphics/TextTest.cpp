@@ -67,6 +67,23 @@ TEST_F(CaptionFont, CharactersNoFaceHasAreBlankSpaceNotBoxes) {
   EXPECT_GT(glyph.Advance, 0);
 }
 
+// The face has no bold of its own: the bold caption is emboldened, not drawn regular.
+TEST_F(CaptionFont, BoldIsHeavierThanRegularThoughTheFaceHasNoBold) {
+  TFont regular;
+  regular.Assign(FFont);
+  regular.SetStyle({});
+  auto ink = [](const TGlyph& Glyph) {
+    int sum = 0;
+    for (auto v : Glyph.Coverage)
+      sum += v;
+    return sum;
+  };
+  for (char32_t c : DecodeUtf8("預設值")) {
+    EXPECT_GT(ink(FindFontInstance(FFont)->Glyph(c)), ink(FindFontInstance(regular)->Glyph(c)) * 11 / 10)
+        << static_cast<unsigned>(c);
+  }
+}
+
 TEST_F(CaptionFont, NegativeHeightIsTheCharacterHeightAndPositiveTheCell) {
   auto character = FindFontInstance(FFont);
   EXPECT_EQ(character->CellHeight() - character->InternalLeading(), 16);
@@ -263,3 +280,20 @@ TEST_F(TextDrawing, BoldTextHasMoreInk) {
 }
 
 }  // namespace
+
+// A stored form may name any number of fonts; only those still in use stay loaded.
+TEST(FontCache, FontsNamedWithoutEndAreNotAllKept) {
+  TFont held;
+  held.SetName("Arial");
+  held.SetHeight(-17);
+  const auto kept = FindFontInstance(held);
+  for (int i = 0; i < 3 * static_cast<int>(MaxCachedFontInstances); ++i) {
+    TFont font;
+    font.SetName("No Such Face " + std::to_string(i));
+    font.SetHeight(-9 - i % 7);
+    FindFontInstance(font)->TextWidth(U"x");
+    ASSERT_LE(CachedFontInstances(), MaxCachedFontInstances + 1);
+  }
+  EXPECT_EQ(FindFontInstance(held), kept) << "a font still held stays the shared one";
+  EXPECT_GT(kept->TextWidth(U"Held"), 0);
+}

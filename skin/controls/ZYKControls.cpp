@@ -1,0 +1,17 @@
+#include "skin/controls/ZYKControls.h"
+
+#include "skin/controls/ZYKButton.h"
+#include "skin/controls/ZYKImagePanel.h"
+#include "skin/controls/ZYKScrollBar.h"
+#include "skin/controls/ZYKTrackBar.h"
+#include "skin/controls/ZYKURLLabel.h"
+#include "skin/foundation/ZYKMgr.h"
+
+void RegisterSkinControlClasses() {
+  RegisterFileThemeClasses();
+  RegisterZYKURLLabelClasses();
+  RegisterZYKButtonClasses();
+  RegisterZYKImagePanelClasses();
+  RegisterZYKTrackBarClasses();
+  RegisterZYKScrollBarClasses();
+}
