@@ -8,12 +8,11 @@
 #include "platform/backends/headless/HeadlessDesktop.h"
 #include "platform/controls/Application.h"
 #include "skin/controls/ZYKControls.h"
+#include "bench/ProgramOnX.h"
 #include "tests/support/Process.h"
-#include "tests/support/Xvfb.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <fstream>
 #include <string>
 
@@ -42,38 +41,7 @@ void BM_SliderChangeToRampAndRepaint(benchmark::State& State) {
 }
 BENCHMARK(BM_SliderChangeToRampAndRepaint)->Unit(benchmark::kMicrosecond);
 
-TXvfb& Server() {
-  static TXvfb server;
-  return server;
-}
-
-double NumberAfter(const std::string& Text, const std::string& Before) {
-  const auto at = Text.find(Before);
-  return at == std::string::npos ? -1 : std::stod(Text.substr(at + Before.size()));
-}
-
-// Wall time from starting the process to its exit right after the first frame (an upper bound of
-// start-to-first-frame), and the program's own figure from main to the frame.
-void BM_StartToFirstFrame(benchmark::State& State) {
-  if (!Server().Running()) {
-    State.SkipWithError(Server().Error().c_str());
-    return;
-  }
-  double inProcess = 0;
-  for (auto _ : State) {
-    std::string out;
-    const auto start = std::chrono::steady_clock::now();
-    const int rc = RunProcess({kBrivo, "--exit-after-first-frame"}, &out, {"DISPLAY=" + Server().Display()});
-    const auto end = std::chrono::steady_clock::now();
-    if (rc != 0) {
-      State.SkipWithError("brivo failed");
-      return;
-    }
-    State.SetIterationTime(std::chrono::duration<double>(end - start).count());
-    inProcess += NumberAfter(out, "first frame presented ");
-  }
-  State.counters["main_to_frame_ms"] = inProcess / static_cast<double>(State.iterations());
-}
+void BM_StartToFirstFrame(benchmark::State& State) { MeasureStartToFirstFrame(State, kBrivo); }
 BENCHMARK(BM_StartToFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
 long StatusKb(pid_t Pid, const std::string& Field) {
@@ -87,11 +55,11 @@ long StatusKb(pid_t Pid, const std::string& Field) {
 // The running program's peak resident set once its window is up and has been used: the reset
 // button clicked and a slider paged.
 void BM_PeakResidentMemory(benchmark::State& State) {
-  if (!Server().Running()) {
-    State.SkipWithError(Server().Error().c_str());
+  if (!BenchServer().Running()) {
+    State.SkipWithError(BenchServer().Error().c_str());
     return;
   }
-  const std::vector<std::string> env{"DISPLAY=" + Server().Display()};
+  const std::vector<std::string> env{"DISPLAY=" + BenchServer().Display()};
   for (auto _ : State) {
     TChildProcess program({kBrivo}, env);
     std::string out;
