@@ -4,7 +4,6 @@
 #include "platform/controls/Application.h"
 #include "platform/controls/Timer.h"
 #include "platform/graphics/PngCodec.h"
-#include "skin/controls/ZYKControls.h"
 
 #include <chrono>
 #include <cstdio>
@@ -18,7 +17,6 @@ namespace {
 const char* const DefaultRenderPath = "/tmp/brivo.png";
 
 void CreateMainForm() {
-  RegisterSkinControlClasses();
   RegisterUnit1Classes();
   Application->CreateForm(frmBrivo);
 }

@@ -3,6 +3,7 @@
 #include "platform/core/Resources.h"
 #include "platform/core/StoredForm.h"
 #include "platform/windows/Gdi.h"
+#include "skin/controls/ZYKControls.h"
 
 #include <cmath>
 #include <cstdio>
@@ -119,4 +120,7 @@ void TfrmBrivo::FormShow(TObject*) {
   ReleaseDC(nullptr, dc);
 }
 
-void RegisterUnit1Classes() { RegisterClass(TfrmBrivo::StaticClassInfo()); }
+void RegisterUnit1Classes() {
+  RegisterSkinControlClasses();
+  RegisterClass(TfrmBrivo::StaticClassInfo());
+}

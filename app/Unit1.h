@@ -55,5 +55,5 @@ private:
 // The program's main window, made at start-up.
 extern TfrmBrivo* frmBrivo;
 
-// Makes TfrmBrivo creatable by name in stored forms.
+// Makes TfrmBrivo creatable by name in stored forms, with the skin classes its description names.
 void RegisterUnit1Classes();

@@ -7,7 +7,6 @@
 #include "app/Unit1.h"
 #include "platform/backends/headless/HeadlessDesktop.h"
 #include "platform/controls/Application.h"
-#include "skin/controls/ZYKControls.h"
 #include "bench/ProgramOnX.h"
 #include "tests/support/Process.h"
 
@@ -23,7 +22,6 @@ const std::string kBrivo = std::string(BRIVO_BIN_DIR) + "/brivo";
 void BM_SliderChangeToRampAndRepaint(benchmark::State& State) {
   THeadlessDesktop desktop;
   Application->Initialize();
-  RegisterSkinControlClasses();
   RegisterUnit1Classes();
   auto* form = new TfrmBrivo(nullptr);
   form->Show();

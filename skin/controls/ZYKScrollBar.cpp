@@ -76,11 +76,7 @@ const TClassInfo& TzykScrollBar::StaticClassInfo() {
   return Info;
 }
 
-void RegisterZYKScrollBarClasses() {
-  RegisterZYKTrackBarClasses();
-  RegisterZYKButtonClasses();
-  RegisterClasses({&TzykScrollBar::StaticClassInfo()});
-}
+void RegisterZYKScrollBarClasses() { RegisterClasses({&TzykScrollBar::StaticClassInfo()}); }
 
 TzykScrollBar::TzykScrollBar(TComponent* AOwner)
     : TCustomPanel(AOwner), FFirstPiece(std::make_unique<TBitmap>()), FMiddlePiece(std::make_unique<TBitmap>()),

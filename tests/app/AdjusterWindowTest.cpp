@@ -8,7 +8,6 @@
 #include "platform/core/Resources.h"
 #include "platform/core/StoredForm.h"
 #include "platform/windows/Gdi.h"
-#include "skin/controls/ZYKControls.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +27,6 @@ class AdjusterWindowTest : public ::testing::Test {
 protected:
   AdjusterWindowTest() {
     Application->Initialize();
-    RegisterSkinControlClasses();
     RegisterUnit1Classes();
   }
   ~AdjusterWindowTest() override {

@@ -9,7 +9,6 @@
 #include "platform/backends/x11/X11GammaDevice.h"
 #include "platform/controls/Application.h"
 #include "platform/graphics/Bitmap.h"
-#include "skin/controls/ZYKControls.h"
 #include "tests/support/Process.h"
 #include "tests/support/Xvfb.h"
 
@@ -68,7 +67,6 @@ class TReferenceWindow {
 public:
   TReferenceWindow() {
     Application->Initialize();
-    RegisterSkinControlClasses();
     RegisterUnit1Classes();
     FForm = new TfrmBrivo(nullptr);
     FForm->Show();
