@@ -1,5 +1,6 @@
 #include "tests/support/Process.h"
 
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,33 +39,61 @@ int ExitStatus(int Status) { return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1
 } // namespace
 
 int RunProcess(const std::vector<std::string>& Argv, std::string* Output,
-               const std::vector<std::string>& ExtraEnvironment) {
+               const std::vector<std::string>& ExtraEnvironment, std::string* Errors) {
   TSpawnArguments args(Argv, ExtraEnvironment);
-  std::vector<char*>& argv = args.argv;
-  int pipeFds[2] = {-1, -1};
+  // One pipe per stream asked for; both are drained together so a child filling one never blocks.
+  struct TStream {
+    std::string* Into;
+    int Fd;
+    int Fds[2] = {-1, -1};
+  } streams[2] = {{Output, STDOUT_FILENO}, {Errors, STDERR_FILENO}};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (Output != nullptr) {
-    if (pipe(pipeFds) != 0)
+  for (TStream& s : streams) {
+    if (s.Into == nullptr)
+      continue;
+    if (pipe(s.Fds) != 0) {
+      posix_spawn_file_actions_destroy(&actions);
       return -1;
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
-  }
-  pid_t pid = 0;
-  const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), args.envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (Output != nullptr) {
-    close(pipeFds[1]);
-    if (rc == 0) {
-      char buf[4096];
-      ssize_t n = 0;
-      while ((n = read(pipeFds[0], buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR))
-        if (n > 0)
-          Output->append(buf, static_cast<std::size_t>(n));
     }
-    close(pipeFds[0]);
+    posix_spawn_file_actions_adddup2(&actions, s.Fds[1], s.Fd);
   }
+  for (TStream& s : streams)
+    if (s.Into != nullptr) {
+      posix_spawn_file_actions_addclose(&actions, s.Fds[0]);
+      posix_spawn_file_actions_addclose(&actions, s.Fds[1]);
+    }
+  pid_t pid = 0;
+  const int rc = posix_spawnp(&pid, args.argv[0], &actions, nullptr, args.argv.data(), args.envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  std::vector<pollfd> open;
+  for (TStream& s : streams)
+    if (s.Into != nullptr) {
+      close(s.Fds[1]);
+      open.push_back({s.Fds[0], POLLIN, 0});
+    }
+  while (rc == 0 && !open.empty()) {
+    if (poll(open.data(), open.size(), -1) < 0) {
+      if (errno == EINTR)
+        continue;
+      break;
+    }
+    for (std::size_t i = open.size(); i-- > 0;) {
+      if (open[i].revents == 0)
+        continue;
+      char buf[4096];
+      const ssize_t n = read(open[i].fd, buf, sizeof buf);
+      if (n > 0) {
+        std::string* into = open[i].fd == streams[0].Fds[0] ? streams[0].Into : streams[1].Into;
+        into->append(buf, static_cast<std::size_t>(n));
+      } else if (n == 0 || errno != EINTR) {
+        open.erase(open.begin() + static_cast<std::ptrdiff_t>(i));
+      }
+    }
+  }
+  for (TStream& s : streams)
+    if (s.Into != nullptr)
+      close(s.Fds[0]);
   if (rc != 0)
     return -1;
   int status = 0;

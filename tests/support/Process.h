@@ -6,9 +6,9 @@
 
 // Runs a program with an argument vector (no shell), waits for it, and returns its exit status
 // (-1 when it could not be started or did not exit normally). Its standard output is collected
-// into Output when given.
+// into Output and its standard error into Errors when given.
 int RunProcess(const std::vector<std::string>& Argv, std::string* Output = nullptr,
-               const std::vector<std::string>& ExtraEnvironment = {});
+               const std::vector<std::string>& ExtraEnvironment = {}, std::string* Errors = nullptr);
 
 // A program left running while a test drives it (argument vector, no shell). The destructor stops
 // it (SIGTERM, then waits) if it is still running.

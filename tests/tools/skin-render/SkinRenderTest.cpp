@@ -9,21 +9,17 @@
 #include "skin/foundation/ZYKMgr.h"
 #include "skin/foundation/ZYKThemeFile.h"
 #include "tests/support/PngSize.h"
+#include "tests/support/Process.h"
 
 #include <gtest/gtest.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-extern char** environ;
 
 namespace {
 
@@ -146,34 +142,10 @@ struct TRun {
 
 // Runs skin-render with Args (no shell) and collects what it writes to standard error.
 TRun RunSkinRender(const std::vector<std::string>& Args) {
-  std::vector<std::string> all{std::string(BRIVO_BIN_DIR) + "/skin-render"};
-  all.insert(all.end(), Args.begin(), Args.end());
-  std::vector<char*> argv;
-  for (std::string& a : all)
-    argv.push_back(a.data());
-  argv.push_back(nullptr);
-  int fds[2];
-  if (pipe(fds) != 0)
-    return {};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
-  posix_spawn_file_actions_addclose(&actions, fds[1]);
-  pid_t pid = 0;
-  const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(fds[1]);
+  std::vector<std::string> argv{std::string(BRIVO_BIN_DIR) + "/skin-render"};
+  argv.insert(argv.end(), Args.begin(), Args.end());
   TRun run;
-  char buf[4096];
-  ssize_t n = 0;
-  while ((n = read(fds[0], buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR))
-    if (n > 0)
-      run.Errors.append(buf, static_cast<std::size_t>(n));
-  close(fds[0]);
-  int status = 0;
-  if (rc == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-    run.Status = WEXITSTATUS(status);
+  run.Status = RunProcess(argv, nullptr, {}, &run.Errors);
   return run;
 }
 
