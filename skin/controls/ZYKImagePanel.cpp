@@ -89,21 +89,23 @@ void TzykCustomPanel::SetDrawStyle(TzykDrawStyle Value) {
   Invalidate();
 }
 
+// A picture holding a graphic of no width or height still sizes the panel: a thumb of no length
+// keeps its thickness.
 void TzykCustomPanel::SetAutoSize(bool Value) {
   FAutoSize = Value;
-  if (FPicture->HasGraphic())
+  if (FPicture->Graphic())
     ApplyAutoSize();
 }
 
 void TzykCustomPanel::SetTransparent(bool Value) {
   FTransparent = Value;
-  if (FPicture->HasGraphic())
+  if (FPicture->Graphic())
     ApplyTransparency();
   Invalidate();
 }
 
 void TzykCustomPanel::PictureChanged(TObject*) {
-  if (FPicture->HasGraphic()) {
+  if (FPicture->Graphic()) {
     ApplyAutoSize();
     ApplyTransparency();
   }

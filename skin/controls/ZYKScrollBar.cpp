@@ -295,12 +295,6 @@ void TzykScrollBar::BuildThumb() {
 
   FTrack->SetSliderImage(&thumb);
   FTrack->UpdateSliderSize();
-  // The slider sizes itself only to a picture with pixels; a thumb of no length must still give it
-  // its size, so that the track takes the thumb's thickness at its next resize.
-  if (t.Empty()) {
-    TzykImagePanel* slider = FTrack->Slider();
-    slider->SetBounds(slider->Left(), slider->Top(), t.Width(), t.Height());
-  }
 }
 
 // ---- Messages

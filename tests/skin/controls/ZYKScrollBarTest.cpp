@@ -142,6 +142,13 @@ TEST_F(ScrollBarTest, ArrowsTrackAndThumbTakeTheirWorkedSizes) {
   EXPECT_TRUE(Bar->Track()->BarImage()->Bitmap().Empty());
 }
 
+TEST_F(ScrollBarTest, ThumbOfNoLengthKeepsItsThickness) {
+  Bar->SetWidth(40); // a 6-pixel track: 10 % of it is no pixel at all
+  EXPECT_EQ(Thumb()->Width(), 0);
+  EXPECT_EQ(Thumb()->Height(), 16);
+  EXPECT_EQ(Bar->Track()->Height(), 16);
+}
+
 TEST_F(ScrollBarTest, ThumbWalksTheTrackWithThePosition) {
   TzykScrollBar* wide = AddBar(99, 40);
   ASSERT_EQ(wide->Track()->Width(), 65);
