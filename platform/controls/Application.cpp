@@ -13,8 +13,8 @@ namespace {
 // Made before main, as the class library's units make them, and never freed: forms left at exit
 // would otherwise be torn down after the message layer.
 const bool gMade = [] {
-  Screen = new TScreen(nullptr);
-  Application = new TApplication(nullptr);
+  Screen = NewComponent<TScreen>(nullptr);
+  Application = NewComponent<TApplication>(nullptr);
   // Every loop of the message layer (the application's, modal loops, the headless desktop's)
   // offers what it takes to OnMessage first.
   SetMessageFilter([](MSG& Msg) { return Application != nullptr && Application->OfferMessage(Msg); });

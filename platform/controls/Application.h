@@ -60,10 +60,10 @@ public:
 
   // Gets the application ready for a run (not terminated).
   void Initialize();
-  // Creates a form owned by the application; the first one becomes the main form.
+  // Creates a form owned by the application (NewComponent); the first one becomes the main form.
   template <class T>
   void CreateForm(T*& Reference) {
-    T* form = new T(this);
+    T* form = NewComponent<T>(this);
     Reference = form;
     if (!FMainForm)
       FMainForm = form;

@@ -87,6 +87,7 @@ class ApplicationTest : public ControlsTest {};
 TEST_F(ApplicationTest, RunShowsTheMainFormAndEndsWhenItCloses) {
   TForm* main = nullptr;
   Application->CreateForm(main);
+  EXPECT_TRUE(main->Constructed()) << "CreateForm finishes the construction";
   main->SetCaption("Main");
   int shows = 0;
   main->OnShow = [&](TObject*) { ++shows; };
