@@ -83,7 +83,7 @@ TzykScrollBar::TzykScrollBar(TComponent* AOwner)
       FLastPiece(std::make_unique<TBitmap>()) {
   FControlStyle.Exclude(csAcceptsControls);
 
-  FTrack = new TzykScrollTrackBar(this);
+  FTrack = NewComponent<TzykScrollTrackBar>(this);
   FTrack->SetParent(this);
   FTrack->SetShowTick(false);
   FTrack->SetTabStop(false);
@@ -91,7 +91,7 @@ TzykScrollBar::TzykScrollBar(TComponent* AOwner)
   FTrack->SetMax(100);
 
   auto makeArrow = [this](int Direction) {
-    auto* arrow = new TzykImageButton(this);
+    auto* arrow = NewComponent<TzykImageButton>(this);
     arrow->SetParent(this);
     arrow->OnMouseContinuouslyDown = [this, Direction](TObject*) { Step(Direction); };
     arrow->SetMouseContinuouslyDownInterval(ArrowInterval);
@@ -106,7 +106,6 @@ TzykScrollBar::TzykScrollBar(TComponent* AOwner)
   SetHeight(185);
   SetUIStyle(GetFormUIStyle(AOwner));
   UpdateLayout();
-  FCreated = true;
 }
 
 TzykScrollBar::~TzykScrollBar() {
@@ -314,14 +313,10 @@ void TzykScrollBar::WndProc(TMessage& Message) {
   }
 }
 
-// A control being created or read from a stored form is not told of its size changes: the first
-// layout comes with the look, which a stored form writes after the bounds. Laying out earlier would
-// fit the bar to arrows that have no pictures yet, or a vertical bar to the horizontal arrows'
-// thickness before its Orientation is read.
 void TzykScrollBar::Resize() {
   const TControlTracker alive(this);
   TCustomPanel::Resize();
-  if (alive.Alive() && FCreated && !ComponentState().Contains(csLoading))
+  if (alive.Alive())
     UpdateLayout();
 }
 
