@@ -125,9 +125,21 @@ enum : UINT { GA_PARENT = 1, GA_ROOT = 2 };
 HWND GetAncestor(HWND Wnd, UINT Flags);
 BOOL IsChild(HWND Parent, HWND Wnd);
 
-// Window procedures.
+// Window procedures. A window's procedure is replaced with SetWindowLongPtr(GWLP_WNDPROC), which
+// returns the one it replaced; the new procedure passes on what it does not answer with
+// CallWindowProc(previous, ...), so replacements form a chain, the newest first.
+// - Whoever restores must restore what it replaced, and only while its own procedure is still the
+//   installed one: putting back an older procedure from under a newer replacement cuts the newer one
+//   (and everything it chains to above the restored one) out of the chain, as on the original
+//   platform. A replacement that finds another one installed over it stays in the chain and passes
+//   messages on until it can leave (TWindowProcHook in WindowProcHook.h does exactly this).
+// - A procedure freed with FreeObjectInstance is never called again: CallWindowProc refuses it
+//   (answers 0) and SetWindowLongPtr will not install it, so a chain that still names a freed
+//   procedure loses the messages passed to it instead of calling into freed memory.
 WNDPROC MakeObjectInstance(TWndMethod Method);
 void FreeObjectInstance(WNDPROC Proc);
+// Object instances made and not yet freed, for leak checks.
+int OutstandingObjectInstances();
 WNDPROC WndProcFromFunction(TWndProcFunction Function);
 LRESULT CallWindowProc(WNDPROC Proc, HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
 // The window of the innermost procedure call under way: an object instance learns its window's

@@ -389,6 +389,12 @@ void FreeObjectInstance(WNDPROC Proc) {
     entries.erase(it);
 }
 
+int OutstandingObjectInstances() {
+  const auto& entries = Procs().Entries;
+  return static_cast<int>(
+      std::count_if(entries.begin(), entries.end(), [](const auto& e) { return !e.second->Function; }));
+}
+
 WNDPROC WndProcFromFunction(TWndProcFunction Function) {
   if (!Function)
     return nullptr;

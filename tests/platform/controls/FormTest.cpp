@@ -2,6 +2,7 @@
 
 #include "platform/core/StoredForm.h"
 #include "platform/controls/Timer.h"
+#include "platform/windows/WindowProcHook.h"
 
 namespace {
 
@@ -273,6 +274,58 @@ TEST_F(StoredFormTest, AControlCannotBeNestedInALabel) {
   const std::string text = "object Form1: TStoredTestForm\n  object L: TLabel\n    object P: TPanel\n    end\n  end\nend\n";
   EXPECT_THROW(ReadStoredForm(text, form), EReadError);
   EXPECT_EQ(form.ComponentCount(), 0);
+}
+
+// A component that takes over its form's window procedure, as the skinned form does: it answers
+// WM_NCHITTEST on the form itself and passes everything else on.
+class TFormHooker : public TComponent {
+  BRIVO_CLASS(TFormHooker, TComponent)
+
+public:
+  explicit TFormHooker(TComponent* AOwner) : TComponent(AOwner) {
+    if (auto* form = dynamic_cast<TCustomForm*>(AOwner))
+      FHook.Install(form->Handle(), [this](TMessage& M) {
+        FHook.CallPrevious(M);
+        if (M.Msg == WM_NCHITTEST && M.Result == HTCLIENT)
+          M.Result = HTCAPTION;
+      });
+  }
+  bool Hooked() const { return FHook.Installed(); }
+
+private:
+  TWindowProcHook FHook;
+};
+
+const TClassInfo& TFormHooker::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TFormHooker>().Build();
+  return Info;
+}
+
+class FormProcedureTest : public ControlsTest {};
+
+TEST_F(FormProcedureTest, AComponentGoneBeforeItsFormLeavesTheFormWorking) {
+  ShowForm();
+  auto* hooker = NewComponent<TFormHooker>(Form);
+  ASSERT_TRUE(hooker->Hooked());
+  const LPARAM inside = MAKELPARAM(At(Form).X, At(Form).Y);
+  EXPECT_EQ(SendMessage(Form->Handle(), WM_NCHITTEST, 0, inside), HTCAPTION);
+  delete hooker;
+  EXPECT_EQ(GetWindowLongPtr(Form->Handle(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(Form->ObjectInstance()));
+  EXPECT_EQ(SendMessage(Form->Handle(), WM_NCHITTEST, 0, inside), HTCLIENT);
+  TPanel* p = AddPanel(Form, "P", Bounds(10, 10, 40, 20));
+  Desktop.Click(At(p).X, At(p).Y);
+  EXPECT_EQ(std::count(Log.begin(), Log.end(), "P:click"), 1) << "the form still routes its input";
+}
+
+TEST_F(FormProcedureTest, AFormDestroyedWithItsHookingComponentFreesBoth) {
+  ShowForm();
+  const int before = OutstandingObjectInstances();
+  NewComponent<TFormHooker>(Form);
+  NewComponent<TFormHooker>(Form);
+  EXPECT_EQ(OutstandingObjectInstances(), before + 2);
+  delete Form;
+  Form = nullptr;
+  EXPECT_EQ(OutstandingObjectInstances(), before - 1) << "the form's own procedure went too";
 }
 
 } // namespace
