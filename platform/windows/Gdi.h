@@ -4,6 +4,8 @@
 #include "platform/graphics/Region.h"
 #include "platform/windows/Types.h"
 
+#include <string_view>
+
 // Device contexts. A device context is a canvas: an HDC handed out here is the address of a TCanvas
 // (CanvasFromDC). GetDC(0) gives a context for the whole screen, which has no pixels of its own but
 // takes the gamma ramp; GetDC(window) one that draws into the window's top-level frame, clipped to
@@ -53,7 +55,18 @@ int CombineRgn(HRGN Dest, HRGN Src1, HRGN Src2, int Mode);
 int OffsetRgn(HRGN Rgn, int DX, int DY);
 int GetRgnBox(HRGN Rgn, TRect* Box);
 BOOL PtInRegion(HRGN Rgn, int X, int Y);
-// Frees a region handed out here; 0 for anything else (a region a window has taken over included).
+// Frees a region or font handed out here; 0 for anything else (a region a window has taken over
+// included).
 BOOL DeleteObject(HGDIOBJ Object);
 // Live region handles, for leak checks.
 int OutstandingRegions();
+
+// Fonts. A font handle carries everything of the record (the face up to 31 bytes of UTF-8); a TFont
+// takes it with SetHandle. Free it with DeleteObject (a TFont frees the handles it took itself).
+struct LOGFONT;
+HFONT CreateFontIndirect(const LOGFONT* Font);
+// Fills Buffer with the LOGFONT of a font handle; returns the bytes written (sizeof(LOGFONT), or
+// that size when Buffer is null), 0 for an unknown handle or a buffer too small.
+int GetObject(HGDIOBJ Object, int Size, void* Buffer);
+// Writes Face into the record, cut to 31 bytes before a whole UTF-8 character.
+void SetFaceName(LOGFONT& Font, std::string_view Face);

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/graphics/Handles.h"
+
 #include <array>
 #include <cstdint>
 
 // Handle types of the message layer. They are opaque: only the layer that hands them out knows what
 // they point at, and 0 keeps the platform's meaning ("the screen" for GetDC, "no window" elsewhere).
+// HFONT and HICON come from the graphics layer, which keeps those objects.
 struct HWND__;
 using HWND = HWND__*;
 struct HDC__;

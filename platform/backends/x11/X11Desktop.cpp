@@ -4,6 +4,7 @@
 #include "platform/backends/x11/X11MessageBox.h"
 #include "platform/backends/x11/X11Translate.h"
 #include "platform/graphics/TextEngine.h"
+#include "platform/windows/Gdi.h"
 
 #include <X11/Xatom.h>
 #include <X11/extensions/shape.h>
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -624,8 +626,19 @@ void TX11Desktop::SetCursorShape(int CursorId) {
   XFlush(F->Dpy);
 }
 
+// The desktop's default sans font as fontconfig gives it, at its size on a 96-dpi screen; without
+// an answer, the platform's own menu font, which the text engine substitutes like any other.
 LOGFONT TX11Desktop::MenuFont() const {
   LOGFONT font;
+  std::string family;
+  double points = 0;
+  if (DefaultSansFont(family, points)) {
+    font.lfHeight = -static_cast<LONG>(std::lround(points * ScreenPixelsPerInch / 72.0));
+    font.lfWeight = 400;
+    font.lfCharSet = DEFAULT_CHARSET;
+    SetFaceName(font, family);
+    return font;
+  }
   font.lfHeight = -12;
   font.lfWeight = 400;
   font.lfCharSet = 136; // the Traditional Chinese character set

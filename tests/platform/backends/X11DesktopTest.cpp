@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 
@@ -259,6 +260,21 @@ TEST_P(X11Desktop, UnicodeTitleRoundTrips) {
   out.clear();
   ASSERT_EQ(Xdotool({"getwindowname", std::to_string(Desktop->NativeWindow(*form))}, &out), 0);
   EXPECT_EQ(out, title + "\n");
+}
+
+TEST_P(X11Desktop, TheMenuFontIsTheDesktopsDefaultSansFontAtNinetySixDotsPerInch) {
+  std::string out;
+  ASSERT_EQ(RunProcess({"fc-match", "-f", "%{family[0]}\n%{size}\n", "sans-serif"}, &out), 0);
+  const auto newline = out.find('\n');
+  ASSERT_NE(newline, std::string::npos);
+  const std::string family = out.substr(0, newline);
+  const double points = std::stod(out.substr(newline + 1));
+  NONCLIENTMETRICS metrics;
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(SystemParametersInfo(SPI_GETNONCLIENTMETRICS, 0, &metrics, 0));
+  EXPECT_EQ(metrics.lfMenuFont.lfFaceName, family);
+  EXPECT_EQ(metrics.lfMenuFont.lfHeight, -std::lround(points * 96 / 72));
+  EXPECT_EQ(metrics.lfMenuFont.lfWeight, 400);
 }
 
 TEST_P(X11Desktop, ApplicationIconReachesEveryNormalWindow) {
