@@ -70,7 +70,7 @@ bool UnregisterWindowDC(HDC DC, HWND Wnd) {
 
 void DetachWindowDCs(HWND TopLevel) {
   for (auto& [dc, entry] : Gdi().DCs) {
-    if (!entry.Window)
+    if (!entry.Window || IsDesktopWindow(entry.Window))
       continue;
     TWnd* w = FindWnd(entry.Window);
     TWnd* top = w ? TopLevelOf(*w) : nullptr;
@@ -80,6 +80,8 @@ void DetachWindowDCs(HWND TopLevel) {
 }
 
 HDC GetDC(HWND Wnd) {
+  if (IsDesktopWindow(Wnd))
+    return GetScreenSurfaceDC();
   if (Wnd)
     return GetWindowDCFor(Wnd);
   ++Gdi().ScreenDCs;
@@ -87,6 +89,8 @@ HDC GetDC(HWND Wnd) {
 }
 
 int ReleaseDC(HWND Wnd, HDC DC) {
+  if (IsDesktopWindow(Wnd))
+    return ReleaseScreenSurfaceDC(DC);
   if (Wnd)
     return ReleaseWindowDC(Wnd, DC);
   auto& dcs = Gdi().DCs;
@@ -101,6 +105,14 @@ int ReleaseDC(HWND Wnd, HDC DC) {
 int OutstandingScreenDCs() { return Gdi().ScreenDCs; }
 
 bool IsLiveDC(HDC DC) { return Gdi().DCs.contains(DC); }
+
+HWND WindowFromDC(HDC DC) {
+  auto& dcs = Gdi().DCs;
+  auto it = dcs.find(DC);
+  if (it == dcs.end())
+    return nullptr;
+  return it->second.Window ? it->second.Window : GetDesktopWindow();
+}
 
 BOOL SetDeviceGammaRamp(HDC DC, const void* Ramp) {
   std::string why;

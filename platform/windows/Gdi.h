@@ -9,9 +9,19 @@
 // Device contexts. A device context is a canvas: an HDC handed out here is the address of a TCanvas
 // (CanvasFromDC). GetDC(0) gives a context for the whole screen, which has no pixels of its own but
 // takes the gamma ramp; GetDC(window) one that draws into the window's top-level frame, clipped to
-// the window. Every context handed out must be given back once with ReleaseDC.
+// the window; GetWindowDC(window) the same over the whole window (window coordinates). Every context
+// handed out must be given back once with ReleaseDC, with the window it came from; what a context
+// outside painting drew is shown then.
+//
+// GetWindowDC(GetDesktopWindow()) (or GetDC of it) draws on the screen in screen coordinates: each
+// pixel lands in the frame of the top-level window of ours that shows there (the topmost, inside
+// its shape), nothing where no window of ours is; ReleaseDC shows the windows it drew on.
 HDC GetDC(HWND Wnd);
+HDC GetWindowDC(HWND Wnd);
 int ReleaseDC(HWND Wnd, HDC DC);
+// The window a live context draws on: the window of GetDC, GetWindowDC or BeginPaint, the desktop
+// window for the screen's contexts; null for anything else (an off-screen bitmap's canvas).
+HWND WindowFromDC(HDC DC);
 // Screen contexts handed out and not yet released.
 int OutstandingScreenDCs();
 // Whether the context was handed out and not yet given back.

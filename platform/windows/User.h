@@ -116,6 +116,10 @@ constexpr UINT MinimumTimerInterval = 10;
 HWND CreateWindowEx(DWORD ExStyle, std::string_view WindowName, DWORD Style, int X, int Y, int Width,
                     int Height, HWND Parent, WNDPROC Proc);
 BOOL DestroyWindow(HWND Wnd);
+// The desktop: a window standing for the whole screen. IsWindow, GetWindowRect and GetClientRect
+// (the primary monitor) know it, GetDC and GetWindowDC give a context over the whole screen
+// (Gdi.h); it takes no messages and cannot be changed.
+HWND GetDesktopWindow();
 BOOL IsWindow(HWND Wnd);
 HWND GetParent(HWND Wnd);
 // Children in z-order, topmost first.

@@ -131,6 +131,18 @@ const TMonitor* NearestMonitor(const std::vector<TMonitor>& Monitors, const TRec
   return best;
 }
 
+// The primary monitor, in screen or in its own coordinates.
+BOOL DesktopRect(TRect* R, bool Client) {
+  if (!R || !HasDesktopBackend())
+    return 0;
+  const std::vector<TMonitor> monitors = CurrentDesktopBackend().Monitors();
+  if (monitors.empty())
+    return 0;
+  const TRect screen = monitors.front().Screen;
+  *R = Client ? Rect(0, 0, screen.Width(), screen.Height()) : screen;
+  return 1;
+}
+
 TRect WorkAreaNear(const TRect& R) {
   const std::vector<TMonitor> monitors = CurrentDesktopBackend().Monitors();
   const TMonitor* m = NearestMonitor(monitors, R, MONITOR_DEFAULTTONEAREST);
@@ -344,7 +356,7 @@ BOOL DestroyWindow(HWND Wnd) {
   return 1;
 }
 
-BOOL IsWindow(HWND Wnd) { return FindWnd(Wnd) != nullptr; }
+BOOL IsWindow(HWND Wnd) { return IsDesktopWindow(Wnd) || FindWnd(Wnd) != nullptr; }
 
 HWND GetParent(HWND Wnd) {
   TWnd* w = FindWnd(Wnd);
@@ -502,6 +514,8 @@ LONG_PTR SetWindowLongPtr(HWND Wnd, int Index, LONG_PTR Value) {
 }
 
 BOOL GetWindowRect(HWND Wnd, TRect* R) {
+  if (IsDesktopWindow(Wnd))
+    return DesktopRect(R, false);
   TWnd* w = FindWnd(Wnd);
   if (!w || !R)
     return 0;
@@ -511,6 +525,8 @@ BOOL GetWindowRect(HWND Wnd, TRect* R) {
 }
 
 BOOL GetClientRect(HWND Wnd, TRect* R) {
+  if (IsDesktopWindow(Wnd))
+    return DesktopRect(R, true);
   TWnd* w = FindWnd(Wnd);
   if (!w || !R)
     return 0;

@@ -119,6 +119,11 @@ HDC GetWindowDCFor(HWND Wnd);
 int ReleaseWindowDC(HWND Wnd, HDC DC);
 // Detaches device contexts drawing into the frame of a window being destroyed.
 void DetachWindowDCs(HWND TopLevel);
+// The desktop window's handle (no TWnd stands behind it) and its contexts, which draw onto the
+// top-level windows under what they draw (ScreenDC.cpp).
+bool IsDesktopWindow(HWND Wnd);
+HDC GetScreenSurfaceDC();
+int ReleaseScreenSurfaceDC(HDC DC);
 
 // Device contexts and regions kept by the GDI part.
 HDC RegisterWindowDC(std::unique_ptr<TCanvas> Canvas, HWND Wnd);

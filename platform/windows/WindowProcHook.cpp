@@ -48,6 +48,12 @@ bool TWindowProcHook::Install(HWND Wnd, TWndMethod Handler) {
   // The instance keeps the state: it may outlive the hook as a pass-through.
   state->Own = MakeObjectInstance([S = state](TMessage& M) { TState::Dispatch(S, M); });
   state->Prev = reinterpret_cast<WNDPROC>(SetWindowLongPtr(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(state->Own)));
+  // A window whose procedure cannot be replaced (the desktop) keeps its own.
+  if (GetWindowLongPtr(Wnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(state->Own)) {
+    state->Handler = nullptr;
+    state->Free();
+    return false;
+  }
   F = std::move(state);
   return true;
 }
