@@ -84,8 +84,3 @@ void ReleaseNativeBackends() {
     n.Opener.reset();
   }
 }
-
-void SetApplicationIcon(const TIcon& Icon) {
-  if (Native().Desktop)
-    Native().Desktop->SetApplicationIcon(Icon);
-}

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/graphics/Icon.h"
-
 // Chooses the real backends of this machine for the process: the desktop and gamma of the X display
 // named by DISPLAY when one can be opened; otherwise a gamma device that refuses and says why, a
 // message box that writes to standard error and an address opener that refuses (there is no
@@ -12,5 +10,3 @@ void ReleaseNativeBackends();
 // When the native desktop handed its first frame to the display, in milliseconds of the monotonic
 // clock (std::chrono::steady_clock); -1 before that or without a native desktop.
 long long NativeFirstPresentTime();
-// The icon the program's windows show on the desktop (ignored without one).
-void SetApplicationIcon(const TIcon& Icon);

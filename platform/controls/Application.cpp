@@ -2,6 +2,7 @@
 
 #include "platform/controls/Label.h"
 #include "platform/controls/Timer.h"
+#include "platform/core/Resources.h"
 
 #include <algorithm>
 
@@ -112,9 +113,35 @@ void RegisterControlClasses() {
   RegisterClasses({&TLabel::StaticClassInfo(), &TPanel::StaticClassInfo(), &TTimer::StaticClassInfo()});
 }
 
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+
+TApplication::~TApplication() = default;
+
 void TApplication::Initialize() {
   RegisterControlClasses();
+  Icon();
   FTerminated = false;
+}
+
+TIcon* TApplication::Icon() {
+  if (!FIcon) {
+    FIcon = std::make_unique<TIcon>();
+    if (ResourceExists("MAINICON", TResourceType::Icon))
+      FIcon->LoadFromBytes(FindResource("MAINICON", TResourceType::Icon));
+    FIcon->OnChange = [this](TObject*) { IconChanged(); };
+  }
+  return FIcon.get();
+}
+
+void TApplication::SetIcon(const TIcon* Value) { Icon()->Assign(Value); }
+
+void TApplication::IconChanged() {
+  if (!Screen)
+    return;
+  const HICON icon = FIcon->Handle();
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    if (TCustomForm* form = Screen->Forms(i); form->HandleAllocated())
+      SendMessage(form->Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }
 
 void TApplication::Notification(TComponent* AComponent, TOperation Operation) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/controls/Form.h"
+#include "platform/graphics/Icon.h"
 
 #include <exception>
 #include <vector>
@@ -56,7 +57,8 @@ class TApplication : public TComponent {
   BRIVO_CLASS(TApplication, TComponent)
 
 public:
-  explicit TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+  explicit TApplication(TComponent* AOwner);
+  ~TApplication() override;
 
   // Gets the application ready for a run (not terminated).
   void Initialize();
@@ -84,6 +86,11 @@ public:
   void SetActive(bool Value);
   const std::string& Title() const { return FTitle; }
   void SetTitle(const std::string& Value) { FTitle = Value; }
+  // The program's icon, which every form's window shows: the "MAINICON" icon resource, loaded by
+  // Initialize or at first use (empty when the program carries none). Changing it (Icon()->Assign,
+  // SetIcon) shows the new one on every form's window.
+  TIcon* Icon();
+  void SetIcon(const TIcon* Value);
   bool ShowMainForm() const { return FShowMainForm; }
   void SetShowMainForm(bool Value) { FShowMainForm = Value; }
 
@@ -110,7 +117,10 @@ private:
   void Dispatch(MSG& Msg);
   void Idle();
 
+  void IconChanged();
+
   TCustomForm* FMainForm = nullptr;
+  std::unique_ptr<TIcon> FIcon;
   bool FTerminated = false;
   bool FRunning = false;
   bool FActive = false;

@@ -21,6 +21,8 @@ using HMONITOR = HMONITOR__*;
 struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
 using HGDIOBJ = void*;
+// Any object handle (LoadImage and CopyImage give one of the kind asked for).
+using HANDLE = void*;
 // A window procedure: a handle to something callable, made by MakeObjectInstance or
 // WndProcFromFunction, never called directly (CallWindowProc calls it).
 struct TWndProc__;

@@ -257,6 +257,30 @@ HMONITOR MonitorFromWindow(HWND Wnd, DWORD Flags);
 HMONITOR MonitorFromRect(const TRect& Rect, DWORD Flags);
 BOOL GetMonitorInfo(HMONITOR Monitor, MONITORINFO* Info);
 
+// Icons. The program's module is HInstance; its icon resources are the ICO files of resources/.
+// LoadImage and CopyImage give an icon of the size asked for: the resource's image of that size, or
+// its best image scaled (the smallest larger one, else the largest); a size of 0 keeps the image's
+// own (with LR_DEFAULTSIZE for LoadImage: 32 x 32). A copy with LR_COPYFROMRESOURCE goes back to the
+// images of the icon it was made from, otherwise it scales the handle's own image; LR_COPYDELETEORG
+// destroys the original. Handles are checked against their table: an unknown or destroyed one gives
+// null (0), never a crash. Only IMAGE_ICON is offered.
+inline HINSTANCE const HInstance = reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(0x400000));
+enum : UINT { IMAGE_BITMAP = 0, IMAGE_ICON = 1 };
+enum : UINT {
+  LR_DEFAULTCOLOR = 0x0000,
+  LR_COPYDELETEORG = 0x0008,
+  LR_DEFAULTSIZE = 0x0040,
+  LR_COPYFROMRESOURCE = 0x4000,
+};
+HANDLE LoadImage(HINSTANCE Instance, const char* Name, UINT Type, int Width, int Height, UINT Flags);
+HANDLE CopyImage(HANDLE Image, UINT Type, int Width, int Height, UINT Flags);
+BOOL DestroyIcon(HICON Icon);
+// WM_SETICON (WParam ICON_BIG or ICON_SMALL, LParam the HICON, 0 for none; answers the previous
+// one) gives a top-level window its icon: the desktop shows the 16, 32 and 48 pixel images made
+// from the icon's images (the big icon's when there is one). The window copies what it shows, so the
+// handle may be destroyed afterwards. WM_GETICON answers the handle last set.
+enum : WPARAM { ICON_SMALL = 0, ICON_BIG = 1 };
+
 // The platform's font record, laid out as the original's byte for byte (the face name in UTF-8).
 struct LOGFONT {
   LONG lfHeight = 0;

@@ -28,6 +28,8 @@ struct TWnd {
   LONG_PTR UserData = 0;
   std::optional<TRegion> Shape;     // window coordinates
   bool Destroying = false;
+  HICON BigIcon = nullptr;          // as WM_SETICON last gave them (the desktop has copies)
+  HICON SmallIcon = nullptr;
 
   // Top-level windows only.
   std::unique_ptr<TWindowHost> Host;
@@ -132,6 +134,10 @@ bool UnregisterWindowDC(HDC DC, HWND Wnd);
 const TRegion* RegionOfHandle(HRGN Rgn);
 TRegion* MutableRegionOfHandle(HRGN Rgn);
 std::optional<TRegion> TakeRegionHandle(HRGN Rgn);
+
+// WM_SETICON and WM_GETICON of the default procedure (Icons.cpp).
+LRESULT SetWindowIcon(TWnd& W, WPARAM Kind, HICON Icon);
+LRESULT WindowIcon(const TWnd& W, WPARAM Kind);
 
 // Input translation: turns a queued input event into the message to dispatch, sending what must
 // come first (hit tests, mouse leave, cursor). Returns false when nothing is to be dispatched.

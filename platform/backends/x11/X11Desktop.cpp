@@ -679,25 +679,6 @@ void TX11Desktop::WaitForEvents(long long Until) {
   }
 }
 
-void TX11Desktop::SetApplicationIcon(const TIcon& Icon) {
-  F->Icon.clear();
-  for (int i = 0; i < Icon.ImageCount(); ++i) {
-    const TPixelBuffer& image = Icon.Image(i);
-    if (image.Empty())
-      continue;
-    F->Icon.push_back(static_cast<unsigned long>(image.Width()));
-    F->Icon.push_back(static_cast<unsigned long>(image.Height()));
-    // The icon's pixels already keep opacity in the top byte, as _NET_WM_ICON wants (one per long).
-    for (TPixel p : image.Pixels())
-      F->Icon.push_back(p);
-  }
-  for (TX11Window* w : F->Windows)
-    if (w->Kind() == TWindowKind::Normal)
-      w->ApplyIcon();
-  if (!F->Lost)
-    XFlush(F->Dpy);
-}
-
 void TX11Desktop::ExpectDialog(HWND Owner) {
   F->DialogNext = true;
   F->DialogOwner = Owner;

@@ -52,7 +52,6 @@ struct TX11Desktop::TImpl {
   std::map<int, Cursor> Cursors;
   int CursorId = IDC_ARROW;
   TPoint LastPointer;
-  std::vector<unsigned long> Icon; // _NET_WM_ICON data: width, height, ARGB pixels, ...
   HWND DialogOwner = nullptr;
   bool DialogNext = false;
   bool FocusLeft = false;
@@ -112,6 +111,7 @@ public:
   void SetShowState(int ShowCmd) override;
   void SetShape(const TRegion* Shape) override;
   void SetTitle(const std::string& Title) override;
+  void SetIcon(const std::vector<TPixelBuffer>& Images) override;
   void Present(const TPixelBuffer& Frame, const TRegion& Damage) override;
   void BeginMoveSize(int HitCode) override;
 
@@ -121,7 +121,6 @@ public:
   XIC Ic() const { return FIc; }
   const TRect& Bounds() const { return FBounds; }
   bool Mapped() const { return FMapped; }
-  void ApplyIcon();
 
   // Server-side events.
   void Configured(const XConfigureEvent& E);

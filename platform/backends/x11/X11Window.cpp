@@ -95,8 +95,6 @@ TX11Window::TX11Window(TX11Desktop::TImpl& Desktop, HWND Handle, TWindowKind Kin
     XChangeProperty(dpy, FWindow, Desktop.A("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&modal), 1);
   }
-  if (Kind == TWindowKind::Normal)
-    ApplyIcon();
   XDefineCursor(dpy, FWindow, Desktop.CursorOf(Desktop.CursorId));
 
   if (Desktop.Im && Kind != TWindowKind::Menu) {
@@ -125,15 +123,27 @@ TX11Window::~TX11Window() {
   XFlush(FDesktop.Dpy);
 }
 
-void TX11Window::ApplyIcon() {
+void TX11Window::SetIcon(const std::vector<TPixelBuffer>& Images) {
   if (Dead())
     return;
-  if (FDesktop.Icon.empty())
-    XDeleteProperty(FDesktop.Dpy, FWindow, FDesktop.A("_NET_WM_ICON"));
+  // _NET_WM_ICON: width, height and the pixels of each image, one long each. The icon's pixels keep
+  // opacity in the top byte, as the property wants.
+  std::vector<unsigned long> data;
+  for (const TPixelBuffer& image : Images) {
+    if (image.Empty())
+      continue;
+    data.push_back(static_cast<unsigned long>(image.Width()));
+    data.push_back(static_cast<unsigned long>(image.Height()));
+    for (TPixel p : image.Pixels())
+      data.push_back(p);
+  }
+  const Atom icon = FDesktop.A("_NET_WM_ICON");
+  if (data.empty())
+    XDeleteProperty(FDesktop.Dpy, FWindow, icon);
   else
-    XChangeProperty(FDesktop.Dpy, FWindow, FDesktop.A("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(FDesktop.Icon.data()),
-                    static_cast<int>(FDesktop.Icon.size()));
+    XChangeProperty(FDesktop.Dpy, FWindow, icon, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
+  XFlush(FDesktop.Dpy);
 }
 
 void TX11Window::SetBounds(const TRect& ScreenRect) {

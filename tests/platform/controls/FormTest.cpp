@@ -1,5 +1,6 @@
 #include "ControlsFixture.h"
 
+#include "platform/core/Resources.h"
 #include "platform/core/StoredForm.h"
 #include "platform/controls/Timer.h"
 #include "platform/windows/WindowProcHook.h"
@@ -108,6 +109,26 @@ TEST_F(ApplicationTest, RunShowsTheMainFormAndEndsWhenItCloses) {
   Desktop.SetIdleHook(nullptr);
   delete main;
   EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
+TEST_F(ApplicationTest, EveryFormShowsTheApplicationsIconAndFollowsItsChanges) {
+  TIcon* icon = Application->Icon();
+  ASSERT_EQ(icon->ImageCount(), 3) << "the program's MAINICON";
+  ShowForm();
+  const std::vector<TPixelBuffer>& shown = Desktop.Host(Form->Handle())->Icon();
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[0].Width(), 16);
+  EXPECT_EQ(shown[2].Width(), 48);
+  EXPECT_EQ(shown[1], icon->Image(1));
+
+  TIcon other;
+  other.AddImage(TPixelBuffer(8, 8, 0xFF00FF00));
+  Application->SetIcon(&other);
+  const std::vector<TPixelBuffer>& now = Desktop.Host(Form->Handle())->Icon();
+  ASSERT_EQ(now.size(), 3u);
+  EXPECT_EQ(now[1], TPixelBuffer(32, 32, 0xFF00FF00)) << "the new icon, scaled to each size";
+  icon->LoadFromBytes(FindResource("MAINICON", TResourceType::Icon));
+  EXPECT_EQ(Desktop.Host(Form->Handle())->Icon()[1], icon->Image(1));
 }
 
 TEST_F(ApplicationTest, OnMessageCanSwallowAMessage) {
