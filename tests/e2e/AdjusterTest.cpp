@@ -137,12 +137,13 @@ protected:
   TProbedRamp Probe() {
     std::string out;
     EXPECT_EQ(RunProcess({kBin + "/gamma-probe", "--display", Server.Display()}, &out), 0);
+    // The first CRTC's ramp, after the list of outputs.
     std::istringstream lines(out);
-    std::string header, red, green, blue;
-    std::getline(lines, header);
-    std::getline(lines, red);
-    std::getline(lines, green);
-    std::getline(lines, blue);
+    std::string red, green, blue;
+    for (std::string line; std::getline(lines, line);)
+      for (auto [prefix, channel] : {std::pair{"red:", &red}, {"green:", &green}, {"blue:", &blue}})
+        if (line.starts_with(prefix) && channel->empty())
+          *channel = line;
     TProbedRamp r{Numbers(red), Numbers(green), Numbers(blue)};
     if (r.Red.size() >= 16)
       r.Red.erase(r.Red.begin(), r.Red.begin() + 16);
