@@ -34,11 +34,11 @@ public:
   // returns how many still run.
   int WaitForChildren(int TimeoutMs);
 
+private:
   // Why an opener that ended with WaitStatus (as waitpid gives it) did not open the address, or empty
   // when it did.
   static std::string Failure(const std::string& Program, int WaitStatus);
 
-private:
   struct TChild {
     pid_t Pid;
     std::string Address;

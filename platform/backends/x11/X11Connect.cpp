@@ -15,7 +15,7 @@
 namespace {
 
 bool ParseNumber(std::string_view Text, int& Value) {
-  if (Text.empty() || Text.size() > 9)
+  if (Text.empty() || Text.size() > 9 || Text.front() < '0' || Text.front() > '9')
     return false;
   const auto [end, error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
   return error == std::errc() && end == Text.data() + Text.size();
@@ -109,3 +109,5 @@ Display* OpenX11Display(const char* Name, std::string& Why) {
   }
   return nullptr;
 }
+
+void CloseX11Display(Display* Dpy) { XCloseDisplay(Dpy); }

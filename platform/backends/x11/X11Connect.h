@@ -20,3 +20,5 @@ bool ParseX11DisplayName(std::string_view Name, TX11DisplayName& Out);
 // naming the display and what stands in the way: no DISPLAY, a name that is none, no server on
 // it, a screen it does not have, a server that turned the program away.
 _XDisplay* OpenX11Display(const char* Name, std::string& Why);
+// XCloseDisplay, for code that does not include the X headers.
+void CloseX11Display(_XDisplay* Dpy);
