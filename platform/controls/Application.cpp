@@ -163,8 +163,9 @@ bool TApplication::ProcessMessage(MSG& Msg) {
   if (Msg.message == WM_QUIT) {
     FTerminated = true;
     FExitCode = static_cast<int>(Msg.wParam);
-  } else
+  } else {
     Dispatch(Msg);
+  }
   return true;
 }
 
@@ -182,8 +183,9 @@ void TApplication::Idle() {
   if (!GetMessage(&msg, nullptr, 0, 0)) {
     FTerminated = true;
     FExitCode = static_cast<int>(msg.wParam);
-  } else
+  } else {
     Dispatch(msg);
+  }
 }
 
 void TApplication::HandleMessage() {

@@ -9,7 +9,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 
 namespace {
 
@@ -164,6 +163,7 @@ struct TX11GammaDevice::TImpl {
   TMethod Method = TMethod::RandR;
   std::vector<TTarget> Targets;
   std::string Note;
+  std::string Refusal; // why the last look at the displays found no ramp to set
   bool Stale = false;
   bool Lost = false;
 
@@ -272,7 +272,6 @@ bool TX11GammaDevice::Survey(const char* DisplayName, TX11GammaSurvey& Out, std:
   {
     TErrorTrap trap;
     const TX11GammaFacts facts = GatherFacts(dpy);
-    Out.Vendor = facts.Vendor;
     Out.Verdict = ClassifyX11Gamma(facts, TMethod::Any);
     const bool randr = Out.Verdict.Refusal.empty() && Out.Verdict.Method == TMethod::RandR;
     for (int screen = 0; facts.RandR12 && screen < ScreenCount(dpy); ++screen) {
@@ -317,9 +316,15 @@ bool TX11GammaDevice::Apply(const TGammaRamp& Ramp, std::string& Why) {
     return false;
   }
   if (F->Stale) {
+    // The answer holds until the displays change again: a display that takes no ramp now is not
+    // asked again with every table.
     F->Stale = false;
-    if (!F->FindTargets(Why))
-      return false;
+    F->Refusal.clear();
+    F->FindTargets(F->Refusal);
+  }
+  if (!F->Refusal.empty()) {
+    Why = F->Refusal;
+    return false;
   }
   TErrorTrap trap;
   for (TImpl::TTarget& t : F->Targets) {

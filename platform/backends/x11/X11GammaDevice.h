@@ -47,7 +47,6 @@ struct TX11GammaOutput {
 };
 
 struct TX11GammaSurvey {
-  std::string Vendor;
   TX11GammaVerdict Verdict;
   std::vector<TX11GammaOutput> Outputs;
 };

@@ -525,8 +525,8 @@ TEST(AddressOpener, AnOpenerThatCannotBeStartedIsToldInOneLine) {
   TX11AddressOpener opener("no-such-opener-here", [&](const std::string& Line) { lines.push_back(Line); });
   std::string why;
   EXPECT_FALSE(opener.Open("https://example.org/", why));
-  EXPECT_EQ(lines, std::vector<std::string>{
-                       "cannot open https://example.org/: cannot start no-such-opener-here: No such file or directory"});
+  EXPECT_EQ(lines, std::vector<std::string>{"cannot open https://example.org/: cannot start no-such-opener-here: "
+                                            "No such file or directory"});
 }
 
 TEST(AddressOpener, StartsTheOpenerWithTheAddressAndReapsIt) {

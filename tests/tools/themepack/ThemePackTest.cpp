@@ -69,7 +69,8 @@ TEST_F(ThemePackTest, RefusesBadValuesAndPicturesNamingTheLine) {
   EXPECT_EQ(Fault(), "'" + Values_ + "' line 3: 'FormBorderColour' is not a theme key (did you mean FormBorderColor?); "
                      "a text entry is written as text NAME=value");
   Values("Author=Someone Else\n");
-  EXPECT_EQ(Fault(), "'" + Values_ + "' line 1: 'Author' is not a theme key; a text entry is written as text NAME=value");
+  EXPECT_EQ(Fault(),
+            "'" + Values_ + "' line 1: 'Author' is not a theme key; a text entry is written as text NAME=value");
   Values("text =nameless\n");
   EXPECT_EQ(Fault(), "'" + Values_ + "' line 1: expected a name after 'text'");
   Values("");
