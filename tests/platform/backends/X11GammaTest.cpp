@@ -150,6 +150,7 @@ TEST_F(X11Gamma, ADisplayChangeIsFollowedByAFreshLookAtTheCrtcs) {
   ExpectRampEquals(ramps.at(0), set);
 }
 
+// WAYLAND_DISPLAY says a compositor runs, not that this X server is its: a doubt, no refusal.
 TEST_F(X11Gamma, GammaProbeTellsWhatWaylandInTheEnvironmentMayMean) {
   std::string out;
   ASSERT_EQ(RunProcess({std::string(BRIVO_BIN_DIR) + "/gamma-probe", "--display", FServer->Display()}, &out,
@@ -239,18 +240,10 @@ TEST_F(GammaVerdict, AWaylandCompatibilityServerIsRefusedWithWhatGaveItAway) {
                                                 "(Xwayland: its vendor is 'Some Wayland Project'" + tail);
 }
 
-// WAYLAND_DISPLAY says a compositor runs, not that this X server is its: a doubt, no refusal.
-TEST_F(GammaVerdict, WaylandInTheEnvironmentAloneIsANote) {
-  TX11GammaFacts f = Plain();
-  f.WaylandDisplaySet = true;
-  const TX11GammaVerdict v = ClassifyX11Gamma(f, TX11GammaMethod::Any);
-  EXPECT_EQ(v.Refusal, "");
-  EXPECT_EQ(v.Note, "WAYLAND_DISPLAY is set: if this X server is a Wayland compositor's compatibility server, it "
-                    "takes the ramp and shows none");
-}
-
 TEST_F(GammaVerdict, NoCrtcGammaFallsBackToVidModeOrNamesBothShortfalls) {
   TX11GammaFacts f = Plain();
+  f.CrtcGammaSizes = {0, 256, 0};
+  EXPECT_EQ(Refusal(f), "") << "one CRTC with gamma is enough";
   f.CrtcGammaSizes = {0, 0};
   EXPECT_EQ(Refusal(f), "the X server has 2 CRTCs, each with a gamma size of 0 and no XF86VidMode");
   f.VidMode = true;
@@ -268,13 +261,6 @@ TEST_F(GammaVerdict, NoCrtcGammaFallsBackToVidModeOrNamesBothShortfalls) {
   f.VidMode = false;
   EXPECT_EQ(Refusal(f), "the X server has no XRandR 1.2 and no XF86VidMode");
   EXPECT_EQ(Refusal(f, TX11GammaMethod::VidMode), "the X server has no XF86VidMode");
-}
-
-// One CRTC with gamma is enough; the others are passed over.
-TEST_F(GammaVerdict, OneCrtcWithGammaIsEnough) {
-  TX11GammaFacts f = Plain();
-  f.CrtcGammaSizes = {0, 256, 0};
-  EXPECT_EQ(Refusal(f), "");
 }
 
 class Resample : public testing::Test {

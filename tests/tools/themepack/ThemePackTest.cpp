@@ -155,10 +155,3 @@ TEST_F(ThemePackProgramTest, WrongArgumentsAreNamedBeforeTheUsage) {
   EXPECT_EQ(Run({"pack", "folder"}), 2);
   EXPECT_EQ(Errors, "themepack: 'pack' takes 2 arguments: themepack pack FOLDER OUT.thm\n" + usage);
 }
-
-TEST_F(ThemePackProgramTest, AnOutputThatCannotBeWrittenIsNamedWithTheFault) {
-  const std::string out = (Dir / "missing" / "m.thm").string();
-  EXPECT_EQ(Run({"export", "MacOS", out}), 1);
-  EXPECT_EQ(Errors, "themepack: cannot write '" + out + "': the folder '" + (Dir / "missing").string() +
-                        "' does not exist\n");
-}
