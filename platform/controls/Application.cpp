@@ -121,6 +121,7 @@ void TApplication::Initialize() {
   RegisterControlClasses();
   Icon();
   FTerminated = false;
+  FExitCode = 0;
 }
 
 TIcon* TApplication::Icon() {
@@ -186,10 +187,12 @@ void TApplication::Dispatch(MSG& Msg) {
 bool TApplication::ProcessMessage(MSG& Msg) {
   if (!PeekMessage(&Msg, nullptr, 0, 0, PM_REMOVE))
     return false;
-  if (Msg.message == WM_QUIT)
+  if (Msg.message == WM_QUIT) {
     FTerminated = true;
-  else
+    FExitCode = static_cast<int>(Msg.wParam);
+  } else {
     Dispatch(Msg);
+  }
   return true;
 }
 
@@ -204,10 +207,12 @@ void TApplication::Idle() {
     return;
   // Nothing more to do: wait for the next message (GetMessage paints and runs due timers).
   MSG msg;
-  if (!GetMessage(&msg, nullptr, 0, 0))
+  if (!GetMessage(&msg, nullptr, 0, 0)) {
     FTerminated = true;
-  else
+    FExitCode = static_cast<int>(msg.wParam);
+  } else {
     Dispatch(msg);
+  }
 }
 
 void TApplication::HandleMessage() {

@@ -131,6 +131,18 @@ TEST_F(ApplicationTest, EveryFormShowsTheApplicationsIconAndFollowsItsChanges) {
   EXPECT_EQ(Desktop.Host(Form->Handle())->Icon()[1], icon->Image(1));
 }
 
+// A backend that loses its display ends the loop with a status of its own: the program's.
+TEST_F(ApplicationTest, TheLoopEndsWithTheQuitMessagesCode) {
+  TForm* main = nullptr;
+  Application->CreateForm(main);
+  main->OnShow = [](TObject*) { PostQuitMessage(3); };
+  Application->Run();
+  EXPECT_EQ(Application->ExitCode(), 3);
+  Application->Initialize();
+  EXPECT_EQ(Application->ExitCode(), 0) << "a new run starts afresh";
+  delete main;
+}
+
 TEST_F(ApplicationTest, OnMessageCanSwallowAMessage) {
   ShowForm();
   int closes = 0;
