@@ -600,6 +600,10 @@ BOOL SetWindowPos(HWND Wnd, HWND InsertAfter, int X, int Y, int Width, int Heigh
     target = Bounds(X, Y, target.Width(), target.Height());
   if (!(Flags & SWP_NOSIZE))
     target = Bounds(target.Left, target.Top, std::max(Width, 0), std::max(Height, 0));
+  // The window manager decides where a maximised window goes: asking for other bounds would only
+  // start a round of requests and refusals.
+  if (w->IsTopLevel() && (w->Style & WS_MAXIMIZE) && w->DesktopMaximized)
+    target = w->Bounds;
   const bool moved = target.TopLeft() != w->Bounds.TopLeft();
   const bool sized = target.Width() != w->Bounds.Width() || target.Height() != w->Bounds.Height();
   ApplyBounds(*w, target, !(Flags & SWP_NOREDRAW));
@@ -674,6 +678,8 @@ BOOL ShowWindow(HWND Wnd, int CmdShow) {
 
   const bool wasMin = w->Style & WS_MINIMIZE;
   const bool wasMax = w->Style & WS_MAXIMIZE;
+  if (CmdShow != SW_SHOWMAXIMIZED && CmdShow != SW_SHOW && CmdShow != SW_SHOWNA && CmdShow != SW_SHOWNOACTIVATE)
+    w->DesktopMaximized = false;
   bool activate = false;
   switch (CmdShow) {
   case SW_HIDE:
@@ -706,11 +712,12 @@ BOOL ShowWindow(HWND Wnd, int CmdShow) {
       return wasVisible;
     w->Style = (w->Style | WS_MAXIMIZE | WS_VISIBLE) & ~WS_MINIMIZE;
     w->Host->SetShowState(SW_SHOWMAXIMIZED);
-    ApplyBounds(*w,
-                Bounds(limits.ptMaxPosition.X, limits.ptMaxPosition.Y,
-                       std::max(limits.ptMinTrackSize.X, std::min(limits.ptMaxSize.X, limits.ptMaxTrackSize.X)),
-                       std::max(limits.ptMinTrackSize.Y, std::min(limits.ptMaxSize.Y, limits.ptMaxTrackSize.Y))),
-                true);
+    if (!(wasMax && w->DesktopMaximized))
+      ApplyBounds(*w,
+                  Bounds(limits.ptMaxPosition.X, limits.ptMaxPosition.Y,
+                         std::max(limits.ptMinTrackSize.X, std::min(limits.ptMaxSize.X, limits.ptMaxTrackSize.X)),
+                         std::max(limits.ptMinTrackSize.Y, std::min(limits.ptMaxSize.Y, limits.ptMaxTrackSize.Y))),
+                  true);
     SendSizeAndMove(Wnd, true, true);
     activate = true;
     break;
@@ -857,6 +864,8 @@ void HostBoundsChanged(HWND Wnd, const TRect& ScreenRect) {
     return;
   const bool moved = ScreenRect.TopLeft() != w->Bounds.TopLeft();
   const bool sized = ScreenRect.Width() != w->Bounds.Width() || ScreenRect.Height() != w->Bounds.Height();
+  if (w->Style & WS_MAXIMIZE)
+    w->DesktopMaximized = true;
   ApplyBounds(*w, ScreenRect, true);
   SendSizeAndMove(Wnd, moved, sized);
 }

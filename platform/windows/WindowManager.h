@@ -28,6 +28,9 @@ struct TWnd {
   LONG_PTR UserData = 0;
   std::optional<TRegion> Shape;     // window coordinates
   bool Destroying = false;
+  // A maximised window the desktop itself placed (a window manager's maximised size): its bounds
+  // are the desktop's until it is restored.
+  bool DesktopMaximized = false;
   HICON BigIcon = nullptr;          // as WM_SETICON last gave them (the desktop has copies)
   HICON SmallIcon = nullptr;
 

@@ -105,6 +105,7 @@ void TX11Desktop::TImpl::DetectWindowManager() {
   const Window check = readWindow(Root);
   Wm = check != 0 && readWindow(check) == check;
   WmMoveResize = false;
+  WmMaximize = false;
   if (!Wm)
     return;
   Atom type = 0;
@@ -115,7 +116,9 @@ void TX11Desktop::TImpl::DetectWindowManager() {
                          &data) == Success &&
       data && format == 32) {
     const auto* atoms = reinterpret_cast<const unsigned long*>(data);
-    WmMoveResize = std::find(atoms, atoms + count, A("_NET_WM_MOVERESIZE")) != atoms + count;
+    auto supported = [&](const char* Name) { return std::find(atoms, atoms + count, A(Name)) != atoms + count; };
+    WmMoveResize = supported("_NET_WM_MOVERESIZE");
+    WmMaximize = supported("_NET_WM_STATE_MAXIMIZED_VERT") && supported("_NET_WM_STATE_MAXIMIZED_HORZ");
   }
   if (data)
     XFree(data);

@@ -49,6 +49,8 @@ struct TX11Desktop::TImpl {
   std::map<std::string, Atom> Atoms;
   bool Wm = false;
   bool WmMoveResize = false;
+  // The window manager maximises windows itself (_NET_WM_STATE_MAXIMIZED_*) and decides their size.
+  bool WmMaximize = false;
   std::vector<TX11Window*> Windows;
   std::map<int, Cursor> Cursors;
   int CursorId = IDC_ARROW;

@@ -152,6 +152,10 @@ void TX11Window::SetBounds(const TRect& ScreenRect) {
     return;
   const bool sized = ScreenRect.Width() != FBounds.Width() || ScreenRect.Height() != FBounds.Height();
   FBounds = ScreenRect;
+  // A maximised window is placed by the window manager, which would refuse other bounds and say so
+  // again and again; what it gives comes back as a configure notification (Configured).
+  if (FShowState == SW_SHOWMAXIMIZED && FDesktop.WmMaximize)
+    return;
   FPending.push_back(Requested(ScreenRect));
   if (FPending.size() > kPendingLimit)
     FPending.pop_front();
@@ -276,12 +280,12 @@ void TX11Window::SetShowState(int ShowCmd) {
     }
     break;
   case SW_SHOWMAXIMIZED:
-    if (FDesktop.Wm)
+    if (FDesktop.WmMaximize)
       SetWmState(true, vert, horz);
     XMapRaised(dpy, FWindow);
     break;
   default:
-    if (FDesktop.Wm && was == SW_SHOWMAXIMIZED)
+    if (FDesktop.WmMaximize && was == SW_SHOWMAXIMIZED)
       SetWmState(false, vert, horz);
     if (FDesktop.Wm && was == SW_SHOWMINIMIZED)
       SetInitialState(NormalState);

@@ -336,6 +336,51 @@ const TClassInfo& TFormHooker::StaticClassInfo() {
 
 class FormProcedureTest : public ControlsTest {};
 
+// What the skinned form does with its form's maximise: on WM_SIZE with SIZE_MAXIMIZED it gives the
+// form the work area less one pixel at the bottom.
+class TMaximiseFitter {
+public:
+  explicit TMaximiseFitter(TCustomForm& Form) : FForm(Form) {
+    FHook.Install(Form.Handle(), [this](TMessage& M) {
+      FHook.CallPrevious(M);
+      if (M.Msg != WM_SIZE)
+        return;
+      ++Sizes;
+      if (M.WParam == SIZE_MAXIMIZED) {
+        TRect work;
+        SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+        work.Bottom -= 1;
+        FForm.SetBoundsRect(work);
+      }
+    });
+  }
+  int Sizes = 0;
+
+private:
+  TCustomForm& FForm;
+  TWindowProcHook FHook;
+};
+
+TEST_F(FormProcedureTest, AFormThatSizesItselfOnMaximiseSettlesAtOnce) {
+  ShowForm();
+  TMaximiseFitter fitter(*Form);
+  int resizes = 0;
+  Form->OnResize = [&](TObject*) { ++resizes; };
+  Form->SetWindowState(wsMaximized);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(Form->BoundsRect(), Rect(0, 0, 1024, 727)) << "no window manager: the form's own size stands";
+  TRect window;
+  GetWindowRect(Form->Handle(), &window);
+  EXPECT_EQ(window, Form->BoundsRect());
+  EXPECT_EQ(fitter.Sizes, 2) << "the maximise, then the form's own size";
+  EXPECT_EQ(resizes, 2);
+  EXPECT_EQ(Form->WindowState(), wsMaximized);
+  Desktop.Advance(1000);
+  EXPECT_EQ(fitter.Sizes, 2);
+  SendMessage(Form->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_EQ(Form->BoundsRect(), Bounds(100, 100, 281, 121));
+}
+
 TEST_F(FormProcedureTest, AComponentGoneBeforeItsFormLeavesTheFormWorking) {
   ShowForm();
   auto* hooker = NewComponent<TFormHooker>(Form);
