@@ -3,13 +3,12 @@
 #include "platform/core/ClassInfo.h"
 
 #include <cstdlib>
-#include <unordered_map>
 #include <utility>
 
 namespace {
 
-std::unordered_map<HFONT, TFontData>& FontHandles() {
-  static std::unordered_map<HFONT, TFontData> table;
+THandleTable<HFONT, TFontData>& FontHandles() {
+  static THandleTable<HFONT, TFontData> table;
   return table;
 }
 
@@ -22,21 +21,10 @@ std::uintptr_t NewObjectHandleValue() {
   return next;
 }
 
-HFONT CreateFontHandle(const TFontData& Data) {
-  const HFONT h = reinterpret_cast<HFONT>(NewObjectHandleValue());
-  FontHandles().emplace(h, Data);
-  return h;
-}
-
-const TFontData* FontHandleData(HFONT Font) {
-  auto& table = FontHandles();
-  auto it = table.find(Font);
-  return it == table.end() ? nullptr : &it->second;
-}
-
-bool DeleteFontHandle(HFONT Font) { return FontHandles().erase(Font) != 0; }
-
-int OutstandingFontHandles() { return static_cast<int>(FontHandles().size()); }
+HFONT CreateFontHandle(const TFontData& Data) { return FontHandles().Add(Data); }
+const TFontData* FontHandleData(HFONT Font) { return FontHandles().Find(Font); }
+bool DeleteFontHandle(HFONT Font) { return FontHandles().Remove(Font); }
+int OutstandingFontHandles() { return FontHandles().Count(); }
 
 int MulDiv(int Number, int Numerator, int Denominator) {
   if (Denominator == 0)

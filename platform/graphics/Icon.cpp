@@ -7,13 +7,12 @@
 #include <cstdlib>
 #include <istream>
 #include <ostream>
-#include <unordered_map>
 #include <utility>
 
 namespace {
 
-std::unordered_map<HICON, TIconData>& IconHandles() {
-  static std::unordered_map<HICON, TIconData> table;
+THandleTable<HICON, TIconData>& IconHandles() {
+  static THandleTable<HICON, TIconData> table;
   return table;
 }
 
@@ -48,21 +47,10 @@ TPixelBuffer BestIconImage(const std::vector<TPixelBuffer>& Images, int Width, i
   return scaled;
 }
 
-HICON CreateIconHandle(TIconData Data) {
-  const HICON h = reinterpret_cast<HICON>(NewObjectHandleValue());
-  IconHandles().emplace(h, std::move(Data));
-  return h;
-}
-
-const TIconData* IconHandleData(HICON Icon) {
-  auto& table = IconHandles();
-  auto it = table.find(Icon);
-  return it == table.end() ? nullptr : &it->second;
-}
-
-bool DestroyIconHandle(HICON Icon) { return IconHandles().erase(Icon) != 0; }
-
-int OutstandingIconHandles() { return static_cast<int>(IconHandles().size()); }
+HICON CreateIconHandle(TIconData Data) { return IconHandles().Add(std::move(Data)); }
+const TIconData* IconHandleData(HICON Icon) { return IconHandles().Find(Icon); }
+bool DestroyIconHandle(HICON Icon) { return IconHandles().Remove(Icon); }
+int OutstandingIconHandles() { return IconHandles().Count(); }
 
 std::unique_ptr<TGraphic> TIcon::Clone() const {
   auto copy = std::make_unique<TIcon>();

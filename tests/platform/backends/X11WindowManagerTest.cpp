@@ -3,7 +3,7 @@
 
 #include "platform/backends/x11/X11Desktop.h"
 #include "platform/controls/Application.h"
-#include "platform/windows/WindowProcHook.h"
+#include "tests/platform/controls/MaximiseFitter.h"
 #include "tests/support/Process.h"
 #include "tests/support/Xvfb.h"
 
@@ -38,31 +38,6 @@ public:
 
 private:
   std::string FDir;
-};
-
-// The same form behaviour as the skinned form's: on a maximising WM_SIZE the form asks for the work
-// area less one pixel at the bottom.
-class TMaximiseFitter {
-public:
-  explicit TMaximiseFitter(TCustomForm& Form) : FForm(Form) {
-    FHook.Install(Form.Handle(), [this](TMessage& M) {
-      FHook.CallPrevious(M);
-      if (M.Msg != WM_SIZE)
-        return;
-      ++Sizes;
-      if (M.WParam == SIZE_MAXIMIZED) {
-        TRect work;
-        SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
-        work.Bottom -= 1;
-        FForm.SetBoundsRect(work);
-      }
-    });
-  }
-  int Sizes = 0;
-
-private:
-  TCustomForm& FForm;
-  TWindowProcHook FHook;
 };
 
 class X11UnderOpenbox : public testing::Test {

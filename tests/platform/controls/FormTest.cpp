@@ -4,6 +4,7 @@
 #include "platform/core/StoredForm.h"
 #include "platform/controls/Timer.h"
 #include "platform/windows/WindowProcHook.h"
+#include "tests/platform/controls/MaximiseFitter.h"
 
 namespace {
 
@@ -335,31 +336,6 @@ const TClassInfo& TFormHooker::StaticClassInfo() {
 }
 
 class FormProcedureTest : public ControlsTest {};
-
-// What the skinned form does with its form's maximise: on WM_SIZE with SIZE_MAXIMIZED it gives the
-// form the work area less one pixel at the bottom.
-class TMaximiseFitter {
-public:
-  explicit TMaximiseFitter(TCustomForm& Form) : FForm(Form) {
-    FHook.Install(Form.Handle(), [this](TMessage& M) {
-      FHook.CallPrevious(M);
-      if (M.Msg != WM_SIZE)
-        return;
-      ++Sizes;
-      if (M.WParam == SIZE_MAXIMIZED) {
-        TRect work;
-        SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
-        work.Bottom -= 1;
-        FForm.SetBoundsRect(work);
-      }
-    });
-  }
-  int Sizes = 0;
-
-private:
-  TCustomForm& FForm;
-  TWindowProcHook FHook;
-};
 
 TEST_F(FormProcedureTest, AFormThatSizesItselfOnMaximiseSettlesAtOnce) {
   ShowForm();
