@@ -137,7 +137,8 @@ public:
 private:
   void FreeShmImage();
   bool EnsureShmImage(int Width, int Height);
-  void SetWmState(bool Add, Atom First, Atom Second);
+  // MapAsked: the window was asked to be mapped before, so the window manager may manage it already.
+  void SetWmState(bool Add, Atom First, Atom Second, bool MapAsked);
   void SetInitialState(int State);
   bool Dead() const { return FDesktop.Lost || FVanished; }
   // X has no empty windows: what the server makes of bounds we ask for.

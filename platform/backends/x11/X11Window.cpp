@@ -232,12 +232,15 @@ bool TX11Window::Iconic() const {
   return iconic;
 }
 
-void TX11Window::SetWmState(bool Add, Atom First, Atom Second) {
-  if (FMapped) {
+void TX11Window::SetWmState(bool Add, Atom First, Atom Second, bool MapAsked) {
+  // A managed window is asked through the window manager. One whose map request is still on its way
+  // may already be managed, with the property read: it is asked that way too, and the property
+  // below is for a manager that has not read it yet.
+  if (FMapped || MapAsked)
     FDesktop.SendRootMessage(FWindow, FDesktop.A("_NET_WM_STATE"), Add ? 1 : 0, static_cast<long>(First),
                              static_cast<long>(Second), 1, 0);
+  if (FMapped)
     return;
-  }
   // Before mapping, the window manager reads the property itself.
   if (Add) {
     const Atom states[2] = {First, Second};
@@ -281,12 +284,12 @@ void TX11Window::SetShowState(int ShowCmd) {
     break;
   case SW_SHOWMAXIMIZED:
     if (FDesktop.WmMaximize)
-      SetWmState(true, vert, horz);
+      SetWmState(true, vert, horz, was != SW_HIDE);
     XMapRaised(dpy, FWindow);
     break;
   default:
     if (FDesktop.WmMaximize && was == SW_SHOWMAXIMIZED)
-      SetWmState(false, vert, horz);
+      SetWmState(false, vert, horz, was != SW_HIDE);
     if (FDesktop.Wm && was == SW_SHOWMINIMIZED)
       SetInitialState(NormalState);
     XMapRaised(dpy, FWindow);
