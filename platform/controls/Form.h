@@ -127,6 +127,7 @@ protected:
   virtual void DoHide();
 
 private:
+  void MenuBarChanged();
   void ShowWindowNow();
   void PlaceByPosition();
   void SetActive(bool Value);

@@ -1,3 +1,4 @@
+#include "platform/controls/Menus.h"
 #include "platform/controls/Label.h"
 
 #include <algorithm>

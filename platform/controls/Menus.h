@@ -289,7 +289,9 @@ protected:
   void MenuChanged(TObject* Sender, TMenuItem* Source, bool Rebuild) override;
 
 private:
+  friend class TCustomForm;
   bool FAutoMerge = false;
+  TCustomForm* FForm = nullptr; // the form whose Menu it is
 };
 
 // Registers TMenuItem, TPopupMenu and TMainMenu for stored forms.

@@ -1,3 +1,4 @@
+#include "platform/controls/Menus.h"
 #include "skin/controls/ZYKButton.h"
 
 #include "platform/graphics/ImageList.h"

@@ -1,3 +1,4 @@
+#include "platform/controls/Menus.h"
 #include "skin/controls/ZYKImagePanel.h"
 
 #include "platform/graphics/Bitmap.h"

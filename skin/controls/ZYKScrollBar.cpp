@@ -1,3 +1,4 @@
+#include "platform/controls/Menus.h"
 #include "skin/controls/ZYKScrollBar.h"
 
 #include "platform/graphics/Picture.h"

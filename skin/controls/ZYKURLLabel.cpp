@@ -1,3 +1,4 @@
+#include "platform/controls/Menus.h"
 #include "skin/controls/ZYKURLLabel.h"
 
 #include <algorithm>

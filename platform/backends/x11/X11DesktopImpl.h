@@ -70,6 +70,10 @@ struct TX11Desktop::TImpl {
   TX11Window* WmMoveSize = nullptr;
   // The window whose pointer grab stands for the layer's capture.
   TX11Window* CaptureGrab = nullptr;
+  // The window the layer asked to hold the pointer and keyboard for (an open menu), and whether
+  // the server granted both.
+  TX11Window* InputGrab = nullptr;
+  bool InputGrabHeld = false;
 
   mutable std::vector<TMonitor> MonitorCache;
   mutable bool MonitorsDirty = true;
@@ -97,6 +101,8 @@ struct TX11Desktop::TImpl {
   void EndWmMoveSize();
   void Drain();
   void FollowCapture();
+  void FollowInputGrab();
+  void DropInputGrab();
   void MarkLost();
   void SendRootMessage(Window W, Atom Type, long D0, long D1, long D2, long D3, long D4);
   void GiveFocus(Window W, Time When);
@@ -114,6 +120,7 @@ public:
   void SetTitle(const std::string& Title) override;
   void Present(const TPixelBuffer& Frame, const TRegion& Damage) override;
   void BeginMoveSize(int HitCode) override;
+  bool GrabInput(bool Grab) override;
 
   HWND Handle() const { return FHandle; }
   Window Xid() const { return FWindow; }
