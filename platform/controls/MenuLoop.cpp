@@ -221,6 +221,7 @@ void DrawCheck(TCanvas& C, const TRect& Box, bool Radio) {
   if (Radio) {
     C.Brush().SetColor(C.Pen().Color());
     C.FillRegion(TRegion::RoundRect(cx - 3, cy - 3, cx + 4, cy + 4, 7, 7));
+    C.Brush().SetStyle(bsClear);
     return;
   }
   // A tick, three pixels thick.
