@@ -216,7 +216,12 @@ TCustomForm::~TCustomForm() {
     Screen->RemoveForm(this);
   if (Application && Application->FMainForm == this)
     Application->FMainForm = nullptr;
-  SetMenu(nullptr);
+  if (FMenu) {
+    FMenu->RemoveFreeNotification(this);
+    if (FMenu->FForm == this)
+      FMenu->FForm = nullptr;
+    FMenu = nullptr;
+  }
   // The window goes first, while everything that hooked its procedure still exists.
   DestroyHandle();
   DestroyComponents();

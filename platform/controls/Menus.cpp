@@ -501,7 +501,6 @@ bool TMenu::IsShortCut(TWMKey& Message) {
   TMenuItem* item = FindItemByShortCut(wanted);
   if (!item)
     return false;
-  // The item may go with what its click does; look it up by its command afterwards if ever needed.
   item->Click();
   return true;
 }

@@ -493,3 +493,95 @@ TEST_F(MenuTest, ItemsReportChangesAndRadioItemsStayExclusive) {
 }
 
 } // namespace
+
+namespace {
+
+class ToolBarTest : public ControlsTest {
+protected:
+  ToolBarTest() {
+    Bar = new TToolBar(Form);
+    Bar->SetParent(Form);
+    Bar->SetEdgeBorders({});
+    Bar->SetShowCaptions(true);
+  }
+  TToolButton* AddButton(const std::string& Caption, int Left = 0, bool AutoSize = false) {
+    auto* b = new TToolButton(Form);
+    b->SetCaption(Caption);
+    b->SetAutoSize(AutoSize);
+    b->SetLeft(Left);
+    b->SetParent(Bar);
+    return b;
+  }
+  TToolBar* Bar = nullptr;
+};
+
+TEST_F(ToolBarTest, AButtonTakesItsPlaceByItsPosition) {
+  TToolButton* c = AddButton("C");
+  TToolButton* b = AddButton("B");
+  TToolButton* a = AddButton("A");
+  EXPECT_EQ(Bar->Buttons(0), a);
+  EXPECT_EQ(Bar->Buttons(1), b);
+  EXPECT_EQ(Bar->Buttons(2), c);
+  EXPECT_EQ(a->Left(), 0);
+  EXPECT_EQ(b->Left(), 23);
+  TToolButton* last = AddButton("Last", 1000);
+  EXPECT_EQ(last->Index(), 3);
+  EXPECT_EQ(last->Left(), 69);
+}
+
+TEST_F(ToolBarTest, ButtonsWrapIntoRowsAndTheBarSizesItself) {
+  Bar->SetAutoSize(true);
+  Bar->SetButtonHeight(20);
+  for (int i = 0; i < 15; ++i)
+    AddButton("x", 1000);
+  // 281 pixels hold 12 buttons of 23 in a row.
+  EXPECT_EQ(Bar->Buttons(11)->Top(), 0);
+  EXPECT_EQ(Bar->Buttons(12)->Top(), 20);
+  EXPECT_EQ(Bar->Buttons(12)->Left(), 0);
+  EXPECT_EQ(Bar->Height(), 40);
+  Bar->SetWrapable(false);
+  EXPECT_EQ(Bar->Buttons(14)->Top(), 0);
+  EXPECT_EQ(Bar->Height(), 20);
+}
+
+TEST_F(ToolBarTest, SelfSizingButtonsFollowTheirCaption) {
+  TToolButton* shortOne = AddButton("&Go", 0, true);
+  TToolButton* longOne = AddButton("Everything at once", 1000, true);
+  EXPECT_GT(longOne->Width(), shortOne->Width() + 40);
+  EXPECT_EQ(longOne->Left(), shortOne->Width());
+  const int before = shortOne->Width();
+  shortOne->SetCaption("&Go further");
+  EXPECT_GT(shortOne->Width(), before);
+  EXPECT_EQ(longOne->Left(), shortOne->Width());
+}
+
+TEST_F(ToolBarTest, CustomDrawingCanReplaceTheBarsOwn) {
+  AddButton("A");
+  bool barDrawn = false;
+  TCustomDrawState last;
+  Bar->OnCustomDraw = [&](TToolBar* Sender, const TRect& R, bool& DefaultDraw) {
+    barDrawn = true;
+    EXPECT_EQ(R, Sender->ClientRect());
+    Sender->Canvas().Brush().SetColor(clLime);
+    Sender->Canvas().FillRect(R);
+    DefaultDraw = false;
+  };
+  Bar->OnCustomDrawButton = [&](TToolBar* Sender, TToolButton* B, TCustomDrawState State, bool& DefaultDraw) {
+    last = State;
+    Sender->Canvas().Brush().SetColor(clRed);
+    Sender->Canvas().FillRect(B->BoundsRect());
+    DefaultDraw = false;
+  };
+  ShowForm();
+  EXPECT_FALSE(last.Contains(cdsHot));
+  const TPoint p = Bar->Buttons(0)->ClientToScreen({3, 3});
+  Desktop.MouseMove(p.X, p.Y);
+  Desktop.ProcessMessages();
+  EXPECT_TRUE(barDrawn);
+  EXPECT_TRUE(last.Contains(cdsHot));
+  EXPECT_EQ(ScreenColor(p), clRed);
+  EXPECT_EQ(Bar->Width(), Form->ClientWidth());
+  EXPECT_EQ(ScreenColor(Bar->ClientToScreen({200, 10})), clLime);
+}
+
+} // namespace
