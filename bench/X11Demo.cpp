@@ -61,8 +61,10 @@ LRESULT PanelProcedure(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
     EndPaint(Wnd, &ps);
     return 0;
   }
-  if (Msg == WM_LBUTTONUP)
+  if (Msg == WM_LBUTTONUP) {
     std::printf("panel clicked at %d,%d\n", GET_X_LPARAM(LParam), GET_Y_LPARAM(LParam));
+    std::fflush(stdout);
+  }
   return DefWindowProc(Wnd, Msg, WParam, LParam);
 }
 

@@ -1,5 +1,6 @@
-#include "platform/controls/Menus.h"
 #include "platform/controls/Label.h"
+
+#include "platform/controls/Menus.h"
 
 #include <algorithm>
 

@@ -68,7 +68,9 @@ struct TLevel {
 
 class TLoop {
 public:
-  explicit TLoop(const TMenuTrack& Track) : FTrack(Track) {}
+  explicit TLoop(const TMenuTrack& Track)
+      : FTrack(Track), FMenuRoot(Track.Menu ? Track.Menu->Items()->Command() : 0),
+        FRoot(Track.Root ? Track.Root->Command() : 0) {}
   ~TLoop() { CloseAll(); }
 
   UINT Run();
@@ -94,10 +96,18 @@ private:
   void Char(char32_t C);
   void Step(TLevel& L, int Direction);
   void Timer();
-  bool UsesOwnerDraw() const { return FTrack.Menu && FTrack.Menu->OwnerDraw(); }
-  const TImageList* Images() const { return FTrack.Menu ? FTrack.Menu->Images() : nullptr; }
+  // The menu while it lives: a timer or a posted message may free it while it is open.
+  const TMenu* Menu() const { return FMenuRoot && FindMenuItemByCommand(FMenuRoot) ? FTrack.Menu : nullptr; }
+  bool UsesOwnerDraw() const { return Menu() && Menu()->OwnerDraw(); }
+  const TImageList* Images() const { return Menu() ? Menu()->Images() : nullptr; }
+  bool MenuGone() const {
+    return (FMenuRoot && !FindMenuItemByCommand(FMenuRoot)) || (FRoot && !FindMenuItemByCommand(FRoot));
+  }
+  void DropTypedCharacter();
 
   TMenuTrack FTrack;
+  UINT FMenuRoot = 0;
+  UINT FRoot = 0;
   UINT FChosen = 0;
   bool FDone = false;
   int FBarIndex = -1;
@@ -299,8 +309,8 @@ void DrawMenuItemDefault(TCanvas& Canvas, const TMenuItem& Item, const TRect& R,
 namespace {
 
 void TLoop::Measure(TLevel& L, TMenuItem& Parent) {
-  const std::vector<TMenuItem*> items = ShownItems(Parent, FTrack.Menu);
-  const std::vector<char32_t> keys = AccessKeys(items, FTrack.Menu);
+  const std::vector<TMenuItem*> items = ShownItems(Parent, Menu());
+  const std::vector<char32_t> keys = AccessKeys(items, Menu());
   TBitmap scratch;
   scratch.SetSize(1, 1);
   TCanvas& c = scratch.Canvas();
@@ -741,7 +751,7 @@ UINT TLoop::Run() {
   }
   MSG m;
   while (!FDone) {
-    if (barWindow && !IsWindow(barWindow))
+    if ((barWindow && !IsWindow(barWindow)) || MenuGone())
       break;
     if (FTrack.Bar && !Levels.empty() && Levels.front()->Wnd && GetCapture() != Levels.front()->Wnd) {
       // A new drop-down: the capture and the grab move to it.
@@ -758,6 +768,8 @@ UINT TLoop::Run() {
     }
     if (IsKey(m.message)) {
       Key(m);
+      if (FDone && (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN))
+        DropTypedCharacter();
       continue;
     }
     // Timers, paints and posted messages go on; the application's filter is not asked.
@@ -770,6 +782,14 @@ UINT TLoop::Run() {
   if (FTrack.Bar && IsWindow(barWindow))
     FTrack.Bar->BarSelect(-1, false);
   return FChosen;
+}
+
+// The character that comes with the key that closed the menu (Enter's, Esc's) belongs to the menu
+// too: the application never sees it.
+void TLoop::DropTypedCharacter() {
+  MSG next;
+  if (PeekMessage(&next, nullptr, 0, 0, PM_NOREMOVE) && (next.message == WM_CHAR || next.message == WM_SYSCHAR))
+    PeekMessage(&next, nullptr, 0, 0, PM_REMOVE);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-#include "platform/controls/Menus.h"
 #include "platform/controls/Panel.h"
+
+#include "platform/controls/Menus.h"
 
 #include <algorithm>
 

@@ -25,17 +25,20 @@ class TToolBar::TBarSite final : public TMenuBarSite {
 public:
   explicit TBarSite(TToolBar& Bar) : FBar(Bar) {}
   int BarCount() const override { return FBar.ButtonCount(); }
+  // Buttons may go while the menu is open: a place that is no longer there is empty.
   TMenuItem* BarItem(int Index) const override {
-    TToolButton* b = FBar.Buttons(Index);
-    return b->Visible() && b->Enabled() ? b->MenuItem() : nullptr;
+    TToolButton* b = At(Index);
+    return b && b->Visible() && b->Enabled() ? b->MenuItem() : nullptr;
   }
   TRect BarRect(int Index) const override {
-    TToolButton* b = FBar.Buttons(Index);
+    TToolButton* b = At(Index);
+    if (!b)
+      return {};
     const TPoint o = b->ClientToScreen({0, 0});
     return Bounds(o.X, o.Y, b->Width(), b->Height());
   }
   void BarSelect(int Index, bool Dropped) override {
-    TToolButton* now = Index >= 0 && Index < BarCount() ? FBar.Buttons(Index) : nullptr;
+    TToolButton* now = At(Index);
     if (FBar.FMenuButton == now && FBar.FMenuDropped == Dropped)
       return;
     if (FBar.FMenuButton)
@@ -49,6 +52,8 @@ public:
   HWND BarWindow() const override { return FBar.HandleAllocated() ? FBar.Handle() : nullptr; }
 
 private:
+  TToolButton* At(int Index) const { return Index >= 0 && Index < BarCount() ? FBar.Buttons(Index) : nullptr; }
+
   TToolBar& FBar;
 };
 
@@ -106,9 +111,18 @@ void TToolButton::SetParent(TWinControl* AParent) {
 }
 
 void TToolButton::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  // The buttons of a bar share one size: a size asked of one of them is the bar's button size.
+  TToolBar* bar = FToolBar;
+  if (bar && !bar->FLayingOut && !ComponentState().Contains(csLoading) && FStyle != tbsSeparator &&
+      FStyle != tbsDivider) {
+    if (AHeight != Height() && AHeight > 0)
+      bar->FButtonHeight = AHeight;
+    if (AWidth != Width() && AWidth > 0 && !(FAutoSize && bar->FShowCaptions))
+      bar->FButtonWidth = AWidth;
+  }
   TGraphicControl::SetBounds(ALeft, ATop, AWidth, AHeight);
-  if (FToolBar && !FToolBar->FLayingOut)
-    FToolBar->UpdateButtons();
+  if (bar && !bar->FLayingOut)
+    bar->UpdateButtons();
 }
 
 void TToolButton::SetEnabled(bool Value) {

@@ -108,6 +108,10 @@ LRESULT DefWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
     DestroyWindow(Wnd);
     return 0;
   case WM_SYSKEYDOWN:
+    // Armed here rather than when the key is read, so that an Alt press a menu loop took for
+    // itself (the one that closes the menu) does not open the menu again when it is released.
+    if ((WParam == VK_MENU || WParam == VK_F10) && !(LParam & (LPARAM(1) << 30)))
+      WM().AltAlone = true;
     if (WParam == VK_F4 && (LParam & (LPARAM(1) << 29)))
       if (TWnd* top = TopLevelOf(*w))
         SendMessage(top->Handle, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -121,7 +125,8 @@ LRESULT DefWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
     }
     return 0;
   case WM_SYSCHAR:
-    // Alt with a character: the menu item of that access key.
+    // Alt with a character: the menu item of that access key (and no menu when Alt goes up).
+    WM().AltAlone = false;
     if (TWnd* top = TopLevelOf(*w))
       SendMessage(top->Handle, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(WParam));
     return 0;

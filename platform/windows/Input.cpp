@@ -174,8 +174,9 @@ bool TranslateKey(const TInputEvent& E, MSG& Out) {
     wm.KeysDown[E.Key] = true;
   else if (E.Kind == TInputKind::KeyUp)
     wm.KeysDown[E.Key] = false;
-  if (E.Kind == TInputKind::KeyDown && !wasDown)
-    wm.AltAlone = E.Key == VK_MENU || E.Key == VK_F10;
+  // Any other key between Alt's press and its release makes it a chord, not a menu request.
+  if (E.Kind == TInputKind::KeyDown && E.Key != VK_MENU && E.Key != VK_F10)
+    wm.AltAlone = false;
   const bool alt = GetKeyState(VK_MENU) < 0;
   // Keys go to the focus; with nothing focused or active, to the window holding the capture (an
   // open menu of a program that lost the focus still takes its keys through the grab).

@@ -1,6 +1,6 @@
-#include "platform/controls/Menus.h"
 #include "skin/controls/ZYKScrollBar.h"
 
+#include "platform/controls/Menus.h"
 #include "platform/graphics/Picture.h"
 #include "platform/windows/Messages.h"
 #include "skin/foundation/ZYKMgr.h"

@@ -1,5 +1,6 @@
-#include "platform/controls/Menus.h"
 #include "skin/controls/ZYKURLLabel.h"
+
+#include "platform/controls/Menus.h"
 
 #include <algorithm>
 

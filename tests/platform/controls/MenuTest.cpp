@@ -2,7 +2,9 @@
 
 #include "platform/controls/MenuLoop.h"
 #include "platform/controls/ToolBar.h"
+#include "platform/controls/Timer.h"
 #include "platform/core/StoredForm.h"
+#include "platform/graphics/Bitmap.h"
 
 #include <functional>
 
@@ -492,96 +494,251 @@ TEST_F(MenuTest, ItemsReportChangesAndRadioItemsStayExclusive) {
   Menu->OnChange = nullptr;
 }
 
-} // namespace
-
-namespace {
-
-class ToolBarTest : public ControlsTest {
-protected:
-  ToolBarTest() {
-    Bar = new TToolBar(Form);
-    Bar->SetParent(Form);
-    Bar->SetEdgeBorders({});
-    Bar->SetShowCaptions(true);
-  }
-  TToolButton* AddButton(const std::string& Caption, int Left = 0, bool AutoSize = false) {
-    auto* b = new TToolButton(Form);
-    b->SetCaption(Caption);
-    b->SetAutoSize(AutoSize);
-    b->SetLeft(Left);
-    b->SetParent(Bar);
-    return b;
-  }
-  TToolBar* Bar = nullptr;
-};
-
-TEST_F(ToolBarTest, AButtonTakesItsPlaceByItsPosition) {
-  TToolButton* c = AddButton("C");
-  TToolButton* b = AddButton("B");
-  TToolButton* a = AddButton("A");
-  EXPECT_EQ(Bar->Buttons(0), a);
-  EXPECT_EQ(Bar->Buttons(1), b);
-  EXPECT_EQ(Bar->Buttons(2), c);
-  EXPECT_EQ(a->Left(), 0);
-  EXPECT_EQ(b->Left(), 23);
-  TToolButton* last = AddButton("Last", 1000);
-  EXPECT_EQ(last->Index(), 3);
-  EXPECT_EQ(last->Left(), 69);
+TEST_F(MenuTest, TheCharacterOfTheKeyThatClosesTheMenuStaysInTheMenu) {
+  std::u32string typed;
+  Form->SetKeyPreview(true);
+  Form->OnKeyPress = [&](TObject*, char32_t& Key) { typed += Key; };
+  Then([&] {
+    Desktop.KeyDown(VK_DOWN);
+    Desktop.KeyDown(VK_RETURN);
+    Desktop.Char(U'\r');
+  });
+  PopupAndSettle();
+  EXPECT_EQ(Log, std::vector<std::string>{"open:click"});
+  Then([&] {
+    Desktop.KeyDown(VK_ESCAPE);
+    Desktop.Char(0x1B);
+  });
+  PopupAndSettle();
+  EXPECT_TRUE(typed.empty());
+  Desktop.Char(U'\r');
+  EXPECT_EQ(typed, U"\r") << "with the menu closed the form has its keys again";
 }
 
-TEST_F(ToolBarTest, ButtonsWrapIntoRowsAndTheBarSizesItself) {
-  Bar->SetAutoSize(true);
-  Bar->SetButtonHeight(20);
-  for (int i = 0; i < 15; ++i)
-    AddButton("x", 1000);
-  // 281 pixels hold 12 buttons of 23 in a row.
-  EXPECT_EQ(Bar->Buttons(11)->Top(), 0);
-  EXPECT_EQ(Bar->Buttons(12)->Top(), 20);
-  EXPECT_EQ(Bar->Buttons(12)->Left(), 0);
-  EXPECT_EQ(Bar->Height(), 40);
-  Bar->SetWrapable(false);
-  EXPECT_EQ(Bar->Buttons(14)->Top(), 0);
-  EXPECT_EQ(Bar->Height(), 20);
+TEST_F(MenuTest, APressOnAnItemWithSubItemsOpensThemAtOnce) {
+  Then([&] {
+    const TPoint p = Centre(Recent);
+    Desktop.MouseDown(p.X, p.Y);
+  });
+  Then([&] {
+    EXPECT_EQ(OpenMenuLevels(), 2);
+    const TPoint p = Centre(Recent);
+    Desktop.MouseUp(p.X, p.Y);
+  });
+  Then([&] {
+    EXPECT_EQ(OpenMenuLevels(), 2) << "releasing on the parent item chooses nothing";
+    ClickItem(One);
+  });
+  PopupAndSettle();
+  EXPECT_EQ(Log, std::vector<std::string>{"one:click"});
 }
 
-TEST_F(ToolBarTest, SelfSizingButtonsFollowTheirCaption) {
-  TToolButton* shortOne = AddButton("&Go", 0, true);
-  TToolButton* longOne = AddButton("Everything at once", 1000, true);
-  EXPECT_GT(longOne->Width(), shortOne->Width() + 40);
-  EXPECT_EQ(longOne->Left(), shortOne->Width());
-  const int before = shortOne->Width();
-  shortOne->SetCaption("&Go further");
-  EXPECT_GT(shortOne->Width(), before);
-  EXPECT_EQ(longOne->Left(), shortOne->Width());
+TEST_F(MenuTest, TheRightButtonChoosesOnlyWhenTheMenuTracksIt) {
+  Menu->SetTrackButton(tbLeftButton);
+  Then([&] {
+    const TPoint p = Centre(Open);
+    Desktop.Click(p.X, p.Y, TInputButton::Right);
+  });
+  Then([&] {
+    EXPECT_EQ(OpenMenuLevels(), 1);
+    Desktop.KeyDown(VK_ESCAPE);
+  });
+  PopupAndSettle();
+  EXPECT_TRUE(Log.empty());
+  Menu->SetTrackButton(tbRightButton);
+  Then([&] {
+    const TPoint p = Centre(Open);
+    Desktop.Click(p.X, p.Y, TInputButton::Right);
+  });
+  PopupAndSettle();
+  EXPECT_EQ(Log, std::vector<std::string>{"open:click"});
 }
 
-TEST_F(ToolBarTest, CustomDrawingCanReplaceTheBarsOwn) {
-  AddButton("A");
-  bool barDrawn = false;
-  TCustomDrawState last;
-  Bar->OnCustomDraw = [&](TToolBar* Sender, const TRect& R, bool& DefaultDraw) {
-    barDrawn = true;
-    EXPECT_EQ(R, Sender->ClientRect());
-    Sender->Canvas().Brush().SetColor(clLime);
-    Sender->Canvas().FillRect(R);
-    DefaultDraw = false;
+TEST_F(MenuTest, AlignmentPutsTheMenusCornerOrMiddleAtThePoint) {
+  TRect r;
+  auto escape = [&] {
+    GetWindowRect(MenuLevelWindow(0), &r);
+    Desktop.KeyDown(VK_ESCAPE);
   };
-  Bar->OnCustomDrawButton = [&](TToolBar* Sender, TToolButton* B, TCustomDrawState State, bool& DefaultDraw) {
-    last = State;
-    Sender->Canvas().Brush().SetColor(clRed);
-    Sender->Canvas().FillRect(B->BoundsRect());
-    DefaultDraw = false;
-  };
-  ShowForm();
-  EXPECT_FALSE(last.Contains(cdsHot));
-  const TPoint p = Bar->Buttons(0)->ClientToScreen({3, 3});
-  Desktop.MouseMove(p.X, p.Y);
+  Menu->SetAlignment(paRight);
+  Then(escape);
+  PopupAndSettle(400, 150);
+  EXPECT_EQ(r.Right, 400);
+  EXPECT_EQ(r.Top, 150);
+  Menu->SetAlignment(paCenter);
+  Then(escape);
+  PopupAndSettle(400, 150);
+  EXPECT_NEAR((r.Left + r.Right) / 2, 400, 1);
+}
+
+TEST_F(MenuTest, RedundantSeparatorsAreHiddenAndItemsWithoutAnAccessKeyGetOne) {
+  auto* plain = new TPopupMenu(Form);
+  std::vector<TMenuItem*> items;
+  for (const char* caption : {"-", "Alpha", "-", "-", "Beta", "-"})
+    items.push_back(AddItem(plain->Items(), caption, caption));
+  Then([&] {
+    TRect r;
+    EXPECT_FALSE(MenuItemScreenRect(items[0], r)) << "a separator at the top";
+    EXPECT_TRUE(MenuItemScreenRect(items[2], r));
+    EXPECT_FALSE(MenuItemScreenRect(items[3], r)) << "the second of two in a row";
+    EXPECT_FALSE(MenuItemScreenRect(items[5], r)) << "a separator at the bottom";
+    Desktop.Char('b');
+  });
+  plain->Popup(200, 150);
   Desktop.ProcessMessages();
-  EXPECT_TRUE(barDrawn);
-  EXPECT_TRUE(last.Contains(cdsHot));
-  EXPECT_EQ(ScreenColor(p), clRed);
-  EXPECT_EQ(Bar->Width(), Form->ClientWidth());
-  EXPECT_EQ(ScreenColor(Bar->ClientToScreen({200, 10})), clLime);
+  EXPECT_EQ(Log, std::vector<std::string>{"Beta:click"});
+
+  plain->SetAutoHotkeys(maManual);
+  plain->SetAutoLineReduction(maManual);
+  Then([&] {
+    TRect r;
+    EXPECT_TRUE(MenuItemScreenRect(items[0], r));
+    Desktop.Char('b');
+  });
+  Then([&] {
+    EXPECT_EQ(OpenMenuLevels(), 1) << "no access key of its own";
+    Desktop.KeyDown(VK_ESCAPE);
+  });
+  plain->Popup(200, 150);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(Log.size(), 1u);
+}
+
+TEST_F(MenuTest, AnItemFreedWhileTheMenuIsOpenIsLeftOut) {
+  Then([&] {
+    delete Disabled;
+    delete Recent;
+    Desktop.MouseMove(Centre(Open).X, Centre(Open).Y + 19);
+    Desktop.KeyDown(VK_DOWN);
+    Desktop.KeyDown(VK_DOWN);
+  });
+  Then([&] {
+    EXPECT_EQ(MenuLevelSelection(0), Exit);
+    ClickItem(Exit);
+  });
+  PopupAndSettle();
+  EXPECT_EQ(Log, std::vector<std::string>{"exit:click"});
+}
+
+TEST_F(MenuTest, AMenuFreedWhileItIsOpenClosesIt) {
+  TTimer timer(nullptr);
+  timer.SetInterval(50);
+  timer.SetOnTimer([&](TObject*) {
+    timer.SetEnabled(false);
+    delete Menu;
+    Menu = nullptr;
+  });
+  Then([&] { EXPECT_EQ(OpenMenuLevels(), 1); });
+  Menu->Popup(200, 150);
+  EXPECT_EQ(Menu, nullptr);
+  EXPECT_FALSE(MenuLoopActive());
+  EXPECT_EQ(MenuHosts(), 0);
+}
+
+TEST_F(MenuTest, TheShortCutsOfAPopupMenuOnTheWayToTheFormRunOnKeyDown) {
+  Form->SetPopupMenu(Menu);
+  Desktop.KeyDown(VK_CONTROL);
+  Desktop.KeyDown('O');
+  Desktop.KeyUp('O');
+  Desktop.KeyUp(VK_CONTROL);
+  EXPECT_EQ(Log, std::vector<std::string>{"open:click"});
+}
+
+TEST_F(MenuTest, AGraphicControlWithoutAMenuLeavesTheRightClickToItsParent) {
+  TLabel* label = AddLabel(Form, "Label", Bounds(10, 10, 60, 20));
+  label->OnMouseEnter = label->OnMouseLeave = nullptr;
+  Form->SetPopupMenu(Menu);
+  Desktop.ProcessMessages();
+  Then([&] {
+    EXPECT_EQ(Menu->PopupComponent(), Form);
+    ClickItem(Exit);
+  });
+  Desktop.Click(At(label).X, At(label).Y, TInputButton::Right);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(Log, std::vector<std::string>{"exit:click"});
+}
+
+TEST_F(MainMenuTest, AltHighlightsTheBarAndAltAgainLeavesItForGood) {
+  Form->SetMenu(Main);
+  Desktop.ProcessMessages();
+  int waits = 0;
+  Then([&] {
+    ++waits;
+    EXPECT_TRUE(MenuLoopActive());
+    EXPECT_EQ(OpenMenuLevels(), 0) << "only the bar is highlighted";
+    Desktop.KeyDown(VK_MENU);
+    Desktop.KeyUp(VK_MENU);
+  });
+  Then([&] {
+    ++waits;
+    Desktop.KeyDown(VK_ESCAPE);
+  });
+  Desktop.KeyDown(VK_MENU);
+  Desktop.KeyUp(VK_MENU);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(waits, 1) << "releasing the Alt that closed the bar opened it again";
+  EXPECT_FALSE(MenuLoopActive());
+}
+
+TEST_F(MainMenuTest, KeysMoveAlongTheBarAndEscapeStepsBackToIt) {
+  Form->SetMenu(Main);
+  Desktop.ProcessMessages();
+  Then([&] {
+    ASSERT_EQ(OpenMenuLevels(), 1);
+    EXPECT_EQ(MenuLevelSelection(0), New);
+    Desktop.KeyDown(VK_RIGHT);
+  });
+  Then([&] {
+    ASSERT_EQ(OpenMenuLevels(), 1);
+    EXPECT_EQ(MenuLevelSelection(0), Copy);
+    Desktop.KeyDown(VK_RIGHT); // past the last place: back to the first
+  });
+  Then([&] {
+    EXPECT_EQ(MenuLevelSelection(0), New);
+    Desktop.KeyDown(VK_ESCAPE);
+  });
+  Then([&] {
+    EXPECT_EQ(OpenMenuLevels(), 0);
+    EXPECT_TRUE(MenuLoopActive()) << "the bar stays highlighted";
+    Desktop.KeyDown(VK_DOWN);
+  });
+  Then([&] {
+    EXPECT_EQ(MenuLevelSelection(0), New);
+    Desktop.KeyDown(VK_ESCAPE);
+    Desktop.KeyDown(VK_ESCAPE);
+  });
+  Desktop.KeyDown(VK_MENU);
+  Desktop.KeyDown('F');
+  Desktop.Char('f');
+  Desktop.KeyUp('F');
+  Desktop.KeyUp(VK_MENU);
+  Desktop.ProcessMessages();
+  EXPECT_FALSE(MenuLoopActive());
+  EXPECT_TRUE(Log.empty());
+}
+
+TEST_F(MainMenuTest, HoveringAlongTheStripSwitchesItsDropDowns) {
+  Form->SetMenu(Main);
+  Desktop.ProcessMessages();
+  // The second place of the strip starts where the first, measured as the strip measures it, ends.
+  TBitmap scratch;
+  scratch.SetSize(1, 1);
+  TFont font;
+  GetMenuFont(font);
+  scratch.Canvas().SetFont(font);
+  const int fileWidth = MeasureMenuItemDefault(scratch.Canvas(), *File, nullptr, true).cx;
+  const int y = 100 + Form->MenuBarHeight() / 2;
+  Then([&] { Desktop.MouseMove(100 + fileWidth + 3, y); });
+  Then([&] {
+    TRect r;
+    EXPECT_FALSE(MenuItemScreenRect(New, r));
+    ASSERT_TRUE(MenuItemScreenRect(Copy, r));
+    EXPECT_EQ(r.Left - 3, 100 + fileWidth) << "the drop-down hangs under its place, inside its frame";
+    ClickItem(Copy);
+  });
+  Desktop.Click(102, y);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(Log, std::vector<std::string>{"copy:click"});
 }
 
 } // namespace
