@@ -14,7 +14,9 @@ int RunProcess(const std::vector<std::string>& Argv, std::string* Output = nullp
 // it (SIGTERM, then waits) if it is still running.
 class TChildProcess {
 public:
-  TChildProcess(const std::vector<std::string>& Argv, const std::vector<std::string>& ExtraEnvironment = {});
+  // With CaptureOutput the program's standard output is collected (Output, WaitForOutput).
+  TChildProcess(const std::vector<std::string>& Argv, const std::vector<std::string>& ExtraEnvironment = {},
+                bool CaptureOutput = false);
   ~TChildProcess();
   TChildProcess(const TChildProcess&) = delete;
   TChildProcess& operator=(const TChildProcess&) = delete;
@@ -27,8 +29,18 @@ public:
   int Stop();
   // Waits until the program exits by itself; returns its exit status as RunProcess does.
   int Wait();
+  // What the program wrote to its standard output so far.
+  const std::string& Output();
+  // Waits until the output holds Text; false when the program closed its output or TimeoutMs
+  // passed first.
+  bool WaitForOutput(const std::string& Text, int TimeoutMs);
 
 private:
+  // Reads what has arrived (waiting at most TimeoutMs for something); false at the end of output.
+  bool ReadOutput(int TimeoutMs);
+  int FOutputFd = -1;
+  std::string FOutput;
+
   pid_t FPid = -1;
   int FStatus = -1;
   bool FReaped = false;

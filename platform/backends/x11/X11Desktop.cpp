@@ -725,6 +725,7 @@ bool TX11Desktop::UsesShm() const { return F->Shm; }
 bool TX11Desktop::WindowManagerRunning() const { return F->Wm; }
 bool TX11Desktop::ConnectionLost() const { return F->Lost; }
 bool TX11Desktop::MoveSizeActive() const { return F->Drag.has_value() || F->WmMoveSize; }
+bool TX11Desktop::InputGrabHeld() const { return F->InputGrabHeld; }
 long long TX11Desktop::FirstPresentTime() const { return F->FirstPresent; }
 TX11MessageBox& TX11Desktop::MessageBoxes() { return *F->MessageBox; }
 TX11AddressOpener& TX11Desktop::AddressOpener() { return *F->Opener; }
