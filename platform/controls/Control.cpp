@@ -506,15 +506,7 @@ void TControl::SetParentBiDiMode(bool Value) {
     FBiDiMode = FParent->BiDiMode();
 }
 
-void TControl::SetPopupMenu(TPopupMenu* Value) {
-  if (FPopupMenu == Value)
-    return;
-  if (FPopupMenu)
-    FPopupMenu->RemoveFreeNotification(this);
-  FPopupMenu = Value;
-  if (Value)
-    Value->FreeNotification(this);
-}
+void TControl::SetPopupMenu(TPopupMenu* Value) { ReplaceReference(FPopupMenu, Value); }
 
 void TControl::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);

@@ -291,18 +291,13 @@ void TCustomForm::SetWindowState(TWindowState Value) {
 }
 
 void TCustomForm::SetMenu(TMainMenu* Value) {
-  if (FMenu == Value)
+  TMainMenu* old = FMenu;
+  if (!ReplaceReference(FMenu, Value))
     return;
-  if (FMenu) {
-    FMenu->RemoveFreeNotification(this);
-    if (FMenu->FForm == this)
-      FMenu->FForm = nullptr;
-  }
-  FMenu = Value;
-  if (Value) {
-    Value->FreeNotification(this);
+  if (old && old->FForm == this)
+    old->FForm = nullptr;
+  if (Value)
     Value->FForm = this;
-  }
   MenuBarChanged();
 }
 

@@ -46,6 +46,15 @@ UINT NewCommand() {
   return next;
 }
 
+// Stores Value; false when Field held it already.
+template <class T>
+bool Change(T& Field, const T& Value) {
+  if (Field == Value)
+    return false;
+  Field = Value;
+  return true;
+}
+
 std::string WithoutPrefix(std::string_view Caption) {
   std::string out;
   for (std::size_t i = 0; i < Caption.size(); ++i) {
@@ -217,10 +226,8 @@ TMenuItem* FindMenuItemByCommand(UINT Command) {
 }
 
 void TMenuItem::SetCaption(const std::string& Value) {
-  if (FCaption == Value)
-    return;
-  FCaption = Value;
-  MenuChanged(true);
+  if (Change(FCaption, Value))
+    MenuChanged(true);
 }
 
 void TMenuItem::SetChecked(bool Value) {
@@ -243,10 +250,8 @@ void TMenuItem::TurnSiblingsOff() {
 }
 
 void TMenuItem::SetEnabled(bool Value) {
-  if (FEnabled == Value)
-    return;
-  FEnabled = Value;
-  MenuChanged(false);
+  if (Change(FEnabled, Value))
+    MenuChanged(false);
 }
 
 void TMenuItem::SetDefault(bool Value) {
@@ -262,24 +267,18 @@ void TMenuItem::SetDefault(bool Value) {
 }
 
 void TMenuItem::SetVisible(bool Value) {
-  if (FVisible == Value)
-    return;
-  FVisible = Value;
-  MenuChanged(true);
+  if (Change(FVisible, Value))
+    MenuChanged(true);
 }
 
 void TMenuItem::SetImageIndex(int Value) {
-  if (FImageIndex == Value)
-    return;
-  FImageIndex = Value;
-  MenuChanged(true);
+  if (Change(FImageIndex, Value))
+    MenuChanged(true);
 }
 
 void TMenuItem::SetShortCut(TShortCut Value) {
-  if (FShortCut == Value)
-    return;
-  FShortCut = Value;
-  MenuChanged(true);
+  if (Change(FShortCut, Value))
+    MenuChanged(true);
 }
 
 void TMenuItem::SetRadioItem(bool Value) {
@@ -454,14 +453,8 @@ TMenu::~TMenu() {
 }
 
 void TMenu::SetImages(TImageList* Value) {
-  if (FImages == Value)
-    return;
-  if (FImages)
-    FImages->RemoveFreeNotification(this);
-  FImages = Value;
-  if (Value)
-    Value->FreeNotification(this);
-  MenuChanged(this, nullptr, true);
+  if (ReplaceReference(FImages, Value))
+    MenuChanged(this, nullptr, true);
 }
 
 void TMenu::SetOwnerDraw(bool Value) {
@@ -566,15 +559,7 @@ TPopupMenu::TPopupMenu(TComponent* AOwner) : TMenu(AOwner) {}
 
 TPopupMenu::~TPopupMenu() { SetPopupComponent(nullptr); }
 
-void TPopupMenu::SetPopupComponent(TComponent* Value) {
-  if (FPopupComponent == Value)
-    return;
-  if (FPopupComponent)
-    FPopupComponent->RemoveFreeNotification(this);
-  FPopupComponent = Value;
-  if (Value)
-    Value->FreeNotification(this);
-}
+void TPopupMenu::SetPopupComponent(TComponent* Value) { ReplaceReference(FPopupComponent, Value); }
 
 void TPopupMenu::Notification(TComponent* AComponent, TOperation Operation) {
   TMenu::Notification(AComponent, Operation);

@@ -180,14 +180,8 @@ void TToolButton::SetWrap(bool Value) {
 }
 
 void TToolButton::SetMenuItem(TMenuItem* Value) {
-  if (FMenuItem == Value)
+  if (!ReplaceReference(FMenuItem, Value) || !Value)
     return;
-  if (FMenuItem)
-    FMenuItem->RemoveFreeNotification(this);
-  FMenuItem = Value;
-  if (!Value)
-    return;
-  Value->FreeNotification(this);
   SetCaption(Value->Caption());
   SetEnabled(Value->Enabled());
   SetHint(Value->Hint());
@@ -468,14 +462,7 @@ void TToolBar::SetIndent(int Value) {
 }
 
 void TToolBar::SetImages(TImageList* Value) {
-  if (FImages == Value)
-    return;
-  if (FImages)
-    FImages->RemoveFreeNotification(this);
-  FImages = Value;
-  if (Value)
-    Value->FreeNotification(this);
-  if (!ComponentState().Contains(csDestroying))
+  if (ReplaceReference(FImages, Value) && !ComponentState().Contains(csDestroying))
     UpdateButtons();
 }
 
