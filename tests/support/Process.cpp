@@ -1,5 +1,6 @@
 #include "tests/support/Process.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -105,13 +106,15 @@ int RunProcess(const std::vector<std::string>& Argv, std::string* Output,
 }
 
 TChildProcess::TChildProcess(const std::vector<std::string>& Argv, const std::vector<std::string>& ExtraEnvironment,
-                             bool CaptureOutput) {
+                             const std::string& ErrorsFile, bool CaptureOutput) {
   TSpawnArguments args(Argv, ExtraEnvironment);
   int fds[2] = {-1, -1};
   if (CaptureOutput && pipe(fds) != 0)
     return;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  if (!ErrorsFile.empty())
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, ErrorsFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (CaptureOutput) {
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
@@ -125,6 +128,11 @@ TChildProcess::TChildProcess(const std::vector<std::string>& Argv, const std::ve
     close(fds[1]);
     FOutputFd = fds[0];
   }
+}
+
+void TChildProcess::Send(int Signal) {
+  if (Running())
+    kill(FPid, Signal);
 }
 
 TChildProcess::~TChildProcess() {

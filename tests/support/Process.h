@@ -14,9 +14,10 @@ int RunProcess(const std::vector<std::string>& Argv, std::string* Output = nullp
 // it (SIGTERM, then waits) if it is still running.
 class TChildProcess {
 public:
-  // With CaptureOutput the program's standard output is collected (Output, WaitForOutput).
+  // ErrorsFile, when given, receives the program's standard error; with CaptureOutput its standard
+  // output is collected (Output, WaitForOutput).
   TChildProcess(const std::vector<std::string>& Argv, const std::vector<std::string>& ExtraEnvironment = {},
-                bool CaptureOutput = false);
+                const std::string& ErrorsFile = {}, bool CaptureOutput = false);
   ~TChildProcess();
   TChildProcess(const TChildProcess&) = delete;
   TChildProcess& operator=(const TChildProcess&) = delete;
@@ -29,6 +30,8 @@ public:
   int Stop();
   // Waits until the program exits by itself; returns its exit status as RunProcess does.
   int Wait();
+  // Sends Signal (SIGINT, SIGHUP, ...) to the program.
+  void Send(int Signal);
   // What the program wrote to its standard output so far.
   const std::string& Output();
   // Waits until the output holds Text; false when the program closed its output or TimeoutMs

@@ -49,8 +49,9 @@ protected:
     std::string why;
     Desktop = TX11Desktop::Open(Display.c_str(), why);
     ASSERT_TRUE(Desktop) << why;
-    if (WithWindowManager)
+    if (WithWindowManager) {
       ASSERT_TRUE(PumpUntil([&] { return Desktop->WindowManagerRunning(); })) << "openbox did not come up";
+    }
     Application->Initialize();
     Form = new TForm(nullptr);
     Form->SetBounds(500, 300, 300, 200);
@@ -124,8 +125,8 @@ protected:
 
   // x11-demo as the other program, its window's client area at the top-left of the screen.
   void StartOtherProgram() {
-    Other = std::make_unique<TChildProcess>(std::vector<std::string>{kDemo}, std::vector<std::string>{"DISPLAY=" + Display},
-                                            true);
+    Other = std::make_unique<TChildProcess>(std::vector<std::string>{kDemo},
+                                            std::vector<std::string>{"DISPLAY=" + Display}, std::string{}, true);
     ASSERT_TRUE(Other->WaitForOutput("first frame presented", kPatienceMs)) << Other->Output();
     std::string geometry;
     ASSERT_EQ(Xdotool({"search", "--name", "^x11-demo$", "getwindowgeometry"}, &geometry), 0);
