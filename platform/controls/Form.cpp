@@ -47,14 +47,13 @@ public:
     TBitmap scratch;
     scratch.SetSize(1, 1);
     TCanvas& c = scratch.Canvas();
-    const TImageList* images = FForm.Menu() ? FForm.Menu()->Images() : nullptr;
+    TFont font;
+    GetMenuFont(font);
     int x = 0;
     const int h = FForm.MenuBarHeight();
     for (TMenuItem* item : Shown()) {
-      TFont font;
-      GetMenuFont(font);
       c.SetFont(font);
-      const int w = MeasureMenuItemDefault(c, *item, images, true).cx;
+      const int w = MeasureMenuItemDefault(c, *item, nullptr, true).cx;
       rects.push_back(Rect(x, 0, x + w, h));
       x += w;
     }
@@ -78,10 +77,10 @@ public:
     const std::vector<TMenuItem*> items = Shown();
     const std::vector<TRect> rects = Rects();
     TMainMenu* menu = FForm.Menu();
+    TFont font;
+    GetMenuFont(font);
     for (std::size_t i = 0; i < items.size(); ++i) {
       TCanvasSaver saver(C);
-      TFont font;
-      GetMenuFont(font);
       C.SetFont(font);
       C.IntersectClipRect(rects[i]);
       const bool selected = static_cast<int>(i) == FSelected;
@@ -124,7 +123,6 @@ public:
       DrawMenuBar(FForm.Handle());
   }
   HWND BarWindow() const override { return FForm.HandleAllocated() ? FForm.Handle() : nullptr; }
-  int Selected() const { return FSelected; }
 
 private:
   TCustomForm& FForm;

@@ -1,7 +1,7 @@
 // Menus on a real X server. xdotool opens and chooses in a popup menu of this program, and the
 // input grab an open menu holds brings a click on another program's window to the menu, which
 // closes and passes the click on to nobody: on a bare Xvfb and under openbox. The other program is
-// x11-demo, which says where its panel was clicked.
+// xev, which prints every press it gets with its screen position.
 
 #include "platform/backends/x11/X11Desktop.h"
 #include "platform/controls/Application.h"
@@ -18,7 +18,6 @@
 
 namespace {
 
-const std::string kDemo = std::string(BRIVO_BIN_DIR) + "/x11-demo";
 constexpr int kPatienceMs = 10000;
 
 class X11MenuTest : public testing::Test {
@@ -123,39 +122,41 @@ protected:
     });
   }
 
-  // x11-demo as the other program, its window's client area at the top-left of the screen.
+  // xev as the other program, its window at the top-left of the screen, 320 x 200.
   void StartOtherProgram() {
-    Other = std::make_unique<TChildProcess>(std::vector<std::string>{kDemo},
-                                            std::vector<std::string>{"DISPLAY=" + Display}, std::string{}, true);
-    ASSERT_TRUE(Other->WaitForOutput("first frame presented", kPatienceMs)) << Other->Output();
+    Other = std::make_unique<TChildProcess>(
+        std::vector<std::string>{"xev", "-geometry", "320x200+40+40", "-event", "button", "-event", "structure"},
+        std::vector<std::string>{"DISPLAY=" + Display}, std::string{}, true);
+    ASSERT_TRUE(Other->WaitForOutput("MapNotify", kPatienceMs)) << Other->Output();
     std::string geometry;
-    ASSERT_EQ(Xdotool({"search", "--name", "^x11-demo$", "getwindowgeometry"}, &geometry), 0);
-    // "Position: X,Y (screen: 0)": where the client area lies, whatever frame a window manager adds.
+    ASSERT_EQ(Xdotool({"search", "--name", "^Event Tester$", "getwindowgeometry"}, &geometry), 0);
+    // "Position: X,Y (screen: 0)": where the window lies, whatever frame a window manager adds.
     const std::size_t at = geometry.find("Position: ");
     ASSERT_NE(at, std::string::npos) << geometry;
     char comma = 0;
     std::istringstream(geometry.substr(at + 10)) >> OtherOrigin.X >> comma >> OtherOrigin.Y;
   }
-  // A point of the other program's panel, which sits at (20, 60) in its client area, 200 x 60.
-  TPoint OtherPanel(int X, int Y) const { return {OtherOrigin.X + 20 + X, OtherOrigin.Y + 60 + Y}; }
-  std::string PanelClick(int X, int Y) const {
-    return "panel clicked at " + std::to_string(X) + "," + std::to_string(Y);
+  // A point of the other program's window.
+  TPoint OtherWindow(int X, int Y) const { return {OtherOrigin.X + X, OtherOrigin.Y + Y}; }
+  // How xev reports a press at a screen point.
+  static std::string PressAt(TPoint P) {
+    return "root:(" + std::to_string(P.X) + "," + std::to_string(P.Y) + ")";
   }
 
-  // Opens the menu, lets a click land on the other program's panel, and checks that the menu
+  // Opens the menu, lets a click land on the other program's window, and checks that the menu
   // closed with nothing chosen and that the other program never saw that click (a later click
   // there is seen, so it would have been).
   void ExpectAClickOnTheOtherProgramToCloseTheMenu() {
-    WhileTheMenuIsOpen({[&] { ClickAt(OtherPanel(80, 30)); }});
+    WhileTheMenuIsOpen({[&] { ClickAt(OtherWindow(100, 90)); }});
     TRect formRect;
     GetWindowRect(Form->Handle(), &formRect);
     Menu->Popup(formRect.Left + 40, formRect.Top + 40);
     EXPECT_EQ(OpenMenuLevels(), 0);
     ProcessPendingMessages();
     EXPECT_TRUE(Log.empty());
-    ClickAt(OtherPanel(100, 40));
-    ASSERT_TRUE(Other->WaitForOutput(PanelClick(100, 40), kPatienceMs)) << Other->Output();
-    EXPECT_EQ(Other->Output().find(PanelClick(80, 30)), std::string::npos) << Other->Output();
+    ClickAt(OtherWindow(120, 110));
+    ASSERT_TRUE(Other->WaitForOutput(PressAt(OtherWindow(120, 110)), kPatienceMs)) << Other->Output();
+    EXPECT_EQ(Other->Output().find(PressAt(OtherWindow(100, 90))), std::string::npos) << Other->Output();
   }
 
   std::unique_ptr<TXvfb> Server;
