@@ -1,6 +1,8 @@
 #include "platform/controls/Application.h"
 
 #include "platform/controls/Label.h"
+#include "platform/controls/Menus.h"
+#include "platform/controls/ToolBar.h"
 #include "platform/controls/Timer.h"
 #include "platform/core/Resources.h"
 
@@ -111,6 +113,8 @@ const TClassInfo& TApplication::StaticClassInfo() {
 
 void RegisterControlClasses() {
   RegisterClasses({&TLabel::StaticClassInfo(), &TPanel::StaticClassInfo(), &TTimer::StaticClassInfo()});
+  RegisterMenuClasses();
+  RegisterToolBarClasses();
 }
 
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
