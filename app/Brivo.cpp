@@ -44,7 +44,7 @@ int Usage(const std::string& Fault) {
 // took from Started and end the program. Timers fall due after the paint cycle, so a short one
 // finds the frame soon after it went out.
 void ExitAfterFirstFrame(std::chrono::steady_clock::time_point Started) {
-  auto* watch = new TTimer(frmBrivo);
+  auto* watch = NewComponent<TTimer>(frmBrivo);
   watch->SetInterval(1);
   watch->SetOnTimer([watch, Started](TObject*) {
     const long long presented = NativeFirstPresentTime();

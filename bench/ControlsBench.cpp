@@ -44,19 +44,19 @@ void BM_ControlsMouseMoveRepaint(benchmark::State& State) {
     const TRect b = Bounds(6 + (i % 5) * 54, 6 + (i / 5) * 37, 50, 33);
     TControl* c = nullptr;
     if (i % 3 == 2) {
-      auto* l = new TLabel(form);
+      auto* l = NewComponent<TLabel>(form);
       l->SetAutoSize(false);
       l->SetCaption("1.0");
       c = l;
     } else if (i % 3 == 1) {
-      auto* p = new TPanel(form);
+      auto* p = NewComponent<TPanel>(form);
       p->SetBevelOuter(bvLowered);
       p->SetAlignment(taRightJustify);
       p->SetColor(clCream);
       p->SetCaption("1.0");
       c = p;
     } else {
-      c = new THoverControl(form);
+      c = NewComponent<THoverControl>(form);
       targets.push_back({100 + b.Left + 25, 100 + b.Top + 16});
     }
     c->SetBoundsRect(b);

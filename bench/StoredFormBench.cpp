@@ -20,7 +20,7 @@ std::string AdjusterSizedForm() {
     item->Picture()->SetData(std::vector<std::uint8_t>(17 * 17 * 4 + 54, static_cast<std::uint8_t>(i)));
   }
   for (int i = 0; i < 14; ++i) {
-    auto* w = new TTestWidget(&form);
+    auto* w = NewComponent<TTestWidget>(&form);
     w->SetName("Control" + std::to_string(i));
     w->SetParentComponent(&form);
     w->SetLeft(8 * i);

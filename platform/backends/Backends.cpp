@@ -126,8 +126,3 @@ void ReleaseNativeBackends() {
     n.Opener.reset();
   }
 }
-
-void SetApplicationIcon(const TIcon& Icon) {
-  if (Native().Desktop)
-    Native().Desktop->SetApplicationIcon(Icon);
-}

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/graphics/Icon.h"
-
 #include <string>
 
 enum class TNativeDisplay {
@@ -21,5 +19,3 @@ void ReleaseNativeBackends();
 // When the native desktop handed its first frame to the display, in milliseconds of the monotonic
 // clock (std::chrono::steady_clock); -1 before that or without a native desktop.
 long long NativeFirstPresentTime();
-// The icon the program's windows show on the desktop (ignored without one).
-void SetApplicationIcon(const TIcon& Icon);

@@ -4,6 +4,7 @@
 #include "platform/controls/Menus.h"
 #include "platform/controls/ToolBar.h"
 #include "platform/controls/Timer.h"
+#include "platform/core/Resources.h"
 
 #include <algorithm>
 
@@ -15,8 +16,8 @@ namespace {
 // Made before main, as the class library's units make them, and never freed: forms left at exit
 // would otherwise be torn down after the message layer.
 const bool gMade = [] {
-  Screen = new TScreen(nullptr);
-  Application = new TApplication(nullptr);
+  Screen = NewComponent<TScreen>(nullptr);
+  Application = NewComponent<TApplication>(nullptr);
   // Every loop of the message layer (the application's, modal loops, the headless desktop's)
   // offers what it takes to OnMessage first.
   SetMessageFilter([](MSG& Msg) { return Application != nullptr && Application->OfferMessage(Msg); });
@@ -116,10 +117,36 @@ void RegisterControlClasses() {
   RegisterToolBarClasses();
 }
 
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+
+TApplication::~TApplication() = default;
+
 void TApplication::Initialize() {
   RegisterControlClasses();
+  Icon();
   FTerminated = false;
   FExitCode = 0;
+}
+
+TIcon* TApplication::Icon() {
+  if (!FIcon) {
+    FIcon = std::make_unique<TIcon>();
+    if (ResourceExists("MAINICON", TResourceType::Icon))
+      FIcon->LoadFromBytes(FindResource("MAINICON", TResourceType::Icon));
+    FIcon->OnChange = [this](TObject*) { IconChanged(); };
+  }
+  return FIcon.get();
+}
+
+void TApplication::SetIcon(const TIcon* Value) { Icon()->Assign(Value); }
+
+void TApplication::IconChanged() {
+  if (!Screen)
+    return;
+  const HICON icon = FIcon->Handle();
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    if (TCustomForm* form = Screen->Forms(i); form->HandleAllocated())
+      SendMessage(form->Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }
 
 void TApplication::Notification(TComponent* AComponent, TOperation Operation) {

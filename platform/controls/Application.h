@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/controls/Form.h"
+#include "platform/graphics/Icon.h"
 
 #include <exception>
 #include <vector>
@@ -56,14 +57,15 @@ class TApplication : public TComponent {
   BRIVO_CLASS(TApplication, TComponent)
 
 public:
-  explicit TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+  explicit TApplication(TComponent* AOwner);
+  ~TApplication() override;
 
   // Gets the application ready for a run (not terminated).
   void Initialize();
-  // Creates a form owned by the application; the first one becomes the main form.
+  // Creates a form owned by the application (NewComponent); the first one becomes the main form.
   template <class T>
   void CreateForm(T*& Reference) {
-    T* form = new T(this);
+    T* form = NewComponent<T>(this);
     Reference = form;
     if (!FMainForm)
       FMainForm = form;
@@ -87,6 +89,11 @@ public:
   void SetActive(bool Value);
   const std::string& Title() const { return FTitle; }
   void SetTitle(const std::string& Value) { FTitle = Value; }
+  // The program's icon, which every form's window shows: the "MAINICON" icon resource, loaded by
+  // Initialize or at first use (empty when the program carries none). Changing it (Icon()->Assign,
+  // SetIcon) shows the new one on every form's window.
+  TIcon* Icon();
+  void SetIcon(const TIcon* Value);
   bool ShowMainForm() const { return FShowMainForm; }
   void SetShowMainForm(bool Value) { FShowMainForm = Value; }
 
@@ -113,7 +120,10 @@ private:
   void Dispatch(MSG& Msg);
   void Idle();
 
+  void IconChanged();
+
   TCustomForm* FMainForm = nullptr;
+  std::unique_ptr<TIcon> FIcon;
   bool FTerminated = false;
   int FExitCode = 0;
   bool FRunning = false;

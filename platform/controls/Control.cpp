@@ -295,6 +295,16 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     UpdateAnchorRules();
   RequestAlign();
   if (sized && alive.Alive())
+    SizeChanged();
+}
+
+void TControl::SizeChanged() {
+  if (FParent && FParent->HandleAllocated())
+    NotifyResize();
+}
+
+void TControl::NotifyResize() {
+  if (!ComponentState().Contains(csLoading) && !UnderConstruction())
     Resize();
 }
 

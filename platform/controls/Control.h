@@ -305,8 +305,15 @@ protected:
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void MouseMove(TShiftState Shift, int X, int Y);
+  // The size notification (OnResize). A windowed control hears it from its window's WM_SIZE; a
+  // graphic control when its size changes while its parent has a window. Neither hears it while
+  // it is being read from a stored form (csLoading) or constructed.
   virtual void Resize();
   virtual bool CanResize(int& NewWidth, int& NewHeight);
+  // SetBounds changed the size: a graphic control's Resize comes from here.
+  virtual void SizeChanged();
+  // Calls Resize unless the component is loading or under construction.
+  void NotifyResize();
   // Called when the text changed (after CM_TEXTCHANGED reached WndProc's default).
   virtual void TextChanged() {}
   // The parent lays its children out again when an aligned control moves or changes size (not

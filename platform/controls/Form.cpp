@@ -248,6 +248,12 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
   Params.WndParent = nullptr;
 }
 
+void TCustomForm::CreateWnd() {
+  TCustomControl::CreateWnd();
+  if (Application && HandleAllocated())
+    SendMessage(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Application->Icon()->Handle()));
+}
+
 void TCustomForm::SetBorderStyle(TFormBorderStyle Value) {
   if (FBorderStyle == Value)
     return;

@@ -120,6 +120,8 @@ public:
 protected:
   void WndProc(TMessage& Message) override;
   void CreateParams(TCreateParams& Params) override;
+  // The window shows the application's icon.
+  void CreateWnd() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void Paint() override;
   void Loaded() override;

@@ -396,10 +396,18 @@ void TWinControl::AlignControls(TControl*, TRect& Rect) {
 void TWinControl::UpdateBoundsRect(const TRect& R) {
   const bool sized = R.Width() != FWidth || R.Height() != FHeight;
   TControl::UpdateBoundsRect(R);
-  if (FHandle)
-    SetWindowPos(FHandle, nullptr, R.Left, R.Top, R.Width(), R.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
-  if (sized)
-    Realign();
+  if (!FHandle) {
+    if (sized)
+      Realign();
+    return;
+  }
+  // WM_SIZE lays the children out.
+  SetWindowPos(FHandle, nullptr, R.Left, R.Top, R.Width(), R.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  // A top-level window may not get what it asked for (size limits, a window manager that keeps a
+  // maximised window's size): the control keeps what the window got.
+  TRect got;
+  if (!FParent && FHandle && GetWindowRect(FHandle, &got))
+    TControl::UpdateBoundsRect(got);
 }
 
 void TWinControl::SetParent(TWinControl* AParent) {
@@ -650,15 +658,14 @@ void TWinControl::WMSize(TMessage&) {
   TRect r;
   if (!FHandle || !GetWindowRect(FHandle, &r))
     return;
-  if (r.Width() == FWidth && r.Height() == FHeight)
-    return;
-  // The window changed size from outside (the user or the window manager).
+  // A size from outside (the user, the window manager) or one SetBounds asked for: either way the
+  // window now has it, and the children are laid out for it before anyone hears of it.
   FWidth = r.Width();
   FHeight = r.Height();
   const TControlTracker alive(this);
   Realign();
   if (alive.Alive())
-    Resize();
+    NotifyResize();
 }
 
 void TWinControl::WMMove(TMessage&) {

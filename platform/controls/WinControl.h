@@ -84,6 +84,8 @@ protected:
   void DefaultHandler(TMessage& Message) override;
   void Loaded() override;
   void UpdateBoundsRect(const TRect& R) override;
+  // Windowed controls hear of their size from WM_SIZE only.
+  void SizeChanged() override {}
   void VisibleChanging() override;
 
   virtual void CreateParams(TCreateParams& Params);

@@ -19,6 +19,9 @@
 class TComponent;
 class TCollection;
 class TCollectionItem;
+// Component.h: constructs a component and runs its AfterConstruction.
+template <class T, class... A>
+T* NewComponent(A&&... Args);
 
 enum class TPropKind {
   Integer,
@@ -134,6 +137,8 @@ public:
   const TFieldInfo* FindField(std::string_view Name) const;
 
   bool CanCreateComponent() const { return FCreateComponent != nullptr; }
+  // A new instance owned by Owner, made as NewComponent makes it (constructed, then
+  // AfterConstruction).
   TComponent* CreateComponent(TComponent* Owner) const;
   bool CanCreateItem() const { return FCreateItem != nullptr; }
   TCollectionItem* CreateItem(TCollection* Collection) const;
@@ -275,7 +280,7 @@ public:
     FInfo.FProps = FInfo.FParent->FProps;
     if constexpr (!std::is_abstract_v<T> && std::is_base_of_v<TComponent, T> &&
                   std::is_constructible_v<T, TComponent*>)
-      FInfo.FCreateComponent = [](TComponent* Owner) -> TComponent* { return new T(Owner); };
+      FInfo.FCreateComponent = [](TComponent* Owner) -> TComponent* { return NewComponent<T>(Owner); };
     if constexpr (!std::is_abstract_v<T> && std::is_base_of_v<TCollectionItem, T> &&
                   std::is_constructible_v<T, TCollection*>)
       FInfo.FCreateItem = [](TCollection* Collection) -> TCollectionItem* { return new T(Collection); };

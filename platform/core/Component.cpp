@@ -1,6 +1,7 @@
 #include "platform/core/Component.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -8,6 +9,10 @@ bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= '
 bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
 
 void Erase(std::vector<TComponent*>& List, TComponent* Item) { std::erase(List, Item); }
+
+// Set by NewComponent just before it constructs; the first component constructor that runs then is
+// the outermost one (a base constructor runs before any sub-component a derived one creates).
+thread_local bool gExpectConstruction = false;
 
 } // namespace
 
@@ -26,8 +31,23 @@ const TClassInfo& TComponent::StaticClassInfo() {
 }
 
 TComponent::TComponent(TComponent* AOwner) {
+  FUnderConstruction = std::exchange(gExpectConstruction, false);
+  // Owned at once; the owner hears of it from AfterConstruction, once the whole object exists.
   if (AOwner != nullptr)
-    AOwner->InsertComponent(this);
+    AOwner->InsertComponent(this, false);
+}
+
+void TComponent::ExpectConstruction(bool Expect) { gExpectConstruction = Expect; }
+
+void TComponent::AfterConstruction() {
+  if (FConstructed)
+    return;
+  FConstructed = true;
+  FUnderConstruction = false;
+  if (FOwner != nullptr && !FInsertAnnounced) {
+    FInsertAnnounced = true;
+    FOwner->Notification(this, opInsert);
+  }
 }
 
 TComponent::~TComponent() {
@@ -109,6 +129,10 @@ void TComponent::SetStateFlag(TComponentStateFlag Flag, bool Value) {
 }
 
 void TComponent::InsertComponent(TComponent* AComponent) {
+  InsertComponent(AComponent, !AComponent->FUnderConstruction);
+}
+
+void TComponent::InsertComponent(TComponent* AComponent, bool Announce) {
   for (const TComponent* c = this; c != nullptr; c = c->FOwner)
     if (c == AComponent)
       throw EComponentError("A component cannot own itself or its owner");
@@ -119,7 +143,9 @@ void TComponent::InsertComponent(TComponent* AComponent) {
   AComponent->SetReference(true);
   if (FComponentState.Contains(csDesigning))
     AComponent->SetDesigning(true);
-  Notification(AComponent, opInsert);
+  AComponent->FInsertAnnounced = Announce;
+  if (Announce)
+    Notification(AComponent, opInsert);
 }
 
 void TComponent::RemoveComponent(TComponent* AComponent) {
@@ -127,6 +153,7 @@ void TComponent::RemoveComponent(TComponent* AComponent) {
     return;
   Notification(AComponent, opRemove);
   AComponent->SetReference(false);
+  AComponent->FInsertAnnounced = false;
   Remove(AComponent);
 }
 

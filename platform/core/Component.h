@@ -3,6 +3,8 @@
 #include "platform/core/ClassInfo.h"
 
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 enum TComponentStateFlag {
@@ -19,19 +21,41 @@ enum TOperation { opInsert, opRemove };
 
 // A persistent object with an owner, a name and owned components.
 //
-// Ownership: a component is created with its owner (`new TLabel(Form)`) and the owner deletes what
-// it owns, last first. Deleting a component takes it out of its owner. Every insertion and removal
-// is announced to the owner, which passes Notification(AComponent, Operation) on to each component
-// it owns, from the last to the first; components of other owners that asked with FreeNotification
-// hear of the removal as well. On opRemove, compare AComponent's address only: it is being
-// destroyed. A class whose owned components use it while they go (a form) calls
-// DestroyComponents() first in its own destructor.
+// Ownership: a component is created with its owner and the owner deletes what it owns, last first.
+// Deleting a component takes it out of its owner. Every insertion and removal is announced to the
+// owner, which passes Notification(AComponent, Operation) on to each component it owns, from the
+// last to the first; components of other owners that asked with FreeNotification hear of the
+// removal as well. On opRemove, compare AComponent's address only: it is being destroyed. A class
+// whose owned components use it while they go (a form) calls DestroyComponents() first in its own
+// destructor.
+//
+// Creation: make components with NewComponent<TLabel>(Form) (below). It constructs the component
+// and then runs AfterConstruction, which announces the insertion to the owner: by then the
+// component is whole, so the owner's Notification(opInsert) sees it as what it is (a dynamic_cast to
+// the derived class works). The class registry (stored forms) and TApplication::CreateForm create
+// components the same way.
+//
+// Plain `new TLabel(Form)` makes a component that is owned at once (listed, found by name, freed
+// with its owner) but announced only when AfterConstruction is called on it; NewComponent is that
+// call made for you. Never calling it means the owner never hears of the insertion (it still hears
+// of the removal). So no half-built component is ever announced, and no insertion is announced
+// twice. InsertComponent of a whole component (moving it to another owner) announces at once.
 class TComponent : public TPersistent {
   BRIVO_CLASS(TComponent, TPersistent)
 
 public:
   explicit TComponent(TComponent* AOwner);
   ~TComponent() override;
+
+  // Runs once construction has finished (NewComponent, the class registry and CreateForm call it;
+  // a second call does nothing). Announces the insertion into the owner. Overrides call inherited
+  // first and may rely on the whole object existing.
+  virtual void AfterConstruction();
+  // Whether AfterConstruction has run. A component made with NewComponent counts as under
+  // construction until then: it gets no size notifications (TControl::Resize).
+  bool Constructed() const { return FConstructed; }
+  // True only between NewComponent's construction and its AfterConstruction call.
+  bool UnderConstruction() const { return FUnderConstruction; }
 
   TComponent* Owner() const { return FOwner; }
   int ComponentCount() const { return static_cast<int>(FComponents.size()); }
@@ -52,6 +76,8 @@ public:
   TComponentState ComponentState() const { return FComponentState; }
   void SetDesigning(bool Value, bool SetChildren = true);
 
+  // Takes AComponent into this owner and announces it (give it a whole component). One that
+  // NewComponent is still constructing is announced by its AfterConstruction instead.
   void InsertComponent(TComponent* AComponent);
   void RemoveComponent(TComponent* AComponent);
   void DestroyComponents();
@@ -94,6 +120,11 @@ protected:
 
 private:
   friend class TStoredFormReader;
+  template <class T, class... A>
+  friend T* NewComponent(A&&... Args);
+  // Marks the next component whose construction starts as one NewComponent will finish.
+  static void ExpectConstruction(bool Expect);
+  void InsertComponent(TComponent* AComponent, bool Announce);
   void SetStateFlag(TComponentStateFlag Flag, bool Value);
   void Insert(TComponent* AComponent);
   void Remove(TComponent* AComponent);
@@ -106,7 +137,35 @@ private:
   std::vector<TComponent*> FComponents;
   std::vector<TComponent*> FFreeNotifies;
   TComponentState FComponentState;
+  bool FConstructed = false;
+  bool FUnderConstruction = false;
+  bool FInsertAnnounced = false; // the current owner has heard of the insertion
 };
+
+// Creates a component and finishes its construction (AfterConstruction): the way to create
+// components, as the class library's constructor call does both. If AfterConstruction throws, the
+// component is freed and the exception passed on. Sub-components a constructor creates are made
+// with it as well; they are announced to their owner as soon as each is whole.
+template <class T, class... A>
+T* NewComponent(A&&... Args) {
+  static_assert(std::is_base_of_v<TComponent, T>, "NewComponent creates components");
+  TComponent::ExpectConstruction(true);
+  T* made = nullptr;
+  try {
+    made = new T(std::forward<A>(Args)...);
+  } catch (...) {
+    TComponent::ExpectConstruction(false);
+    throw;
+  }
+  TComponent::ExpectConstruction(false);
+  try {
+    made->AfterConstruction();
+  } catch (...) {
+    delete made;
+    throw;
+  }
+  return made;
+}
 
 // Whether Name is a valid component name: a letter or '_', then letters, digits or '_'.
 bool IsValidIdent(std::string_view Name);

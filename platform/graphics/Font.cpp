@@ -3,6 +3,28 @@
 #include "platform/core/ClassInfo.h"
 
 #include <cstdlib>
+#include <utility>
+
+namespace {
+
+THandleTable<HFONT, TFontData>& FontHandles() {
+  static THandleTable<HFONT, TFontData> table;
+  return table;
+}
+
+} // namespace
+
+std::uintptr_t NewObjectHandleValue() {
+  // Far from window and procedure handles; steps of 8 keep the low bits clear, as real handles' are.
+  static std::uintptr_t next = 0x3000000;
+  next += 8;
+  return next;
+}
+
+HFONT CreateFontHandle(const TFontData& Data) { return FontHandles().Add(Data); }
+const TFontData* FontHandleData(HFONT Font) { return FontHandles().Find(Font); }
+bool DeleteFontHandle(HFONT Font) { return FontHandles().Remove(Font); }
+int OutstandingFontHandles() { return FontHandles().Count(); }
 
 int MulDiv(int Number, int Numerator, int Denominator) {
   if (Denominator == 0)
@@ -105,7 +127,55 @@ void TFont::SetCharset(TFontCharset Value) {
   Changed();
 }
 
+TFont::~TFont() { ReleaseHandle(); }
+
+void TFont::ReleaseHandle() {
+  if (FHandle)
+    DeleteFontHandle(std::exchange(FHandle, nullptr));
+}
+
+HFONT TFont::Handle() const {
+  if (!FHandle || !FontHandleData(FHandle)) {
+    TFontData data;
+    data.Face = FName;
+    data.Height = FHeight;
+    data.Weight = FStyle.Contains(fsBold) ? 700 : 400;
+    data.Italic = FStyle.Contains(fsItalic);
+    data.Underline = FStyle.Contains(fsUnderline);
+    data.StrikeOut = FStyle.Contains(fsStrikeOut);
+    data.Charset = FCharset;
+    FHandle = CreateFontHandle(data);
+  }
+  return FHandle;
+}
+
+void TFont::SetHandle(HFONT Value) {
+  const TFontData* found = FontHandleData(Value);
+  if (!found || Value == FHandle)
+    return;
+  const TFontData data = *found;
+  ReleaseHandle();
+  if (!data.Face.empty())
+    FName = data.Face;
+  FHeight = data.Height;
+  TFontStyles style;
+  if (data.Weight >= 700)
+    style.Include(fsBold);
+  if (data.Italic)
+    style.Include(fsItalic);
+  if (data.Underline)
+    style.Include(fsUnderline);
+  if (data.StrikeOut)
+    style.Include(fsStrikeOut);
+  FStyle = style;
+  FCharset = data.Charset;
+  FHandle = Value;
+  if (OnChange)
+    OnChange(this);
+}
+
 void TFont::Changed() {
+  ReleaseHandle();
   if (OnChange)
     OnChange(this);
 }

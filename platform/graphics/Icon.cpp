@@ -7,6 +7,50 @@
 #include <cstdlib>
 #include <istream>
 #include <ostream>
+#include <utility>
+
+namespace {
+
+THandleTable<HICON, TIconData>& IconHandles() {
+  static THandleTable<HICON, TIconData> table;
+  return table;
+}
+
+} // namespace
+
+TPixelBuffer BestIconImage(const std::vector<TPixelBuffer>& Images, int Width, int Height) {
+  if (Images.empty() || Width <= 0 || Height <= 0)
+    return {};
+  const TPixelBuffer* best = nullptr;
+  for (const TPixelBuffer& b : Images) {
+    if (b.Width() == Width && b.Height() == Height)
+      return b;
+    if (!best) {
+      best = &b;
+      continue;
+    }
+    const bool covers = b.Width() >= Width && b.Height() >= Height;
+    const bool bestCovers = best->Width() >= Width && best->Height() >= Height;
+    const long long area = static_cast<long long>(b.Width()) * b.Height();
+    const long long bestArea = static_cast<long long>(best->Width()) * best->Height();
+    if ((covers && (!bestCovers || area < bestArea)) || (!covers && !bestCovers && area > bestArea))
+      best = &b;
+  }
+  TPixelBuffer scaled(Width, Height);
+  if (best->Empty())
+    return scaled;
+  for (int y = 0; y < Height; ++y)
+    for (int x = 0; x < Width; ++x)
+      scaled.Set(x, y,
+                 best->At(static_cast<int>(static_cast<long long>(x) * best->Width() / Width),
+                          static_cast<int>(static_cast<long long>(y) * best->Height() / Height)));
+  return scaled;
+}
+
+HICON CreateIconHandle(TIconData Data) { return IconHandles().Add(std::move(Data)); }
+const TIconData* IconHandleData(HICON Icon) { return IconHandles().Find(Icon); }
+bool DestroyIconHandle(HICON Icon) { return IconHandles().Remove(Icon); }
+int OutstandingIconHandles() { return IconHandles().Count(); }
 
 std::unique_ptr<TGraphic> TIcon::Clone() const {
   auto copy = std::make_unique<TIcon>();
@@ -23,7 +67,7 @@ void TIcon::Assign(const TPersistent* Source) {
   if (Source == nullptr) {
     FImages.clear();
     FCurrent = 0;
-    Changed();
+    ImagesChanged();
     return;
   }
   if (const auto* icon = dynamic_cast<const TIcon*>(Source)) {
@@ -38,7 +82,7 @@ void TIcon::Assign(const TIcon& Source) {
     return;
   FImages = Source.FImages;
   FCurrent = Source.FCurrent;
-  Changed();
+  ImagesChanged();
 }
 
 void TIcon::SetWidth(int) { throw EInvalidGraphic("ICO: cannot change the size of an icon"); }
@@ -47,7 +91,7 @@ void TIcon::SetHeight(int) { throw EInvalidGraphic("ICO: cannot change the size 
 void TIcon::AddImage(const TPixelBuffer& Image) {
   FImages.push_back(Image);
   ChooseCurrent();
-  Changed();
+  ImagesChanged();
 }
 
 void TIcon::ChooseCurrent() {
@@ -60,33 +104,42 @@ void TIcon::ChooseCurrent() {
 
 std::unique_ptr<TIcon> TIcon::SizedCopy(int Width, int Height) const {
   auto copy = std::make_unique<TIcon>();
-  if (Empty() || Width <= 0 || Height <= 0)
-    return copy;
-  int best = -1;
-  for (int i = 0; i < ImageCount(); ++i) {
-    const TPixelBuffer& b = FImages[i];
-    if (b.Width() == Width && b.Height() == Height) {
-      best = i;
-      break;
-    }
-    const bool covers = b.Width() >= Width && b.Height() >= Height;
-    if (best < 0) {
-      best = i;
-      continue;
-    }
-    const TPixelBuffer& c = FImages[best];
-    const bool bestCovers = c.Width() >= Width && c.Height() >= Height;
-    if ((covers && (!bestCovers || b.Width() * b.Height() < c.Width() * c.Height())) ||
-        (!covers && !bestCovers && b.Width() * b.Height() > c.Width() * c.Height()))
-      best = i;
-  }
-  const TPixelBuffer& source = FImages[best];
-  TPixelBuffer scaled(Width, Height);
-  for (int y = 0; y < Height; ++y)
-    for (int x = 0; x < Width; ++x)
-      scaled.Set(x, y, source.At(x * source.Width() / Width, y * source.Height() / Height));
-  copy->FImages.push_back(std::move(scaled));
+  TPixelBuffer image = BestIconImage(FImages, Width, Height);
+  if (!image.Empty())
+    copy->FImages.push_back(std::move(image));
   return copy;
+}
+
+TIcon::~TIcon() {
+  if (FHandle)
+    DestroyIconHandle(FHandle);
+}
+
+void TIcon::ImagesChanged() {
+  if (FHandle)
+    DestroyIconHandle(std::exchange(FHandle, nullptr));
+  Changed();
+}
+
+HICON TIcon::Handle() const {
+  if (Empty())
+    return nullptr;
+  if (!FHandle || !IconHandleData(FHandle))
+    FHandle = CreateIconHandle({FImages[FCurrent], std::make_shared<const std::vector<TPixelBuffer>>(FImages)});
+  return FHandle;
+}
+
+void TIcon::SetHandle(HICON Value) {
+  const TIconData* data = IconHandleData(Value);
+  if (!data || Value == FHandle)
+    return;
+  std::vector<TPixelBuffer> images{data->Image};
+  if (FHandle)
+    DestroyIconHandle(FHandle);
+  FImages = std::move(images);
+  FCurrent = 0;
+  FHandle = Value;
+  Changed();
 }
 
 void TIcon::Draw(TCanvas& Canvas, const TRect& R) const {
@@ -100,7 +153,7 @@ void TIcon::LoadFromBytes(std::span<const std::uint8_t> File) {
   for (auto& image : images)
     FImages.push_back(std::move(image.Pixels));
   ChooseCurrent();
-  Changed();
+  ImagesChanged();
 }
 
 void TIcon::LoadFromStream(std::istream& Stream) {

@@ -358,6 +358,34 @@ int TFontInstance::TextWidth(std::u32string_view Text) {
   return width;
 }
 
+bool DefaultSansFont(std::string& Family, double& Points) {
+  Engine();
+  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"));
+  if (!pattern)
+    return false;
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  bool found = false;
+  if (match) {
+    FcChar8* family = nullptr;
+    double size = 0;
+    // The size asked for, as the match carries it over from the configured pattern.
+    if (FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch && family &&
+        (FcPatternGetDouble(match, FC_SIZE, 0, &size) == FcResultMatch ||
+         FcPatternGetDouble(pattern, FC_SIZE, 0, &size) == FcResultMatch) &&
+        size > 0) {
+      Family = reinterpret_cast<const char*>(family);
+      Points = size;
+      found = true;
+    }
+    FcPatternDestroy(match);
+  }
+  FcPatternDestroy(pattern);
+  return found;
+}
+
 std::vector<std::string> SubstituteFontName(std::string_view Name) {
   for (const auto& s : Substitutes)
     if (SameName(s.Name, Name))

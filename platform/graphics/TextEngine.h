@@ -66,6 +66,10 @@ std::shared_ptr<TFontInstance> FindFontInstance(const TFont& Font);
 inline constexpr std::size_t MaxCachedFontInstances = 32;
 std::size_t CachedFontInstances();
 
+// The family and size in points that fontconfig gives for the desktop's default sans-serif font (the
+// user's and the system's configuration applied); false when it gives none.
+bool DefaultSansFont(std::string& Family, double& Points);
+
 // UTF-8 to code points; a malformed sequence becomes U+FFFD and decoding goes on.
 std::u32string DecodeUtf8(std::string_view Text);
 std::string EncodeUtf8(std::u32string_view Text);

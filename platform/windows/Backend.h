@@ -32,6 +32,8 @@ public:
   // Shape in window coordinates; nullptr makes the window rectangular again.
   virtual void SetShape(const TRegion* Shape) = 0;
   virtual void SetTitle(const std::string& Title) = 0;
+  // The images the desktop shows for the window (16, 32 and 48 pixels square); none: no icon.
+  virtual void SetIcon(const std::vector<TPixelBuffer>& Images) = 0;
   // Shows the frame's pixels inside Damage (window coordinates).
   virtual void Present(const TPixelBuffer& Frame, const TRegion& Damage) = 0;
   // Moves (HTCAPTION) or resizes (HTLEFT..HTBOTTOMRIGHT) the window with the pointer until the

@@ -153,6 +153,10 @@ LRESULT DefWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
     return 1;
   case WM_GETTEXTLENGTH:
     return static_cast<LRESULT>(w->Text.size());
+  case WM_SETICON:
+    return SetWindowIcon(*w, WParam, reinterpret_cast<HICON>(LParam));
+  case WM_GETICON:
+    return WindowIcon(*w, WParam);
   default:
     return 0;
   }

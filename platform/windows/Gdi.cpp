@@ -4,6 +4,7 @@
 #include "platform/windows/GammaDevice.h"
 #include "platform/windows/WindowManager.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <unordered_map>
@@ -18,7 +19,6 @@ struct TDCEntry {
 struct TGdiState {
   std::unordered_map<HDC, TDCEntry> DCs;
   std::unordered_map<HRGN, std::unique_ptr<TRegion>> Regions;
-  std::uintptr_t NextRegion = 0x3000000;
   int ScreenDCs = 0;
 };
 
@@ -49,10 +49,8 @@ int KindOf(const TRegion& R) {
 }
 
 HRGN NewRegion(TRegion R) {
-  TGdiState& g = Gdi();
-  HRGN h = reinterpret_cast<HRGN>(g.NextRegion);
-  g.NextRegion += 8;
-  g.Regions.emplace(h, std::make_unique<TRegion>(std::move(R)));
+  HRGN h = reinterpret_cast<HRGN>(NewObjectHandleValue());
+  Gdi().Regions.emplace(h, std::make_unique<TRegion>(std::move(R)));
   return h;
 }
 
@@ -71,7 +69,7 @@ bool UnregisterWindowDC(HDC DC, HWND Wnd) {
 
 void DetachWindowDCs(HWND TopLevel) {
   for (auto& [dc, entry] : Gdi().DCs) {
-    if (!entry.Window)
+    if (!entry.Window || IsDesktopWindow(entry.Window))
       continue;
     TWnd* w = FindWnd(entry.Window);
     TWnd* top = w ? TopLevelOf(*w) : nullptr;
@@ -81,6 +79,8 @@ void DetachWindowDCs(HWND TopLevel) {
 }
 
 HDC GetDC(HWND Wnd) {
+  if (IsDesktopWindow(Wnd))
+    return GetScreenSurfaceDC();
   if (Wnd)
     return GetWindowDCFor(Wnd);
   ++Gdi().ScreenDCs;
@@ -88,6 +88,8 @@ HDC GetDC(HWND Wnd) {
 }
 
 int ReleaseDC(HWND Wnd, HDC DC) {
+  if (IsDesktopWindow(Wnd))
+    return ReleaseScreenSurfaceDC(DC);
   if (Wnd)
     return ReleaseWindowDC(Wnd, DC);
   auto& dcs = Gdi().DCs;
@@ -102,6 +104,14 @@ int ReleaseDC(HWND Wnd, HDC DC) {
 int OutstandingScreenDCs() { return Gdi().ScreenDCs; }
 
 bool IsLiveDC(HDC DC) { return Gdi().DCs.contains(DC); }
+
+HWND WindowFromDC(HDC DC) {
+  auto& dcs = Gdi().DCs;
+  auto it = dcs.find(DC);
+  if (it == dcs.end())
+    return nullptr;
+  return it->second.Window ? it->second.Window : GetDesktopWindow();
+}
 
 BOOL SetDeviceGammaRamp(HDC DC, const void* Ramp) {
   std::string why;
@@ -191,7 +201,68 @@ BOOL PtInRegion(HRGN Rgn, int X, int Y) {
 }
 
 BOOL DeleteObject(HGDIOBJ Object) {
-  return Gdi().Regions.erase(static_cast<HRGN>(Object)) ? 1 : 0;
+  if (Gdi().Regions.erase(static_cast<HRGN>(Object)))
+    return 1;
+  return DeleteFontHandle(static_cast<HFONT>(Object)) ? 1 : 0;
+}
+
+void SetFaceName(LOGFONT& Font, std::string_view Face) {
+  // Room for 31 bytes and the NUL; a longer face is cut before a whole character.
+  std::size_t n = std::min(Face.size(), sizeof Font.lfFaceName - 1);
+  while (n > 0 && n < Face.size() && (static_cast<unsigned char>(Face[n]) & 0xC0) == 0x80)
+    --n;
+  std::memcpy(Font.lfFaceName, Face.data(), n);
+  Font.lfFaceName[n] = 0;
+}
+
+HFONT CreateFontIndirect(const LOGFONT* Font) {
+  if (!Font)
+    return nullptr;
+  TFontData data;
+  // The face is at most 32 bytes, NUL-terminated or not.
+  const char* face = Font->lfFaceName;
+  data.Face.assign(face, std::find(face, face + sizeof Font->lfFaceName, '\0'));
+  data.Height = Font->lfHeight;
+  data.Width = Font->lfWidth;
+  data.Escapement = Font->lfEscapement;
+  data.Orientation = Font->lfOrientation;
+  data.Weight = Font->lfWeight;
+  data.Italic = Font->lfItalic != 0;
+  data.Underline = Font->lfUnderline != 0;
+  data.StrikeOut = Font->lfStrikeOut != 0;
+  data.Charset = Font->lfCharSet;
+  data.OutPrecision = Font->lfOutPrecision;
+  data.ClipPrecision = Font->lfClipPrecision;
+  data.Quality = Font->lfQuality;
+  data.PitchAndFamily = Font->lfPitchAndFamily;
+  return CreateFontHandle(data);
+}
+
+int GetObject(HGDIOBJ Object, int Size, void* Buffer) {
+  const TFontData* data = FontHandleData(static_cast<HFONT>(Object));
+  if (!data)
+    return 0;
+  if (!Buffer)
+    return sizeof(LOGFONT);
+  if (Size < static_cast<int>(sizeof(LOGFONT)))
+    return 0;
+  LOGFONT f;
+  f.lfHeight = data->Height;
+  f.lfWidth = data->Width;
+  f.lfEscapement = data->Escapement;
+  f.lfOrientation = data->Orientation;
+  f.lfWeight = data->Weight;
+  f.lfItalic = data->Italic ? 1 : 0;
+  f.lfUnderline = data->Underline ? 1 : 0;
+  f.lfStrikeOut = data->StrikeOut ? 1 : 0;
+  f.lfCharSet = data->Charset;
+  f.lfOutPrecision = data->OutPrecision;
+  f.lfClipPrecision = data->ClipPrecision;
+  f.lfQuality = data->Quality;
+  f.lfPitchAndFamily = data->PitchAndFamily;
+  SetFaceName(f, data->Face);
+  std::memcpy(Buffer, &f, sizeof f);
+  return sizeof(LOGFONT);
 }
 
 int OutstandingRegions() { return static_cast<int>(Gdi().Regions.size()); }

@@ -4,12 +4,24 @@
 #include "platform/graphics/Region.h"
 #include "platform/windows/Types.h"
 
+#include <string_view>
+
 // Device contexts. A device context is a canvas: an HDC handed out here is the address of a TCanvas
 // (CanvasFromDC). GetDC(0) gives a context for the whole screen, which has no pixels of its own but
 // takes the gamma ramp; GetDC(window) one that draws into the window's top-level frame, clipped to
-// the window. Every context handed out must be given back once with ReleaseDC.
+// the window; GetWindowDC(window) the same over the whole window (window coordinates). Every context
+// handed out must be given back once with ReleaseDC, with the window it came from; what a context
+// outside painting drew is shown then.
+//
+// GetWindowDC(GetDesktopWindow()) (or GetDC of it) draws on the screen in screen coordinates: each
+// pixel lands in the frame of the top-level window of ours that shows there (the topmost, inside
+// its shape), nothing where no window of ours is; ReleaseDC shows the windows it drew on.
 HDC GetDC(HWND Wnd);
+HDC GetWindowDC(HWND Wnd);
 int ReleaseDC(HWND Wnd, HDC DC);
+// The window a live context draws on: the window of GetDC, GetWindowDC or BeginPaint, the desktop
+// window for the screen's contexts; null for anything else (an off-screen bitmap's canvas).
+HWND WindowFromDC(HDC DC);
 // Screen contexts handed out and not yet released.
 int OutstandingScreenDCs();
 // Whether the context was handed out and not yet given back.
@@ -53,7 +65,18 @@ int CombineRgn(HRGN Dest, HRGN Src1, HRGN Src2, int Mode);
 int OffsetRgn(HRGN Rgn, int DX, int DY);
 int GetRgnBox(HRGN Rgn, TRect* Box);
 BOOL PtInRegion(HRGN Rgn, int X, int Y);
-// Frees a region handed out here; 0 for anything else (a region a window has taken over included).
+// Frees a region or font handed out here; 0 for anything else (a region a window has taken over
+// included).
 BOOL DeleteObject(HGDIOBJ Object);
 // Live region handles, for leak checks.
 int OutstandingRegions();
+
+// Fonts. A font handle carries everything of the record (the face up to 31 bytes of UTF-8); a TFont
+// takes it with SetHandle. Free it with DeleteObject (a TFont frees the handles it took itself).
+struct LOGFONT;
+HFONT CreateFontIndirect(const LOGFONT* Font);
+// Fills Buffer with the LOGFONT of a font handle; returns the bytes written (sizeof(LOGFONT), or
+// that size when Buffer is null), 0 for an unknown handle or a buffer too small.
+int GetObject(HGDIOBJ Object, int Size, void* Buffer);
+// Writes Face into the record, cut to 31 bytes before a whole UTF-8 character.
+void SetFaceName(LOGFONT& Font, std::string_view Face);

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/graphics/Handles.h"
+
 #include <array>
 #include <cstdint>
 
 // Handle types of the message layer. They are opaque: only the layer that hands them out knows what
 // they point at, and 0 keeps the platform's meaning ("the screen" for GetDC, "no window" elsewhere).
+// HFONT and HICON come from the graphics layer, which keeps those objects.
 struct HWND__;
 using HWND = HWND__*;
 struct HDC__;
@@ -18,6 +21,8 @@ using HMONITOR = HMONITOR__*;
 struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
 using HGDIOBJ = void*;
+// Any object handle (LoadImage and CopyImage give one of the kind asked for).
+using HANDLE = void*;
 // A window procedure: a handle to something callable, made by MakeObjectInstance or
 // WndProcFromFunction, never called directly (CallWindowProc calls it).
 struct TWndProc__;

@@ -124,6 +124,10 @@ constexpr UINT MinimumTimerInterval = 10;
 HWND CreateWindowEx(DWORD ExStyle, std::string_view WindowName, DWORD Style, int X, int Y, int Width,
                     int Height, HWND Parent, WNDPROC Proc);
 BOOL DestroyWindow(HWND Wnd);
+// The desktop: a window standing for the whole screen. IsWindow, GetWindowRect and GetClientRect
+// (the primary monitor) know it, GetDC and GetWindowDC give a context over the whole screen
+// (Gdi.h); it takes no messages and cannot be changed.
+HWND GetDesktopWindow();
 BOOL IsWindow(HWND Wnd);
 HWND GetParent(HWND Wnd);
 // Children in z-order, topmost first.
@@ -133,9 +137,21 @@ enum : UINT { GA_PARENT = 1, GA_ROOT = 2 };
 HWND GetAncestor(HWND Wnd, UINT Flags);
 BOOL IsChild(HWND Parent, HWND Wnd);
 
-// Window procedures.
+// Window procedures. A window's procedure is replaced with SetWindowLongPtr(GWLP_WNDPROC), which
+// returns the one it replaced; the new procedure passes on what it does not answer with
+// CallWindowProc(previous, ...), so replacements form a chain, the newest first.
+// - Whoever restores must restore what it replaced, and only while its own procedure is still the
+//   installed one: putting back an older procedure from under a newer replacement cuts the newer one
+//   (and everything it chains to above the restored one) out of the chain, as on the original
+//   platform. A replacement that finds another one installed over it stays in the chain and passes
+//   messages on until it can leave (TWindowProcHook in WindowProcHook.h does exactly this).
+// - A procedure freed with FreeObjectInstance is never called again: CallWindowProc refuses it
+//   (answers 0) and SetWindowLongPtr will not install it, so a chain that still names a freed
+//   procedure loses the messages passed to it instead of calling into freed memory.
 WNDPROC MakeObjectInstance(TWndMethod Method);
 void FreeObjectInstance(WNDPROC Proc);
+// Object instances made and not yet freed, for leak checks.
+int OutstandingObjectInstances();
 WNDPROC WndProcFromFunction(TWndProcFunction Function);
 LRESULT CallWindowProc(WNDPROC Proc, HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
 // The window of the innermost procedure call under way: an object instance learns its window's
@@ -256,6 +272,30 @@ enum : DWORD { MONITORINFOF_PRIMARY = 1 };
 HMONITOR MonitorFromWindow(HWND Wnd, DWORD Flags);
 HMONITOR MonitorFromRect(const TRect& Rect, DWORD Flags);
 BOOL GetMonitorInfo(HMONITOR Monitor, MONITORINFO* Info);
+
+// Icons. The program's module is HInstance; its icon resources are the ICO files of resources/.
+// LoadImage and CopyImage give an icon of the size asked for: the resource's image of that size, or
+// its best image scaled (the smallest larger one, else the largest); a size of 0 keeps the image's
+// own (with LR_DEFAULTSIZE for LoadImage: 32 x 32). A copy with LR_COPYFROMRESOURCE goes back to the
+// images of the icon it was made from, otherwise it scales the handle's own image; LR_COPYDELETEORG
+// destroys the original. Handles are checked against their table: an unknown or destroyed one gives
+// null (0), never a crash. Only IMAGE_ICON is offered.
+inline HINSTANCE const HInstance = reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(0x400000));
+enum : UINT { IMAGE_BITMAP = 0, IMAGE_ICON = 1 };
+enum : UINT {
+  LR_DEFAULTCOLOR = 0x0000,
+  LR_COPYDELETEORG = 0x0008,
+  LR_DEFAULTSIZE = 0x0040,
+  LR_COPYFROMRESOURCE = 0x4000,
+};
+HANDLE LoadImage(HINSTANCE Instance, const char* Name, UINT Type, int Width, int Height, UINT Flags);
+HANDLE CopyImage(HANDLE Image, UINT Type, int Width, int Height, UINT Flags);
+BOOL DestroyIcon(HICON Icon);
+// WM_SETICON (WParam ICON_BIG or ICON_SMALL, LParam the HICON, 0 for none; answers the previous
+// one) gives a top-level window its icon: the desktop shows the 16, 32 and 48 pixel images made
+// from the icon's images (the big icon's when there is one). The window copies what it shows, so the
+// handle may be destroyed afterwards. WM_GETICON answers the handle last set.
+enum : WPARAM { ICON_SMALL = 0, ICON_BIG = 1 };
 
 // The platform's font record, laid out as the original's byte for byte (the face name in UTF-8).
 struct LOGFONT {

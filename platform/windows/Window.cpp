@@ -136,6 +136,18 @@ const TMonitor* NearestMonitor(const std::vector<TMonitor>& Monitors, const TRec
   return best;
 }
 
+// The primary monitor, in screen or in its own coordinates.
+BOOL DesktopRect(TRect* R, bool Client) {
+  if (!R || !HasDesktopBackend())
+    return 0;
+  const std::vector<TMonitor> monitors = CurrentDesktopBackend().Monitors();
+  if (monitors.empty())
+    return 0;
+  const TRect screen = monitors.front().Screen;
+  *R = Client ? Rect(0, 0, screen.Width(), screen.Height()) : screen;
+  return 1;
+}
+
 TRect WorkAreaNear(const TRect& R) {
   const std::vector<TMonitor> monitors = CurrentDesktopBackend().Monitors();
   const TMonitor* m = NearestMonitor(monitors, R, MONITOR_DEFAULTTONEAREST);
@@ -390,7 +402,7 @@ BOOL DestroyWindow(HWND Wnd) {
   return 1;
 }
 
-BOOL IsWindow(HWND Wnd) { return FindWnd(Wnd) != nullptr; }
+BOOL IsWindow(HWND Wnd) { return IsDesktopWindow(Wnd) || FindWnd(Wnd) != nullptr; }
 
 HWND GetParent(HWND Wnd) {
   TWnd* w = FindWnd(Wnd);
@@ -433,6 +445,12 @@ void FreeObjectInstance(WNDPROC Proc) {
   auto it = entries.find(Proc);
   if (it != entries.end() && !it->second->Function)
     entries.erase(it);
+}
+
+int OutstandingObjectInstances() {
+  const auto& entries = Procs().Entries;
+  return static_cast<int>(
+      std::count_if(entries.begin(), entries.end(), [](const auto& e) { return !e.second->Function; }));
 }
 
 WNDPROC WndProcFromFunction(TWndProcFunction Function) {
@@ -542,6 +560,8 @@ LONG_PTR SetWindowLongPtr(HWND Wnd, int Index, LONG_PTR Value) {
 }
 
 BOOL GetWindowRect(HWND Wnd, TRect* R) {
+  if (IsDesktopWindow(Wnd))
+    return DesktopRect(R, false);
   TWnd* w = FindWnd(Wnd);
   if (!w || !R)
     return 0;
@@ -551,6 +571,8 @@ BOOL GetWindowRect(HWND Wnd, TRect* R) {
 }
 
 BOOL GetClientRect(HWND Wnd, TRect* R) {
+  if (IsDesktopWindow(Wnd))
+    return DesktopRect(R, true);
   TWnd* w = FindWnd(Wnd);
   if (!w || !R)
     return 0;
@@ -626,6 +648,10 @@ BOOL SetWindowPos(HWND Wnd, HWND InsertAfter, int X, int Y, int Width, int Heigh
     target = Bounds(X, Y, target.Width(), target.Height());
   if (!(Flags & SWP_NOSIZE))
     target = Bounds(target.Left, target.Top, std::max(Width, 0), std::max(Height, 0));
+  // The window manager decides where a maximised window goes: asking for other bounds would only
+  // start a round of requests and refusals.
+  if (w->IsTopLevel() && (w->Style & WS_MAXIMIZE) && w->DesktopMaximized)
+    target = w->Bounds;
   const bool moved = target.TopLeft() != w->Bounds.TopLeft();
   bool sized = target.Width() != w->Bounds.Width() || target.Height() != w->Bounds.Height();
   ApplyBounds(*w, target, !(Flags & SWP_NOREDRAW));
@@ -708,6 +734,8 @@ BOOL ShowWindow(HWND Wnd, int CmdShow) {
 
   const bool wasMin = w->Style & WS_MINIMIZE;
   const bool wasMax = w->Style & WS_MAXIMIZE;
+  if (CmdShow != SW_SHOWMAXIMIZED && CmdShow != SW_SHOW && CmdShow != SW_SHOWNA && CmdShow != SW_SHOWNOACTIVATE)
+    w->DesktopMaximized = false;
   bool activate = false;
   switch (CmdShow) {
   case SW_HIDE:
@@ -740,11 +768,12 @@ BOOL ShowWindow(HWND Wnd, int CmdShow) {
       return wasVisible;
     w->Style = (w->Style | WS_MAXIMIZE | WS_VISIBLE) & ~WS_MINIMIZE;
     w->Host->SetShowState(SW_SHOWMAXIMIZED);
-    ApplyBounds(*w,
-                Bounds(limits.ptMaxPosition.X, limits.ptMaxPosition.Y,
-                       std::max(limits.ptMinTrackSize.X, std::min(limits.ptMaxSize.X, limits.ptMaxTrackSize.X)),
-                       std::max(limits.ptMinTrackSize.Y, std::min(limits.ptMaxSize.Y, limits.ptMaxTrackSize.Y))),
-                true);
+    if (!(wasMax && w->DesktopMaximized))
+      ApplyBounds(*w,
+                  Bounds(limits.ptMaxPosition.X, limits.ptMaxPosition.Y,
+                         std::max(limits.ptMinTrackSize.X, std::min(limits.ptMaxSize.X, limits.ptMaxTrackSize.X)),
+                         std::max(limits.ptMinTrackSize.Y, std::min(limits.ptMaxSize.Y, limits.ptMaxTrackSize.Y))),
+                  true);
     SendSizeAndMove(Wnd, true, true);
     activate = true;
     break;
@@ -891,6 +920,8 @@ void HostBoundsChanged(HWND Wnd, const TRect& ScreenRect) {
     return;
   const bool moved = ScreenRect.TopLeft() != w->Bounds.TopLeft();
   const bool sized = ScreenRect.Width() != w->Bounds.Width() || ScreenRect.Height() != w->Bounds.Height();
+  if (w->Style & WS_MAXIMIZE)
+    w->DesktopMaximized = true;
   ApplyBounds(*w, ScreenRect, true);
   SendSizeAndMove(Wnd, moved, sized);
 }

@@ -31,6 +31,11 @@ struct TWnd {
   // non-client area.
   TRect ClientArea;
   bool Destroying = false;
+  // A maximised window the desktop itself placed (a window manager's maximised size): its bounds
+  // are the desktop's until it is restored.
+  bool DesktopMaximized = false;
+  HICON BigIcon = nullptr;          // as WM_SETICON last gave them (the desktop has copies)
+  HICON SmallIcon = nullptr;
 
   // Top-level windows only.
   std::unique_ptr<TWindowHost> Host;
@@ -135,6 +140,11 @@ HDC GetWindowDCFor(HWND Wnd);
 int ReleaseWindowDC(HWND Wnd, HDC DC);
 // Detaches device contexts drawing into the frame of a window being destroyed.
 void DetachWindowDCs(HWND TopLevel);
+// The desktop window's handle (no TWnd stands behind it) and its contexts, which draw onto the
+// top-level windows under what they draw (ScreenDC.cpp).
+bool IsDesktopWindow(HWND Wnd);
+HDC GetScreenSurfaceDC();
+int ReleaseScreenSurfaceDC(HDC DC);
 
 // Device contexts and regions kept by the GDI part.
 HDC RegisterWindowDC(std::unique_ptr<TCanvas> Canvas, HWND Wnd);
@@ -143,6 +153,10 @@ bool UnregisterWindowDC(HDC DC, HWND Wnd);
 const TRegion* RegionOfHandle(HRGN Rgn);
 TRegion* MutableRegionOfHandle(HRGN Rgn);
 std::optional<TRegion> TakeRegionHandle(HRGN Rgn);
+
+// WM_SETICON and WM_GETICON of the default procedure (Icons.cpp).
+LRESULT SetWindowIcon(TWnd& W, WPARAM Kind, HICON Icon);
+LRESULT WindowIcon(const TWnd& W, WPARAM Kind);
 
 // Input translation: turns a queued input event into the message to dispatch, sending what must
 // come first (hit tests, mouse leave, cursor). Returns false when nothing is to be dispatched.

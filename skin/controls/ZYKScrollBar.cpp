@@ -84,7 +84,7 @@ TzykScrollBar::TzykScrollBar(TComponent* AOwner)
       FLastPiece(std::make_unique<TBitmap>()) {
   FControlStyle.Exclude(csAcceptsControls);
 
-  FTrack = new TzykScrollTrackBar(this);
+  FTrack = NewComponent<TzykScrollTrackBar>(this);
   FTrack->SetParent(this);
   FTrack->SetShowTick(false);
   FTrack->SetTabStop(false);
@@ -92,7 +92,7 @@ TzykScrollBar::TzykScrollBar(TComponent* AOwner)
   FTrack->SetMax(100);
 
   auto makeArrow = [this](int Direction, TArrowPress& Press) {
-    auto* arrow = new TzykImageButton(this);
+    auto* arrow = NewComponent<TzykImageButton>(this);
     arrow->SetParent(this);
     arrow->OnMouseContinuouslyDown = [this, Direction, &Press](TObject*) {
       Press.Ticked = true;
@@ -124,7 +124,6 @@ TzykScrollBar::TzykScrollBar(TComponent* AOwner)
   SetHeight(185);
   SetUIStyle(GetFormUIStyle(AOwner));
   UpdateLayout();
-  FCreated = true;
 }
 
 TzykScrollBar::~TzykScrollBar() {
@@ -332,14 +331,10 @@ void TzykScrollBar::WndProc(TMessage& Message) {
   }
 }
 
-// A control being created or read from a stored form is not told of its size changes: the first
-// layout comes with the look, which a stored form writes after the bounds. Laying out earlier would
-// fit the bar to arrows that have no pictures yet, or a vertical bar to the horizontal arrows'
-// thickness before its Orientation is read.
 void TzykScrollBar::Resize() {
   const TControlTracker alive(this);
   TCustomPanel::Resize();
-  if (alive.Alive() && FCreated && !ComponentState().Contains(csLoading))
+  if (alive.Alive())
     UpdateLayout();
 }
 

@@ -95,7 +95,6 @@ private:
   TzykProgressBarOrientation FOrientation = zykHorizontal;
   std::int16_t FSmallChange = 1;
   int FLineButton = 0;
-  bool FCreated = false;
   std::unique_ptr<TBitmap> FFirstPiece;
   std::unique_ptr<TBitmap> FMiddlePiece;
   std::unique_ptr<TBitmap> FLastPiece;

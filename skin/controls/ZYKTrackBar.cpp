@@ -99,7 +99,7 @@ TzykTrackBar::TzykTrackBar(TComponent* AOwner, bool OwnerSuppliesPictures)
     : TCustomPanel(AOwner), FBarBitmap(std::make_unique<TBitmap>()), FBarImage(std::make_unique<TPicture>()),
       FOwnerSuppliesPictures(OwnerSuppliesPictures) {
   FControlStyle.Exclude(csAcceptsControls);
-  FSlider = new TzykImagePanel(this);
+  FSlider = NewComponent<TzykImagePanel>(this);
   FSlider->SetParent(this);
   FSlider->OnMouseDown = [this](TObject*, TMouseButton Button, TShiftState Shift, int X, int Y) {
     SliderMouseDown(Button, Shift, X, Y);

@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
       }
       WriteFile(docs / sheet.FileName, EncodePng(DrawSheet(sheet)));
     }
-    WriteFile(icons / "MAINICON.ico", EncodeIco({DrawIcon(16), DrawIcon(32)}));
+    WriteFile(icons / "MAINICON.ico", EncodeIco({DrawIcon(16), DrawIcon(32), DrawIcon(48)}));
     std::cout << "lookart: " << count << " pictures, 1 icon\n";
     return 0;
   } catch (const std::exception& e) {

@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
   }
   try {
     if (!theme.empty()) {
-      auto* fileTheme = new TzykFileTheme(form.get());
+      auto* fileTheme = NewComponent<TzykFileTheme>(form.get());
       fileTheme->SetThemeFile(std::filesystem::absolute(theme).string());
       HandThemeToComponents(*form, *fileTheme);
     }

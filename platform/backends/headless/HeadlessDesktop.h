@@ -21,6 +21,7 @@ public:
   void SetShowState(int ShowCmd) override { FShowState = ShowCmd; }
   void SetShape(const TRegion* Shape) override;
   void SetTitle(const std::string& Title) override { FTitle = Title; }
+  void SetIcon(const std::vector<TPixelBuffer>& Images) override { FIcon = Images; }
   void Present(const TPixelBuffer& Frame, const TRegion& Damage) override;
   void BeginMoveSize(int HitCode) override;
   // Every pointer event of this desktop is the program's anyway: the grab is always held.
@@ -33,6 +34,8 @@ public:
   bool OnScreen() const { return FShowState == SW_SHOWNORMAL || FShowState == SW_SHOWMAXIMIZED; }
   const std::optional<TRegion>& Shape() const { return FShape; }
   const std::string& Title() const { return FTitle; }
+  // The images the window's icon shows, as the message layer gave them.
+  const std::vector<TPixelBuffer>& Icon() const { return FIcon; }
   // What the window shows, in window coordinates.
   const TPixelBuffer& Surface() const { return FSurface; }
   int Presents() const { return FPresents; }
@@ -48,6 +51,7 @@ private:
   int FShowState = SW_HIDE;
   std::optional<TRegion> FShape;
   std::string FTitle;
+  std::vector<TPixelBuffer> FIcon;
   TPixelBuffer FSurface;
   int FPresents = 0;
   TRegion FLastDamage;

@@ -6,6 +6,7 @@
 #include "platform/backends/x11/X11Translate.h"
 #include "platform/core/Report.h"
 #include "platform/graphics/TextEngine.h"
+#include "platform/windows/Gdi.h"
 
 #include <X11/Xatom.h>
 #include <X11/extensions/shape.h>
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -103,6 +105,7 @@ void TX11Desktop::TImpl::DetectWindowManager() {
   const Window check = readWindow(Root);
   Wm = check != 0 && readWindow(check) == check;
   WmMoveResize = false;
+  WmMaximize = false;
   if (!Wm)
     return;
   Atom type = 0;
@@ -113,7 +116,9 @@ void TX11Desktop::TImpl::DetectWindowManager() {
                          &data) == Success &&
       data && format == 32) {
     const auto* atoms = reinterpret_cast<const unsigned long*>(data);
-    WmMoveResize = std::find(atoms, atoms + count, A("_NET_WM_MOVERESIZE")) != atoms + count;
+    auto supported = [&](const char* Name) { return std::find(atoms, atoms + count, A(Name)) != atoms + count; };
+    WmMoveResize = supported("_NET_WM_MOVERESIZE");
+    WmMaximize = supported("_NET_WM_STATE_MAXIMIZED_VERT") && supported("_NET_WM_STATE_MAXIMIZED_HORZ");
   }
   if (data)
     XFree(data);
@@ -677,8 +682,19 @@ void TX11Desktop::SetCursorShape(int CursorId) {
   XFlush(F->Dpy);
 }
 
+// The desktop's default sans font as fontconfig gives it, at its size on a 96-dpi screen; without
+// an answer, the platform's own menu font, which the text engine substitutes like any other.
 LOGFONT TX11Desktop::MenuFont() const {
   LOGFONT font;
+  std::string family;
+  double points = 0;
+  if (DefaultSansFont(family, points)) {
+    font.lfHeight = -static_cast<LONG>(std::lround(points * ScreenPixelsPerInch / 72.0));
+    font.lfWeight = 400;
+    font.lfCharSet = DEFAULT_CHARSET;
+    SetFaceName(font, family);
+    return font;
+  }
   font.lfHeight = -12;
   font.lfWeight = 400;
   font.lfCharSet = 136; // the Traditional Chinese character set
@@ -718,25 +734,6 @@ void TX11Desktop::WaitForEvents(long long Until) {
     if (fds[0].revents)
       XEventsQueued(f.Dpy, QueuedAfterReading);
   }
-}
-
-void TX11Desktop::SetApplicationIcon(const TIcon& Icon) {
-  F->Icon.clear();
-  for (int i = 0; i < Icon.ImageCount(); ++i) {
-    const TPixelBuffer& image = Icon.Image(i);
-    if (image.Empty())
-      continue;
-    F->Icon.push_back(static_cast<unsigned long>(image.Width()));
-    F->Icon.push_back(static_cast<unsigned long>(image.Height()));
-    // The icon's pixels already keep opacity in the top byte, as _NET_WM_ICON wants (one per long).
-    for (TPixel p : image.Pixels())
-      F->Icon.push_back(p);
-  }
-  for (TX11Window* w : F->Windows)
-    if (w->Kind() == TWindowKind::Normal)
-      w->ApplyIcon();
-  if (!F->Lost)
-    XFlush(F->Dpy);
 }
 
 void TX11Desktop::ExpectDialog(HWND Owner) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/graphics/Icon.h"
 #include "platform/windows/Backend.h"
 
 #include <memory>
@@ -40,8 +39,6 @@ public:
   // layer or Until passes; an idle program sleeps here.
   void WaitForEvents(long long Until) override;
 
-  // The icon every normal window shows from now on (the window manager's _NET_WM_ICON).
-  void SetApplicationIcon(const TIcon& Icon);
   // The next host created is a message box owned by Owner (the message box service says so).
   void ExpectDialog(HWND Owner);
 

@@ -49,11 +49,12 @@ struct TX11Desktop::TImpl {
   std::map<std::string, Atom> Atoms;
   bool Wm = false;
   bool WmMoveResize = false;
+  // The window manager maximises windows itself (_NET_WM_STATE_MAXIMIZED_*) and decides their size.
+  bool WmMaximize = false;
   std::vector<TX11Window*> Windows;
   std::map<int, Cursor> Cursors;
   int CursorId = IDC_ARROW;
   TPoint LastPointer;
-  std::vector<unsigned long> Icon; // _NET_WM_ICON data: width, height, ARGB pixels, ...
   HWND DialogOwner = nullptr;
   bool DialogNext = false;
   bool FocusLeft = false;
@@ -121,6 +122,7 @@ public:
   void SetShowState(int ShowCmd) override;
   void SetShape(const TRegion* Shape) override;
   void SetTitle(const std::string& Title) override;
+  void SetIcon(const std::vector<TPixelBuffer>& Images) override;
   void Present(const TPixelBuffer& Frame, const TRegion& Damage) override;
   void BeginMoveSize(int HitCode) override;
   bool GrabInput(bool Grab) override;
@@ -131,7 +133,6 @@ public:
   XIC Ic() const { return FIc; }
   const TRect& Bounds() const { return FBounds; }
   bool Mapped() const { return FMapped; }
-  void ApplyIcon();
 
   // Server-side events.
   void Configured(const XConfigureEvent& E);
@@ -143,7 +144,8 @@ public:
 private:
   void FreeShmImage();
   bool EnsureShmImage(int Width, int Height);
-  void SetWmState(bool Add, Atom First, Atom Second);
+  // MapAsked: the window was asked to be mapped before, so the window manager may manage it already.
+  void SetWmState(bool Add, Atom First, Atom Second, bool MapAsked);
   void SetInitialState(int State);
   bool Dead() const { return FDesktop.Lost || FVanished; }
   // X has no empty windows: what the server makes of bounds we ask for.

@@ -95,8 +95,6 @@ TX11Window::TX11Window(TX11Desktop::TImpl& Desktop, HWND Handle, TWindowKind Kin
     XChangeProperty(dpy, FWindow, Desktop.A("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&modal), 1);
   }
-  if (Kind == TWindowKind::Normal)
-    ApplyIcon();
   XDefineCursor(dpy, FWindow, Desktop.CursorOf(Desktop.CursorId));
 
   if (Desktop.Im && Kind != TWindowKind::Menu) {
@@ -128,15 +126,27 @@ TX11Window::~TX11Window() {
   XFlush(FDesktop.Dpy);
 }
 
-void TX11Window::ApplyIcon() {
+void TX11Window::SetIcon(const std::vector<TPixelBuffer>& Images) {
   if (Dead())
     return;
-  if (FDesktop.Icon.empty())
-    XDeleteProperty(FDesktop.Dpy, FWindow, FDesktop.A("_NET_WM_ICON"));
+  // _NET_WM_ICON: width, height and the pixels of each image, one long each. The icon's pixels keep
+  // opacity in the top byte, as the property wants.
+  std::vector<unsigned long> data;
+  for (const TPixelBuffer& image : Images) {
+    if (image.Empty())
+      continue;
+    data.push_back(static_cast<unsigned long>(image.Width()));
+    data.push_back(static_cast<unsigned long>(image.Height()));
+    for (TPixel p : image.Pixels())
+      data.push_back(p);
+  }
+  const Atom icon = FDesktop.A("_NET_WM_ICON");
+  if (data.empty())
+    XDeleteProperty(FDesktop.Dpy, FWindow, icon);
   else
-    XChangeProperty(FDesktop.Dpy, FWindow, FDesktop.A("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(FDesktop.Icon.data()),
-                    static_cast<int>(FDesktop.Icon.size()));
+    XChangeProperty(FDesktop.Dpy, FWindow, icon, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
+  XFlush(FDesktop.Dpy);
 }
 
 void TX11Window::SetBounds(const TRect& ScreenRect) {
@@ -144,6 +154,10 @@ void TX11Window::SetBounds(const TRect& ScreenRect) {
     return;
   const bool sized = ScreenRect.Width() != FBounds.Width() || ScreenRect.Height() != FBounds.Height();
   FBounds = ScreenRect;
+  // A maximised window is placed by the window manager, which would refuse other bounds and say so
+  // again and again; what it gives comes back as a configure notification (Configured).
+  if (FShowState == SW_SHOWMAXIMIZED && FDesktop.WmMaximize)
+    return;
   FPending.push_back(Requested(ScreenRect));
   if (FPending.size() > kPendingLimit)
     FPending.pop_front();
@@ -220,12 +234,15 @@ bool TX11Window::Iconic() const {
   return iconic;
 }
 
-void TX11Window::SetWmState(bool Add, Atom First, Atom Second) {
-  if (FMapped) {
+void TX11Window::SetWmState(bool Add, Atom First, Atom Second, bool MapAsked) {
+  // A managed window is asked through the window manager. One whose map request is still on its way
+  // may already be managed, with the property read: it is asked that way too, and the property
+  // below is for a manager that has not read it yet.
+  if (FMapped || MapAsked)
     FDesktop.SendRootMessage(FWindow, FDesktop.A("_NET_WM_STATE"), Add ? 1 : 0, static_cast<long>(First),
                              static_cast<long>(Second), 1, 0);
+  if (FMapped)
     return;
-  }
   // Before mapping, the window manager reads the property itself.
   if (Add) {
     const Atom states[2] = {First, Second};
@@ -268,13 +285,13 @@ void TX11Window::SetShowState(int ShowCmd) {
     }
     break;
   case SW_SHOWMAXIMIZED:
-    if (FDesktop.Wm)
-      SetWmState(true, vert, horz);
+    if (FDesktop.WmMaximize)
+      SetWmState(true, vert, horz, was != SW_HIDE);
     XMapRaised(dpy, FWindow);
     break;
   default:
-    if (FDesktop.Wm && was == SW_SHOWMAXIMIZED)
-      SetWmState(false, vert, horz);
+    if (FDesktop.WmMaximize && was == SW_SHOWMAXIMIZED)
+      SetWmState(false, vert, horz, was != SW_HIDE);
     if (FDesktop.Wm && was == SW_SHOWMINIMIZED)
       SetInitialState(NormalState);
     XMapRaised(dpy, FWindow);

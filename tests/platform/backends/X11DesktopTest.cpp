@@ -4,6 +4,8 @@
 #include "platform/backends/x11/X11AddressOpener.h"
 #include "platform/backends/x11/X11Desktop.h"
 #include "platform/backends/x11/X11MessageBox.h"
+#include "platform/core/Resources.h"
+#include "platform/graphics/IcoCodec.h"
 #include "platform/graphics/PngCodec.h"
 #include "platform/windows/Gdi.h"
 #include "tests/platform/windows/TestWindow.h"
@@ -12,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 
@@ -261,24 +264,62 @@ TEST_P(X11Desktop, UnicodeTitleRoundTrips) {
   EXPECT_EQ(out, title + "\n");
 }
 
-TEST_P(X11Desktop, ApplicationIconReachesEveryNormalWindow) {
-  TTestWindow& before = Make(nullptr, Bounds(10, 10, 50, 50), kFormColor);
-  TIcon icon;
-  TPixelBuffer image(2, 1);
-  image.Set(0, 0, 0xFFFF0000);
-  image.Set(1, 0, 0x8000FF00); // half transparent
-  icon.AddImage(image);
-  Desktop->SetApplicationIcon(icon);
-  TTestWindow& after = Make(nullptr, Bounds(10, 10, 50, 50), kFormColor);
+TEST_P(X11Desktop, TheMenuFontIsTheDesktopsDefaultSansFontAtNinetySixDotsPerInch) {
+  std::string out;
+  ASSERT_EQ(RunProcess({"fc-match", "-f", "%{family[0]}\n%{size}\n", "sans-serif"}, &out), 0);
+  const auto newline = out.find('\n');
+  ASSERT_NE(newline, std::string::npos);
+  const std::string family = out.substr(0, newline);
+  const double points = std::stod(out.substr(newline + 1));
+  NONCLIENTMETRICS metrics;
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(SystemParametersInfo(SPI_GETNONCLIENTMETRICS, 0, &metrics, 0));
+  EXPECT_EQ(metrics.lfMenuFont.lfFaceName, family);
+  EXPECT_EQ(metrics.lfMenuFont.lfHeight, -std::lround(points * 96 / 72));
+  EXPECT_EQ(metrics.lfMenuFont.lfWeight, 400);
+}
+
+TEST_P(X11Desktop, AWindowsIconIsShownWithItsSixteenThirtyTwoAndFortyEightPixelImages) {
+  TTestWindow& form = Make(nullptr, Bounds(10, 10, 50, 50), kFormColor);
+  const HICON icon = static_cast<HICON>(LoadImage(HInstance, "MAINICON", IMAGE_ICON, 16, 16, 0));
+  ASSERT_NE(icon, nullptr);
+  SendMessage(*form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  DestroyIcon(icon); // the window keeps what it shows
   Desktop->Sync();
-  for (HWND w : {*before, *after}) {
+  auto read = [&] {
     std::string out;
-    ASSERT_EQ(RunProcess({"xprop", "-id", std::to_string(Desktop->NativeWindow(w)), "-notype", "-f", "_NET_WM_ICON",
-                          "32c", " = $0+\n", "_NET_WM_ICON"},
+    EXPECT_EQ(RunProcess({"xprop", "-id", std::to_string(Desktop->NativeWindow(*form)), "-notype", "-f",
+                          "_NET_WM_ICON", "32c", " = $0+\n", "_NET_WM_ICON"},
                          &out, {"DISPLAY=" + FServer->Display()}),
               0);
-    EXPECT_EQ(out, "_NET_WM_ICON = 2, 1, 4294901760, 2147548928\n");
+    return out;
+  };
+  // What the server holds: width, height and the pixels of each image, in turn.
+  std::vector<unsigned long> expected;
+  for (const TDecodedImage& image : DecodeIco(FindResource("MAINICON", TResourceType::Icon))) {
+    expected.push_back(static_cast<unsigned long>(image.Pixels.Width()));
+    expected.push_back(static_cast<unsigned long>(image.Pixels.Height()));
+    for (TPixel p : image.Pixels.Pixels())
+      expected.push_back(p);
   }
+  std::string text = read();
+  const std::string prefix = "_NET_WM_ICON = ";
+  ASSERT_EQ(text.rfind(prefix, 0), 0u) << text;
+  std::vector<unsigned long> values;
+  for (std::size_t at = prefix.size(); at < text.size() && text[at] != '\n';) {
+    std::size_t used = 0;
+    values.push_back(std::stoul(text.substr(at), &used));
+    at += used;
+    while (at < text.size() && (text[at] == ',' || text[at] == ' '))
+      ++at;
+  }
+  ASSERT_GE(values.size(), 2u);
+  EXPECT_EQ(values[0], 16u);
+  EXPECT_EQ(values, expected) << "the icon resource holds the 16, 32 and 48 pixel images in that order";
+
+  SendMessage(*form, WM_SETICON, ICON_BIG, 0);
+  Desktop->Sync();
+  EXPECT_EQ(read().find(prefix), std::string::npos) << "no icon any more";
 }
 
 TEST_P(X11Desktop, TypedKeysArriveAsKeysAndCharacters) {

@@ -24,7 +24,7 @@ protected:
   ~ControlsTest() override { delete Form; }
 
   TPanel* AddPanel(TWinControl* Parent, const std::string& Name, TRect Bounds) {
-    auto* p = new TPanel(Form);
+    auto* p = NewComponent<TPanel>(Form);
     p->SetName(Name);
     p->SetBoundsRect(Bounds);
     p->SetParent(Parent);
@@ -32,7 +32,7 @@ protected:
     return p;
   }
   TLabel* AddLabel(TWinControl* Parent, const std::string& Name, TRect Bounds) {
-    auto* l = new TLabel(Form);
+    auto* l = NewComponent<TLabel>(Form);
     l->SetName(Name);
     l->SetAutoSize(false);
     l->SetBoundsRect(Bounds);

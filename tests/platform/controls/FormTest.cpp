@@ -1,7 +1,10 @@
 #include "ControlsFixture.h"
 
+#include "platform/core/Resources.h"
 #include "platform/core/StoredForm.h"
 #include "platform/controls/Timer.h"
+#include "platform/windows/WindowProcHook.h"
+#include "tests/platform/controls/MaximiseFitter.h"
 
 namespace {
 
@@ -87,6 +90,7 @@ class ApplicationTest : public ControlsTest {};
 TEST_F(ApplicationTest, RunShowsTheMainFormAndEndsWhenItCloses) {
   TForm* main = nullptr;
   Application->CreateForm(main);
+  EXPECT_TRUE(main->Constructed()) << "CreateForm finishes the construction";
   main->SetCaption("Main");
   int shows = 0;
   main->OnShow = [&](TObject*) { ++shows; };
@@ -106,6 +110,26 @@ TEST_F(ApplicationTest, RunShowsTheMainFormAndEndsWhenItCloses) {
   Desktop.SetIdleHook(nullptr);
   delete main;
   EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
+TEST_F(ApplicationTest, EveryFormShowsTheApplicationsIconAndFollowsItsChanges) {
+  TIcon* icon = Application->Icon();
+  ASSERT_EQ(icon->ImageCount(), 3) << "the program's MAINICON";
+  ShowForm();
+  const std::vector<TPixelBuffer>& shown = Desktop.Host(Form->Handle())->Icon();
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[0].Width(), 16);
+  EXPECT_EQ(shown[2].Width(), 48);
+  EXPECT_EQ(shown[1], icon->Image(1));
+
+  TIcon other;
+  other.AddImage(TPixelBuffer(8, 8, 0xFF00FF00));
+  Application->SetIcon(&other);
+  const std::vector<TPixelBuffer>& now = Desktop.Host(Form->Handle())->Icon();
+  ASSERT_EQ(now.size(), 3u);
+  EXPECT_EQ(now[1], TPixelBuffer(32, 32, 0xFF00FF00)) << "the new icon, scaled to each size";
+  icon->LoadFromBytes(FindResource("MAINICON", TResourceType::Icon));
+  EXPECT_EQ(Desktop.Host(Form->Handle())->Icon()[1], icon->Image(1));
 }
 
 // A backend that loses its display ends the loop with a status of its own: the program's.
@@ -284,6 +308,78 @@ TEST_F(StoredFormTest, AControlCannotBeNestedInALabel) {
   const std::string text = "object Form1: TStoredTestForm\n  object L: TLabel\n    object P: TPanel\n    end\n  end\nend\n";
   EXPECT_THROW(ReadStoredForm(text, form), EReadError);
   EXPECT_EQ(form.ComponentCount(), 0);
+}
+
+// A component that takes over its form's window procedure, as the skinned form does: it answers
+// WM_NCHITTEST on the form itself and passes everything else on.
+class TFormHooker : public TComponent {
+  BRIVO_CLASS(TFormHooker, TComponent)
+
+public:
+  explicit TFormHooker(TComponent* AOwner) : TComponent(AOwner) {
+    if (auto* form = dynamic_cast<TCustomForm*>(AOwner))
+      FHook.Install(form->Handle(), [this](TMessage& M) {
+        FHook.CallPrevious(M);
+        if (M.Msg == WM_NCHITTEST && M.Result == HTCLIENT)
+          M.Result = HTCAPTION;
+      });
+  }
+  bool Hooked() const { return FHook.Installed(); }
+
+private:
+  TWindowProcHook FHook;
+};
+
+const TClassInfo& TFormHooker::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TFormHooker>().Build();
+  return Info;
+}
+
+class FormProcedureTest : public ControlsTest {};
+
+TEST_F(FormProcedureTest, AFormThatSizesItselfOnMaximiseSettlesAtOnce) {
+  ShowForm();
+  TMaximiseFitter fitter(*Form);
+  int resizes = 0;
+  Form->OnResize = [&](TObject*) { ++resizes; };
+  Form->SetWindowState(wsMaximized);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(Form->BoundsRect(), Rect(0, 0, 1024, 727)) << "no window manager: the form's own size stands";
+  TRect window;
+  GetWindowRect(Form->Handle(), &window);
+  EXPECT_EQ(window, Form->BoundsRect());
+  EXPECT_EQ(fitter.Sizes, 2) << "the maximise, then the form's own size";
+  EXPECT_EQ(resizes, 2);
+  EXPECT_EQ(Form->WindowState(), wsMaximized);
+  Desktop.Advance(1000);
+  EXPECT_EQ(fitter.Sizes, 2);
+  SendMessage(Form->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_EQ(Form->BoundsRect(), Bounds(100, 100, 281, 121));
+}
+
+TEST_F(FormProcedureTest, AComponentGoneBeforeItsFormLeavesTheFormWorking) {
+  ShowForm();
+  auto* hooker = NewComponent<TFormHooker>(Form);
+  ASSERT_TRUE(hooker->Hooked());
+  const LPARAM inside = MAKELPARAM(At(Form).X, At(Form).Y);
+  EXPECT_EQ(SendMessage(Form->Handle(), WM_NCHITTEST, 0, inside), HTCAPTION);
+  delete hooker;
+  EXPECT_EQ(GetWindowLongPtr(Form->Handle(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(Form->ObjectInstance()));
+  EXPECT_EQ(SendMessage(Form->Handle(), WM_NCHITTEST, 0, inside), HTCLIENT);
+  TPanel* p = AddPanel(Form, "P", Bounds(10, 10, 40, 20));
+  Desktop.Click(At(p).X, At(p).Y);
+  EXPECT_EQ(std::count(Log.begin(), Log.end(), "P:click"), 1) << "the form still routes its input";
+}
+
+TEST_F(FormProcedureTest, AFormDestroyedWithItsHookingComponentFreesBoth) {
+  ShowForm();
+  const int before = OutstandingObjectInstances();
+  NewComponent<TFormHooker>(Form);
+  NewComponent<TFormHooker>(Form);
+  EXPECT_EQ(OutstandingObjectInstances(), before + 2);
+  delete Form;
+  Form = nullptr;
+  EXPECT_EQ(OutstandingObjectInstances(), before - 1) << "the form's own procedure went too";
 }
 
 } // namespace

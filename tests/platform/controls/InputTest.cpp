@@ -164,7 +164,7 @@ protected:
 class FocusTest : public ControlsTest {
 protected:
   TKeyPanel* AddKeyPanel(const std::string& Name, int X) {
-    auto* p = new TKeyPanel(Form);
+    auto* p = NewComponent<TKeyPanel>(Form);
     p->SetName(Name);
     p->SetBounds(X, 10, 40, 30);
     p->SetParent(Form);

@@ -1,5 +1,7 @@
 #include "ControlsFixture.h"
 
+#include "platform/core/StoredForm.h"
+
 namespace {
 
 using LayoutTest = ControlsTest;
@@ -67,6 +69,7 @@ TEST_F(LayoutTest, ConstraintsLimitEverySize) {
 
 TEST_F(LayoutTest, ResizeReportsOnlyRealSizeChanges) {
   TPanel* p = AddPanel(Form, "Panel", Bounds(0, 0, 100, 50));
+  Form->HandleNeeded();
   int resizes = 0;
   p->OnResize = [&](TObject*) { ++resizes; };
   p->SetLeft(20);
@@ -120,7 +123,7 @@ TEST_F(LayoutTest, PanelBevelsUseTheRaisedAndLoweredColours) {
 
 TEST_F(LayoutTest, ALabelSizesItselfToItsCaptionAndShowsItsParentWhenTransparent) {
   Form->SetColor(clLime);
-  auto* l = new TLabel(Form);
+  auto* l = NewComponent<TLabel>(Form);
   l->SetParent(Form);
   l->SetBounds(10, 10, 200, 40);
   l->SetCaption("Hello");
@@ -141,7 +144,7 @@ TEST_F(LayoutTest, ALabelSizesItselfToItsCaptionAndShowsItsParentWhenTransparent
 }
 
 TEST_F(LayoutTest, WordWrapBreaksAtBlanksWithinTheWidth) {
-  auto* l = new TLabel(Form);
+  auto* l = NewComponent<TLabel>(Form);
   l->SetParent(Form);
   TCanvas measure;
   measure.SetFont(*l->Font());
@@ -155,6 +158,138 @@ TEST_F(LayoutTest, WordWrapBreaksAtBlanksWithinTheWidth) {
   l->SetAutoSize(true);
   EXPECT_EQ(l->Height(), 2 * measure.TextHeight("alpha"));
   EXPECT_LE(l->Width(), width);
+}
+
+// ---- Where the size notification comes from
+
+// Counts its size notifications; windowed, so they come from its window's WM_SIZE.
+class TSizeCountingPanel : public TPanel {
+  BRIVO_CLASS(TSizeCountingPanel, TPanel)
+
+public:
+  explicit TSizeCountingPanel(TComponent* AOwner) : TPanel(AOwner) {}
+  int Resizes = 0;
+
+protected:
+  void Resize() override {
+    ++Resizes;
+    TPanel::Resize();
+  }
+};
+
+// The same for a control without a window of its own.
+class TSizeCountingLabel : public TLabel {
+  BRIVO_CLASS(TSizeCountingLabel, TLabel)
+
+public:
+  explicit TSizeCountingLabel(TComponent* AOwner) : TLabel(AOwner) { SetAutoSize(false); }
+  int Resizes = 0;
+
+protected:
+  void Resize() override {
+    ++Resizes;
+    TLabel::Resize();
+  }
+};
+
+// Places and sizes itself on a form that already has its window, from inside its constructor.
+class TSelfPlacingPanel : public TSizeCountingPanel {
+  BRIVO_CLASS(TSelfPlacingPanel, TSizeCountingPanel)
+
+public:
+  TSelfPlacingPanel(TComponent* AOwner, TWinControl* Parent) : TSizeCountingPanel(AOwner) {
+    SetParent(Parent);
+    SetBounds(0, 0, 90, 40);
+  }
+};
+
+const TClassInfo& TSizeCountingPanel::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TSizeCountingPanel>().Build();
+  return Info;
+}
+const TClassInfo& TSizeCountingLabel::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TSizeCountingLabel>().Build();
+  return Info;
+}
+const TClassInfo& TSelfPlacingPanel::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TSelfPlacingPanel>().Build();
+  return Info;
+}
+
+class ResizeNotification : public ControlsTest {
+protected:
+  ResizeNotification() {
+    RegisterClasses({&TSizeCountingPanel::StaticClassInfo(), &TSizeCountingLabel::StaticClassInfo()});
+  }
+};
+
+TEST_F(ResizeNotification, NoneWhileAStoredFormIsReadOneAfterARealSizeChange) {
+  ShowForm();
+  int formResizes = 0;
+  Form->OnResize = [&](TObject*) { ++formResizes; };
+  ReadStoredForm("object Form1: TForm\n"
+                 "  Width = 300\n"
+                 "  object Counted: TSizeCountingPanel\n"
+                 "    Left = 4\n"
+                 "    Width = 120\n"
+                 "    Height = 30\n"
+                 "    object Caption1: TSizeCountingLabel\n"
+                 "      Width = 50\n"
+                 "      Height = 12\n"
+                 "    end\n"
+                 "  end\n"
+                 "end\n",
+                 *Form);
+  auto* panel = dynamic_cast<TSizeCountingPanel*>(Form->FindComponent("Counted"));
+  auto* label = dynamic_cast<TSizeCountingLabel*>(Form->FindComponent("Caption1"));
+  ASSERT_TRUE(panel && label);
+  ASSERT_TRUE(panel->HandleAllocated()) << "the panel had a window, and so WM_SIZE, while it was read";
+  EXPECT_EQ(panel->Resizes, 0);
+  EXPECT_EQ(label->Resizes, 0);
+  EXPECT_EQ(formResizes, 0);
+  EXPECT_EQ(Form->Width(), 300);
+
+  panel->SetLeft(10);
+  label->SetTop(3);
+  EXPECT_EQ(panel->Resizes, 0) << "a move is no size change";
+  EXPECT_EQ(label->Resizes, 0);
+  panel->SetWidth(140);
+  label->SetWidth(60);
+  EXPECT_EQ(panel->Resizes, 1);
+  EXPECT_EQ(label->Resizes, 1);
+}
+
+TEST_F(ResizeNotification, AWindowedControlHearsItFromItsWindowOnly) {
+  auto* panel = NewComponent<TSizeCountingPanel>(Form);
+  panel->SetParent(Form);
+  panel->SetWidth(50);
+  EXPECT_EQ(panel->Resizes, 0) << "no window yet, so no WM_SIZE";
+  ShowForm();
+  EXPECT_EQ(panel->Resizes, 1) << "the window is made with its size";
+  panel->SetHeight(77);
+  EXPECT_EQ(panel->Resizes, 2);
+  SendMessage(panel->Handle(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(panel->Width(), panel->Height()));
+  EXPECT_EQ(panel->Resizes, 3) << "every size message counts, as on the original platform";
+}
+
+TEST_F(ResizeNotification, AGraphicControlHearsItOnceItsParentHasAWindow) {
+  auto* label = NewComponent<TSizeCountingLabel>(Form);
+  label->SetParent(Form);
+  label->SetWidth(30);
+  EXPECT_EQ(label->Resizes, 0);
+  ShowForm();
+  label->SetWidth(40);
+  EXPECT_EQ(label->Resizes, 1);
+}
+
+TEST_F(ResizeNotification, NoneWhileTheControlIsConstructed) {
+  ShowForm();
+  auto* panel = NewComponent<TSelfPlacingPanel>(Form, Form);
+  ASSERT_TRUE(panel->HandleAllocated());
+  EXPECT_EQ(panel->Width(), 90);
+  EXPECT_EQ(panel->Resizes, 0);
+  panel->SetWidth(100);
+  EXPECT_EQ(panel->Resizes, 1);
 }
 
 } // namespace

@@ -59,7 +59,7 @@ TEST_F(NotificationTest, FocusChangesReachEveryControlOfTheForm) {
 }
 
 TEST_F(NotificationTest, TheNameFillsAnUntouchedCaption) {
-  auto* p = new TPanel(Form);
+  auto* p = NewComponent<TPanel>(Form);
   p->SetName("Panel7");
   EXPECT_EQ(p->Caption(), "Panel7");
   p->SetName("Panel8");
@@ -136,10 +136,10 @@ class WindowTest : public ControlsTest {};
 TEST_F(WindowTest, DraggingAnEdgeResizesTheFormWithinItsConstraintsAndRealigns) {
   TPanel* client = AddPanel(Form, "Client", Bounds(0, 0, 10, 10));
   client->SetAlign(alClient);
-  int resizes = 0;
-  Form->OnResize = [&](TObject*) { ++resizes; };
   Form->Constraints()->SetMinWidth(200);
   ShowForm();
+  int resizes = 0;
+  Form->OnResize = [&](TObject*) { ++resizes; };
   Desktop.MouseMove(380, 150);
   SendMessage(Form->Handle(), WM_NCLBUTTONDOWN, HTRIGHT, MAKELPARAM(380, 150));
   ASSERT_TRUE(Desktop.MoveSizeActive());

@@ -1,8 +1,10 @@
+#include "platform/core/StoredForm.h"
 #include "tests/platform/core/TestClasses.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -172,6 +174,146 @@ TEST(PublishedFields, FollowTheOwnedComponentOfTheirName) {
   auto* timer = new TTestTimer(&form);
   timer->SetName("Panel1");
   EXPECT_EQ(form.Panel1, nullptr) << "a component of another class does not fill the field";
+}
+
+// ---- Insertion announced once the component is whole
+
+// An owner that writes down what each insertion it hears is: the class the component reports and
+// whether it is a TPart with its constructor's work done.
+class TPartWatcher : public TComponent {
+  BRIVO_CLASS(TPartWatcher, TComponent)
+
+public:
+  explicit TPartWatcher(TComponent* AOwner) : TComponent(AOwner) {}
+  std::vector<std::string> Seen;
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+};
+
+class TPart : public TComponent {
+  BRIVO_CLASS(TPart, TComponent)
+
+public:
+  explicit TPart(TComponent* AOwner) : TComponent(AOwner), Label("whole") {}
+  std::string Label;
+};
+
+void TPartWatcher::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation != opInsert || AComponent == this)
+    return;
+  const auto* part = dynamic_cast<const TPart*>(AComponent);
+  Seen.push_back(std::string(AComponent->ClassName()) + (part ? ":" + part->Label : ""));
+}
+
+// Builds two parts of its own in its constructor, as composite controls do.
+class TAssembly : public TPartWatcher {
+  BRIVO_CLASS(TAssembly, TPartWatcher)
+
+public:
+  explicit TAssembly(TComponent* AOwner) : TPartWatcher(AOwner) {
+    First = NewComponent<TPart>(this);
+    Second = NewComponent<TPart>(this);
+  }
+  TPart* First = nullptr;
+  TPart* Second = nullptr;
+};
+
+// Refuses to finish: NewComponent must not leave it behind in its owner.
+class TFailingPart : public TPart {
+  BRIVO_CLASS(TFailingPart, TPart)
+
+public:
+  explicit TFailingPart(TComponent* AOwner) : TPart(AOwner) {}
+  void AfterConstruction() override {
+    TPart::AfterConstruction();
+    throw std::runtime_error("not today");
+  }
+};
+
+const TClassInfo& TPartWatcher::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TPartWatcher>().Build();
+  return Info;
+}
+const TClassInfo& TPart::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TPart>().Build();
+  return Info;
+}
+const TClassInfo& TAssembly::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TAssembly>().Build();
+  return Info;
+}
+const TClassInfo& TFailingPart::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TFailingPart>().Build();
+  return Info;
+}
+
+class Construction : public testing::Test {
+protected:
+  Construction() { RegisterClasses({&TPart::StaticClassInfo(), &TAssembly::StaticClassInfo()}); }
+  TPartWatcher FOwner{nullptr};
+};
+
+TEST_F(Construction, NewComponentAnnouncesTheInsertionAsTheDerivedClass) {
+  TPart* part = NewComponent<TPart>(&FOwner);
+  EXPECT_EQ(FOwner.Seen, (std::vector<std::string>{"TPart:whole"}));
+  EXPECT_TRUE(part->Constructed());
+  EXPECT_FALSE(part->UnderConstruction());
+}
+
+TEST_F(Construction, TheClassRegistryAndStoredFormsCreateWholeComponentsToo) {
+  FindClass("TPart").CreateComponent(&FOwner);
+  ReadStoredForm("object Owner: TPartWatcher\n  object Read: TPart\n  end\nend\n", FOwner);
+  EXPECT_EQ(FOwner.Seen, (std::vector<std::string>{"TPart:whole", "TPart:whole"}));
+}
+
+TEST_F(Construction, PlainNewOwnsAtOnceButAnnouncesOnlyThroughAfterConstruction) {
+  auto* part = new TPart(&FOwner);
+  EXPECT_EQ(FOwner.ComponentCount(), 1);
+  EXPECT_TRUE(FOwner.Seen.empty()) << "announced from the base constructor";
+  EXPECT_FALSE(part->Constructed());
+  part->AfterConstruction();
+  part->AfterConstruction();
+  EXPECT_EQ(FOwner.Seen, (std::vector<std::string>{"TPart:whole"})) << "announced exactly once";
+}
+
+TEST_F(Construction, SubComponentsMadeInAConstructorAreAnnouncedWholeAndTheOuterOneAfterThem) {
+  auto* assembly = NewComponent<TAssembly>(&FOwner);
+  EXPECT_EQ(assembly->Seen, (std::vector<std::string>{"TPart:whole", "TPart:whole"}));
+  EXPECT_EQ(FOwner.Seen, (std::vector<std::string>{"TAssembly"}));
+  EXPECT_TRUE(assembly->First->Constructed());
+  EXPECT_TRUE(assembly->Constructed());
+}
+
+TEST_F(Construction, PlainNewInsideNewComponentIsNotMistakenForTheOuterComponent) {
+  // The outer component is the one NewComponent finishes; a part made inside it with plain new is
+  // under no construction of anyone's.
+  struct TMixed : TPartWatcher {
+    explicit TMixed(TComponent* AOwner) : TPartWatcher(AOwner), Inner(new TPart(this)) {}
+    TPart* Inner;
+  };
+  auto* mixed = NewComponent<TMixed>(&FOwner);
+  EXPECT_FALSE(mixed->Inner->UnderConstruction());
+  EXPECT_TRUE(mixed->Seen.empty()) << "the plain part is never announced";
+  EXPECT_TRUE(mixed->Constructed());
+  EXPECT_EQ(FOwner.Seen.size(), 1u);
+}
+
+TEST_F(Construction, MovingAWholeComponentAnnouncesItToItsNewOwnerOnce) {
+  TPartWatcher other(nullptr);
+  TPart* part = NewComponent<TPart>(&FOwner);
+  other.InsertComponent(part);
+  part->AfterConstruction();
+  EXPECT_EQ(other.Seen, (std::vector<std::string>{"TPart:whole"}));
+  EXPECT_EQ(part->Owner(), &other);
+}
+
+TEST_F(Construction, AComponentThatFailsToFinishIsFreedAndTheErrorPassedOn) {
+  EXPECT_THROW(NewComponent<TFailingPart>(&FOwner), std::runtime_error);
+  EXPECT_EQ(FOwner.ComponentCount(), 0);
+  TPart* next = NewComponent<TPart>(&FOwner);
+  EXPECT_FALSE(next->UnderConstruction()) << "the failure left nothing armed";
 }
 
 } // namespace

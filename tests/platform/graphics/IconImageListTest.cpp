@@ -144,6 +144,40 @@ TEST_F(IconSizes, DrawingLeavesSeeThroughPixelsAndSavingKeepsEveryImage) {
   EXPECT_THROW(back.SetWidth(5), EInvalidGraphic);
 }
 
+TEST_F(IconSizes, AHandleCarriesTheShownImageAndEveryImageToCopyFrom) {
+  const int before = OutstandingIconHandles();
+  {
+    const HICON h = FIcon.Handle();
+    EXPECT_EQ(FIcon.Handle(), h) << "one handle while the icon stays as it is";
+    const TIconData* data = IconHandleData(h);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->Image, FIcon.CurrentImage());
+    ASSERT_TRUE(data->Source);
+    EXPECT_EQ(data->Source->size(), 3u);
+    TIcon taker;
+    const HICON small = CreateIconHandle({FIcon.Image(0), data->Source});
+    taker.SetHandle(small);
+    EXPECT_EQ(taker.ImageCount(), 1);
+    EXPECT_EQ(taker.Width(), 16);
+    EXPECT_EQ(taker.Handle(), small) << "the icon gives back the handle it took";
+    taker.AddImage(FIcon.Image(2));
+    EXPECT_EQ(IconHandleData(small), nullptr) << "a change lets the taken handle go";
+    FIcon.AddImage(FIcon.Image(0));
+    EXPECT_EQ(IconHandleData(h), nullptr);
+  }
+  EXPECT_EQ(OutstandingIconHandles(), before);
+}
+
+TEST_F(IconSizes, AStaleHandleIsRefused) {
+  const HICON h = CreateIconHandle({FIcon.Image(0), nullptr});
+  EXPECT_TRUE(DestroyIconHandle(h));
+  EXPECT_FALSE(DestroyIconHandle(h));
+  FIcon.SetHandle(h);
+  FIcon.SetHandle(reinterpret_cast<HICON>(0x5678));
+  EXPECT_EQ(FIcon.ImageCount(), 3) << "left as it was";
+  EXPECT_EQ(TIcon().Handle(), nullptr) << "an empty icon has no handle";
+}
+
 TEST(IconDrawing, PartialOpacityBlendsOverTheBackground) {
   TIcon icon;
   icon.AddImage(TPixelBuffer(1, 1, 0x80000000u));

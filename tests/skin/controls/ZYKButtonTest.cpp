@@ -237,7 +237,7 @@ TEST_F(ImageButtonTest, WithoutPicturesTheButtonShowsItsColour) {
 }
 
 TEST_F(ImageButtonTest, AutoSizeTakesPicNormalsSizeOnceItHasAParent) {
-  auto* b = new TzykImageButton(Form);
+  auto* b = NewComponent<TzykImageButton>(Form);
   b->SetBounds(0, 0, 50, 50);
   b->SetAutoSize(true);
   b->SetPicNormal(SolidPicture(17, 16, clRed).get());
@@ -865,7 +865,7 @@ protected:
 };
 
 TEST_F(ButtonThemeFileTest, FromThemeFileDrawsTheThemesFramesAndTakesItsTransparency) {
-  auto* theme = new TzykFileTheme(Form);
+  auto* theme = NewComponent<TzykFileTheme>(Form);
   theme->SetThemeFile(WriteTheme("one.thm", true));
   TzykButton* b = AddButton(FromThemeFile, Bounds(10, 10, 80, 27));
   b->SetFileTheme(theme);

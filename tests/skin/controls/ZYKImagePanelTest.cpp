@@ -54,11 +54,11 @@ protected:
     Application->Initialize();
     Form = new TForm(nullptr);
     Form->SetBounds(100, 100, 300, 200);
-    Backdrop = new TPatternPanel(Form);
+    Backdrop = NewComponent<TPatternPanel>(Form);
     Backdrop->SetBounds(0, 0, 80, 60);
     Backdrop->SetBevelOuter(bvNone);
     Backdrop->SetParent(Form);
-    Panel = new TzykImagePanel(Form);
+    Panel = NewComponent<TzykImagePanel>(Form);
     Panel->SetBounds(10, 20, 12, 9);
     Panel->SetParent(Backdrop);
   }

@@ -60,7 +60,7 @@ protected:
 
   // A bar with the adjuster's settings, written in the order a stored form writes them.
   TzykScrollBar* AddBar(int Width, int Top = 10) {
-    auto* bar = new TzykScrollBar(Form);
+    auto* bar = NewComponent<TzykScrollBar>(Form);
     bar->SetParent(Form);
     bar->SetBounds(10, Top, Width, 16);
     bar->SetLineButton(0);
@@ -167,7 +167,7 @@ TEST_F(ScrollBarTest, ThumbWalksTheTrackWithThePosition) {
 }
 
 TEST_F(ScrollBarTest, NewBarIsLaidOutForTheOwnersLookOnZeroToHundred) {
-  auto* bar = new TzykScrollBar(Form);
+  auto* bar = NewComponent<TzykScrollBar>(Form);
   EXPECT_EQ(bar->UIStyle(), DeepBlue); // the owner form has no skinned form
   EXPECT_EQ(bar->Color(), static_cast<TColor>(0xF5F5F5));
   EXPECT_EQ(bar->Height(), 16); // 185 until the first layout put the arrows' height in
@@ -384,7 +384,7 @@ TEST_F(ScrollBarTest, ColourWrittenLaterReachesTheTrackOnly) {
 }
 
 TEST_F(ScrollBarTest, RemovedFileThemeFallsBackToDeepBlue) {
-  auto* theme = new TzykFileTheme(Form);
+  auto* theme = NewComponent<TzykFileTheme>(Form);
   Bar->SetFileTheme(theme);
   EXPECT_EQ(Bar->Color(), static_cast<TColor>(0xF9F9F9));
   Bar->SetUIStyle(FromThemeFile); // no file loaded: DeepBlue's values
@@ -415,7 +415,7 @@ TEST_F(ScrollBarTest, LoadedFileThemeGivesColourArrowsAndThumb) {
   writer.AddPicture("ScrollBarButtonImage", Strip(10, 12, arrows));
   writer.AddPicture("ScrollBarSliderImage", Strip(5, 12, {clMaroon, clGreen, clOlive}));
   writer.SaveToFile(path);
-  auto* theme = new TzykFileTheme(Form);
+  auto* theme = NewComponent<TzykFileTheme>(Form);
   theme->SetThemeFile(path);
   std::filesystem::remove_all(dir);
   ASSERT_TRUE(theme->IsLoaded());
@@ -592,7 +592,7 @@ TEST_F(ScrollBarTest, StoredFormHoldsTheBarsPropertiesInTheirOrderAndReadsBack) 
 }
 
 TEST_F(ScrollBarTest, StoredFileThemeIsWrittenWhenSet) {
-  auto* theme = new TzykFileTheme(Form);
+  auto* theme = NewComponent<TzykFileTheme>(Form);
   theme->SetName("Theme1");
   Bar->SetName("Bar1");
   Bar->SetFileTheme(theme);

@@ -28,7 +28,7 @@ protected:
     Application->Initialize();
     Form = new TForm(nullptr);
     Form->SetBounds(100, 100, 300, 200);
-    Track = new TzykTrackBar(Form);
+    Track = NewComponent<TzykTrackBar>(Form);
     Track->SetParent(Form);
     Track->SetBounds(10, 10, 150, 30);
     Track->OnChange = [this](TObject* Sender) {
@@ -299,7 +299,7 @@ TEST_F(TrackBarTest, LookReplacesPicturesGivenToATrackBar) {
 }
 
 TEST_F(TrackBarTest, RemovedFileThemeFallsBackToDeepBlue) {
-  auto* theme = new TzykFileTheme(Form);
+  auto* theme = NewComponent<TzykFileTheme>(Form);
   Track->SetUIStyle(WinXP);
   Track->SetFileTheme(theme);
   delete theme;
@@ -316,7 +316,7 @@ TEST_F(TrackBarTest, PicturesComeFromALoadedThemeFile) {
   const std::string path = (dir / "track.thm").string();
   writer.SaveToFile(path);
 
-  auto* theme = new TzykFileTheme(Form);
+  auto* theme = NewComponent<TzykFileTheme>(Form);
   Track->SetFileTheme(theme);
   Track->SetUIStyle(FromThemeFile);
   EXPECT_EQ(Track->Slider()->Width(), 11); // nothing loaded yet: DeepBlue
@@ -391,7 +391,7 @@ TEST_F(TrackBarTest, FarEdgeStillCountsAsInside) {
 }
 
 TEST_F(TrackBarTest, PressOnTheBarTakesTheFocus) {
-  auto* other = new TzykTrackBar(Form);
+  auto* other = NewComponent<TzykTrackBar>(Form);
   other->SetParent(Form);
   other->SetBounds(10, 100, 150, 20);
   other->SetFocus();
@@ -484,7 +484,7 @@ TEST_F(VerticalTrackBarTest, EachTickStepsOnePage) {
 // ---- The scroll bar's track
 
 TEST_F(TrackBarTest, ScrollTrackKeepsThePicturesItIsGiven) {
-  auto* track = new TzykScrollTrackBar(Form);
+  auto* track = NewComponent<TzykScrollTrackBar>(Form);
   track->SetParent(Form);
   EXPECT_FALSE(track->SliderImage()->HasGraphic());
   TPicture empty;

@@ -18,7 +18,7 @@ protected:
     RegisterZYKURLLabelClasses();
     Form = new TForm(nullptr);
     Form->SetBounds(100, 100, 300, 120);
-    Link = new TzykURLLabel(Form);
+    Link = NewComponent<TzykURLLabel>(Form);
     Link->SetName("Link");
     Link->SetLeft(20);
     Link->SetTop(30);

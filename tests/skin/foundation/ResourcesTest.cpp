@@ -33,7 +33,7 @@ TEST(ResourceLookupTest, StringTableOfTheSystemMenu) {
   EXPECT_EQ(LoadStr(1), "");
 }
 
-TEST(ResourceLookupTest, MainIconHoldsSixteenAndThirtyTwoPixelImages) {
+TEST(ResourceLookupTest, MainIconHoldsSixteenThirtyTwoAndFortyEightPixelImages) {
   const auto images = DecodeIco(FindResource("MAINICON", TResourceType::Icon));
   std::vector<int> sizes;
   for (const auto& image : images) {
@@ -41,7 +41,7 @@ TEST(ResourceLookupTest, MainIconHoldsSixteenAndThirtyTwoPixelImages) {
     sizes.push_back(image.Pixels.Width());
   }
   std::sort(sizes.begin(), sizes.end());
-  EXPECT_EQ(sizes, (std::vector<int>{16, 32}));
+  EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48}));
 }
 
 TEST(ResourceLookupTest, EveryBuiltInPictureNameExists) {

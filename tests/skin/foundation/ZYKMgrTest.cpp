@@ -150,14 +150,14 @@ TEST_F(FileThemeTest, FallsBackToTheFileBesideTheExecutable) {
 }
 
 TEST_F(FileThemeTest, ReassignsOnlyTheOwnerFormsSkinnedComponentsThatUseIt) {
-  auto* Theme = new TzykFileTheme(Form);
+  auto* Theme = NewComponent<TzykFileTheme>(Form);
   Theme->SetName("Theme1");
-  auto* Other = new TzykFileTheme(Form);
-  auto* Using = new TzykThemedStub(Form);
-  auto* UsingOther = new TzykThemedStub(Form);
-  auto* NotSkinned = new TStyleHolderWithTheme(Form);
+  auto* Other = NewComponent<TzykFileTheme>(Form);
+  auto* Using = NewComponent<TzykThemedStub>(Form);
+  auto* UsingOther = NewComponent<TzykThemedStub>(Form);
+  auto* NotSkinned = NewComponent<TStyleHolderWithTheme>(Form);
   TForm OtherForm(nullptr);
-  auto* Elsewhere = new TzykThemedStub(&OtherForm);
+  auto* Elsewhere = NewComponent<TzykThemedStub>(&OtherForm);
   for (TStyleHolderWithTheme* Holder : std::initializer_list<TStyleHolderWithTheme*>{Using, NotSkinned, Elsewhere})
     Holder->SetFileTheme(Theme);
   UsingOther->SetFileTheme(Other);
@@ -172,8 +172,8 @@ TEST_F(FileThemeTest, ReassignsOnlyTheOwnerFormsSkinnedComponentsThatUseIt) {
 
 TEST_F(FileThemeTest, ThemeOwnedByANonFormReassignsNothing) {
   TComponent Holder(nullptr);
-  auto* Theme = new TzykFileTheme(&Holder);
-  auto* Using = new TzykThemedStub(&Holder);
+  auto* Theme = NewComponent<TzykFileTheme>(&Holder);
+  auto* Using = NewComponent<TzykThemedStub>(&Holder);
   Using->SetFileTheme(Theme);
   Using->Log.clear();
   Theme->SetThemeFile(WriteTheme("a.thm", 1));

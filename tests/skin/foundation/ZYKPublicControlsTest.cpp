@@ -69,11 +69,11 @@ protected:
 };
 
 TEST_F(SkinControlsTest, ParentBackgroundIsPaintedShiftedByTheControlsPosition) {
-  auto* parent = new TMarkedPanel(Form);
+  auto* parent = NewComponent<TMarkedPanel>(Form);
   parent->SetBounds(0, 0, 40, 30);
   parent->SetColor(clRed);
   parent->SetParent(Form);
-  auto* child = new TCustomPanel(Form);
+  auto* child = NewComponent<TCustomPanel>(Form);
   child->SetBounds(10, 5, 20, 10);
   child->SetParent(parent);
   TBitmap buffer(20, 10);
@@ -87,11 +87,11 @@ TEST_F(SkinControlsTest, ParentBackgroundIsPaintedShiftedByTheControlsPosition) 
 }
 
 TEST_F(SkinControlsTest, ParentBackgroundStopsAtTheParentsClientArea) {
-  auto* parent = new TMarkedPanel(Form);
+  auto* parent = NewComponent<TMarkedPanel>(Form);
   parent->SetBounds(0, 0, 40, 30);
   parent->SetColor(clRed);
   parent->SetParent(Form);
-  auto* child = new TCustomPanel(Form);
+  auto* child = NewComponent<TCustomPanel>(Form);
   child->SetBounds(30, 20, 20, 20); // reaches 10 pixels past the parent's right and bottom
   child->SetParent(parent);
   TBitmap buffer(20, 20);
@@ -104,7 +104,7 @@ TEST_F(SkinControlsTest, ParentBackgroundStopsAtTheParentsClientArea) {
 }
 
 TEST_F(SkinControlsTest, ControlWithoutParentPaintsNothing) {
-  auto* loose = new TCustomPanel(Form);
+  auto* loose = NewComponent<TCustomPanel>(Form);
   loose->SetBounds(0, 0, 8, 8);
   TBitmap buffer(8, 8);
   const TPixelBuffer before = buffer.Pixels();
@@ -133,7 +133,7 @@ TEST_F(SkinControlsTest, WorkAreaFollowsTheMainFormsMonitor) {
 }
 
 TEST_F(SkinControlsTest, OriginAndBoundsAreWrittenOnePropertyAtATime) {
-  auto* c = new TBoundsRecorder(Form);
+  auto* c = NewComponent<TBoundsRecorder>(Form);
   c->SetBounds(1, 2, 3, 4);
   c->Calls.clear();
   SetControlOrigin(c, {10, 20});
@@ -144,15 +144,15 @@ TEST_F(SkinControlsTest, OriginAndBoundsAreWrittenOnePropertyAtATime) {
 }
 
 TEST_F(SkinControlsTest, StyleGoesToDirectChildrenThatPublishBothProperties) {
-  auto* theme = new TComponent(Form);
+  auto* theme = NewComponent<TComponent>(Form);
   theme->SetName("Theme1");
-  auto* container = new TCustomPanel(Form);
+  auto* container = NewComponent<TCustomPanel>(Form);
   container->SetParent(Form);
-  auto* both = new TStyleHolderWithTheme(Form);
+  auto* both = NewComponent<TStyleHolderWithTheme>(Form);
   both->SetParent(container);
-  auto* styleOnly = new TStyleHolder(Form);
+  auto* styleOnly = NewComponent<TStyleHolder>(Form);
   styleOnly->SetParent(container);
-  auto* grandchild = new TStyleHolderWithTheme(Form);
+  auto* grandchild = NewComponent<TStyleHolderWithTheme>(Form);
   grandchild->SetParent(both);
   both->Log.clear();
   styleOnly->Log.clear();
@@ -208,7 +208,7 @@ TEST_F(FormActiveTest, MdiFrameMainFormIsAlwaysActive) {
 class FormUIStyleTest : public SkinControlsTest {};
 
 TEST_F(FormUIStyleTest, TakesTheLookOfTheFirstSkinnedFormOnTheOwnerForm) {
-  auto* plain = new TStyleHolder(Form);
+  auto* plain = NewComponent<TStyleHolder>(Form);
   plain->SetUIStyle(Protein);
   plain->SetParent(Form);
   auto* skinned = new standin::TzykForm(Form);
@@ -221,7 +221,7 @@ TEST_F(FormUIStyleTest, TakesTheLookOfTheFirstSkinnedFormOnTheOwnerForm) {
 }
 
 TEST_F(FormUIStyleTest, RecognisesClassesDerivedFromTheSkinnedForm) {
-  auto* skinned = new TDerivedSkinnedForm(Form);
+  auto* skinned = NewComponent<TDerivedSkinnedForm>(Form);
   skinned->SetUIStyle(BlueGlass);
   skinned->SetParent(Form);
   EXPECT_EQ(GetFormUIStyle(Form), BlueGlass);
@@ -229,7 +229,7 @@ TEST_F(FormUIStyleTest, RecognisesClassesDerivedFromTheSkinnedForm) {
 
 TEST_F(FormUIStyleTest, DeepBlueWithoutASkinnedFormOrWithoutAForm) {
   EXPECT_EQ(GetFormUIStyle(Form), DeepBlue);
-  auto* plain = new TStyleHolder(Form);
+  auto* plain = NewComponent<TStyleHolder>(Form);
   plain->SetUIStyle(Protein);
   plain->SetParent(Form);
   EXPECT_EQ(GetFormUIStyle(Form), DeepBlue);
