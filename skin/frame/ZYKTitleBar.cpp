@@ -7,6 +7,7 @@
 #include "platform/windows/User.h"
 #include "skin/foundation/ZYKPublic.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -133,7 +134,7 @@ TzykTitleBarButton::TzykTitleBarButton(TCollection* Collection)
       FPicMouseOn(std::make_unique<TPicture>()), FPicMouseDown(std::make_unique<TPicture>()) {
   // A stored form writes the pictures' data straight into them.
   for (TPicture* picture : {FPicNormal.get(), FPicMouseOn.get(), FPicMouseDown.get()})
-    picture->OnChange = [this](TObject*) { Repaint(); };
+    picture->OnChange = [this](TObject*) { RepaintBar(); };
   SetUIStyle(DeepBlue);
 }
 
@@ -144,7 +145,7 @@ TzykTitleBar* TzykTitleBarButton::TitleBar() const {
   return buttons ? buttons->TitleBar() : nullptr;
 }
 
-void TzykTitleBarButton::Repaint() { Changed(false); }
+void TzykTitleBarButton::RepaintBar() { Changed(false); }
 
 void TzykTitleBarButton::Assign(const TPersistent* Source) {
   const auto* source = dynamic_cast<const TzykTitleBarButton*>(Source);
@@ -167,7 +168,7 @@ void TzykTitleBarButton::Assign(const TPersistent* Source) {
 
 void TzykTitleBarButton::SetVisible(bool Value) {
   FVisible = Value;
-  Repaint();
+  RepaintBar();
 }
 
 void TzykTitleBarButton::SetButtonType(TzykTitleBarBtnType Value) {
@@ -183,17 +184,17 @@ void TzykTitleBarButton::SetButtonType(TzykTitleBarBtnType Value) {
   }
   FButtonType = Value;
   UpdatePictures();
-  Repaint();
+  RepaintBar();
 }
 
 void TzykTitleBarButton::SetTransparent(bool Value) {
   FTransparent = Value;
-  Repaint();
+  RepaintBar();
 }
 
 void TzykTitleBarButton::SetTop(int Value) {
   FTop = Value;
-  Repaint();
+  RepaintBar();
 }
 
 void TzykTitleBarButton::SetUIStyle(TzykUIStyle Value) {
@@ -203,12 +204,12 @@ void TzykTitleBarButton::SetUIStyle(TzykUIStyle Value) {
 
 void TzykTitleBarButton::SetPicture(TPicture& Target, const TPicture* Value) {
   Target.Assign(Value);
-  Repaint();
+  RepaintBar();
 }
 
 void TzykTitleBarButton::SetControlBoxMenu(TPopupMenu* Value) { FControlBoxMenu = Value; }
 
-void TzykTitleBarButton::LoadFrames(int First) {
+void TzykTitleBarButton::LoadStateFrames(int First) {
   const TzykTitleBar* bar = TitleBar();
   const TLook look(bar ? bar->FileTheme() : nullptr, FUIStyle);
   TPicture* pictures[] = {FPicNormal.get(), FPicMouseOn.get(), FPicMouseDown.get()};
@@ -245,16 +246,16 @@ void TzykTitleBarButton::UpdatePictures() {
     first = CloseFrames;
     break;
   }
-  LoadFrames(first);
+  LoadStateFrames(first);
   SetTop(look.Int(zteTitleBarButtonTopInt));
 }
 
-void TzykTitleBarButton::UpdateMaximizeState() {
+void TzykTitleBarButton::RefreshMaxState() {
   const TzykTitleBar* bar = TitleBar();
   if (FButtonType != zykMax || (bar && bar->Custom()))
     return;
-  LoadFrames(IsMaximized(bar ? GetParentForm(bar) : nullptr) ? RestoreFrames : MaximizeFrames);
-  Repaint();
+  LoadStateFrames(IsMaximized(bar ? GetParentForm(bar) : nullptr) ? RestoreFrames : MaximizeFrames);
+  RepaintBar();
 }
 
 void TzykTitleBarButton::DoClick() {
@@ -276,7 +277,7 @@ void TzykTitleBarButton::DoClick() {
     } else {
       form->SetWindowState(wsNormal);
     }
-    UpdateMaximizeState();
+    RefreshMaxState();
     break;
   case zykMin:
     if (Application && form == Application->MainForm())
@@ -328,12 +329,17 @@ const TClassInfo& TzykTitleBarSection::StaticClassInfo() {
 
 TzykTitleBarSection::TzykTitleBarSection(TCollection* Collection)
     : TCollectionItem(Collection), FPicture(std::make_unique<TPicture>()) {
-  FPicture->OnChange = [this](TObject*) { Repaint(); };
+  FPicture->OnChange = [this](TObject*) { RepaintBar(); };
 }
 
 TzykTitleBarSection::~TzykTitleBarSection() = default;
 
-void TzykTitleBarSection::Repaint() { Changed(false); }
+TzykTitleBar* TzykTitleBarSection::TitleBar() const {
+  const auto* sections = dynamic_cast<const TzykTitleBarSections*>(Collection());
+  return sections ? sections->TitleBar() : nullptr;
+}
+
+void TzykTitleBarSection::RepaintBar() { Changed(false); }
 
 void TzykTitleBarSection::Assign(const TPersistent* Source) {
   const auto* source = dynamic_cast<const TzykTitleBarSection*>(Source);
@@ -352,7 +358,7 @@ void TzykTitleBarSection::Assign(const TPersistent* Source) {
 
 void TzykTitleBarSection::SetWidth(int Value) {
   FWidth = Value;
-  Repaint();
+  RepaintBar();
 }
 
 void TzykTitleBarSection::SetAlign(TzykTitleBarAlign Value) {
@@ -362,34 +368,32 @@ void TzykTitleBarSection::SetAlign(TzykTitleBarAlign Value) {
       for (int i = 0; i < list->Count() && !taken; ++i)
         taken = static_cast<const TzykTitleBarSection*>(list->Items(i))->FAlign == zykClient;
     if (taken) {
-      const auto* sections = dynamic_cast<const TzykTitleBarSections*>(Collection());
-      ShowSettingError(sections ? sections->TitleBar() : nullptr,
-                       "Sorry, only one section's Align property can be \"zykClient\"");
+      ShowSettingError(TitleBar(), "Sorry, only one section's Align property can be \"zykClient\"");
       return;
     }
     FStretch = true;
   }
   FAlign = Value;
-  Repaint();
+  RepaintBar();
 }
 
 void TzykTitleBarSection::SetPicture(const TPicture* Value) {
   FPicture->Assign(Value);
   if (Value && FAutoSize)
     SetWidth(FPicture->Width());
-  Repaint();
+  RepaintBar();
 }
 
 void TzykTitleBarSection::SetStretch(bool Value) {
   FStretch = Value || FAlign == zykClient;
-  Repaint();
+  RepaintBar();
 }
 
 void TzykTitleBarSection::SetAutoSize(bool Value) {
   FAutoSize = Value;
   if (FPicture->HasGraphic())
     SetWidth(FPicture->Width());
-  Repaint();
+  RepaintBar();
 }
 
 // ---- TzykTitleBarSections
@@ -545,10 +549,6 @@ void TzykTitleBar::SetAutoSize(bool Value) {
     SetHeight(first->Height());
 }
 
-void TzykTitleBar::SetSections(const TzykTitleBarSections* Value) { FSections->Assign(Value); }
-
-void TzykTitleBar::SetButtons(const TzykTitleBarButtons* Value) { FButtons->Assign(Value); }
-
 void TzykTitleBar::SetButtonInterval(int Value) {
   FButtonInterval = Value;
   Invalidate();
@@ -586,9 +586,9 @@ void TzykTitleBar::SetRoundCorner(int Value) {
   Invalidate();
 }
 
-void TzykTitleBar::UpdateMaximizeButtons() {
+void TzykTitleBar::RefreshMaxButtons() {
   for (int i = 0; i < FButtons->Count(); ++i)
-    FButtons->Items(i)->UpdateMaximizeState();
+    FButtons->Items(i)->RefreshMaxState();
 }
 
 void TzykTitleBar::ApplyWindowRegion() {
@@ -597,7 +597,7 @@ void TzykTitleBar::ApplyWindowRegion() {
   if (!Host() || !form || !form->HandleAllocated())
     return;
   const TRect c = form->ClientRect();
-  const int r = FRoundCorner;
+  const int r = std::max(FRoundCorner, 0);
   // The platform's rounded rectangles leave out their right and bottom edges, as plain rectangles
   // do, so the shape is the client rectangle itself.
   HRGN region = CreateRoundRectRgn(c.Left, c.Top, c.Right, c.Bottom, r, r);
@@ -609,7 +609,7 @@ void TzykTitleBar::ApplyWindowRegion() {
   if (ComponentState().Contains(csDesigning))
     DeleteObject(region);
   else
-    SetWindowRgn(form->Handle(), region, TRUE);
+    SetWindowRgn(form->Handle(), region, 1);
 }
 
 // ---- Painting
@@ -624,7 +624,7 @@ void TzykTitleBar::Paint() {
   canvas.SetFont(*Font());
   DrawSections(buffer);
   DrawButtons(buffer);
-  if (FUIStyle != WinXP && FRoundCorner != 0 && Host()) {
+  if (FUIStyle != WinXP && FRoundCorner > 0 && Host()) {
     canvas.Pen().SetColor(FLookBorderColor);
     canvas.Brush().SetStyle(bsClear);
     canvas.RoundRect(-1, 0, w + 1, h + 50, FRoundCorner + 1, FRoundCorner);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/controls/Form.h"
-#include "platform/controls/Menus.h"
 #include "platform/controls/Panel.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Picture.h"
 #include "skin/foundation/ZYKMgr.h"
 #include "skin/foundation/ZYKThemes.h"
@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-class TBitmap;
+class TPopupMenu;
 class TzykTitleBar;
 
 // The kinds of title bar buttons, and where a picture section of the bar stands.
@@ -23,31 +23,6 @@ const TEnumInfo& TzykTitleBarAlignInfo();
 
 // Sender is the title bar, ButtonIndex the button's index in its button list.
 using TzykTitleBarButtonClickEvent = std::function<void(TObject* Sender, int ButtonIndex)>;
-
-// The window menu of a skinned window, which has no native caption to open one: Minimize,
-// Maximize/Restore and Close, each enabled only when the bar has a button of that kind.
-class TzykTitleBarPopupMenu : public TPopupMenu {
-  BRIVO_CLASS(TzykTitleBarPopupMenu, TPopupMenu)
-
-public:
-  explicit TzykTitleBarPopupMenu(TComponent* AOwner);
-  ~TzykTitleBarPopupMenu() override;
-
-  // The bar the menu serves; its buttons decide what is enabled and its form is what the items act on.
-  TzykTitleBar* TitleBar() const { return FTitleBar; }
-  void SetTitleBar(TzykTitleBar* Value) { FTitleBar = Value; }
-
-  // Enables the items from the bar's buttons, then shows the menu at the screen point (X, Y).
-  void Popup(int X, int Y) override;
-
-private:
-  void UpdateItems();
-  void MinimizeClick();
-  void MaximizeRestoreClick();
-  void CloseClick();
-
-  TzykTitleBar* FTitleBar = nullptr;
-};
 
 // What a title bar asks of the skinned form it sits on. The skinned form implements it; a bar whose
 // parent does not is on an ordinary container: it shapes no window, draws no rounded outline, leaves
@@ -87,11 +62,11 @@ public:
   // Reloads the pictures from the look; the caller repaints.
   void SetUIStyle(TzykUIStyle Value);
   TPicture* PicNormal() const { return FPicNormal.get(); }
-  void SetPicNormal(TPicture* Value);
+  void SetPicNormal(const TPicture* Value) { SetPicture(*FPicNormal, Value); }
   TPicture* PicMouseOn() const { return FPicMouseOn.get(); }
-  void SetPicMouseOn(TPicture* Value);
+  void SetPicMouseOn(const TPicture* Value) { SetPicture(*FPicMouseOn, Value); }
   TPicture* PicMouseDown() const { return FPicMouseDown.get(); }
-  void SetPicMouseDown(TPicture* Value);
+  void SetPicMouseDown(const TPicture* Value) { SetPicture(*FPicMouseDown, Value); }
   // The menu a control-box button opens instead of the bar's system menu. Not owned: the bar hears
   // when it goes and clears it.
   TPopupMenu* ControlBoxMenu() const { return FControlBoxMenu; }
@@ -109,8 +84,7 @@ public:
   TzykTitleBar* TitleBar() const;
 
 private:
-  friend class TzykTitleBar;
-  bool UseFileTheme(TzykUIStyle& Effective) const;
+  void SetPicture(TPicture& Target, const TPicture* Value);
   // Loads the three state pictures from frames First, First + 1, First + 2 of the look's strip.
   void LoadStateFrames(int First);
   void RepaintBar();
@@ -127,8 +101,8 @@ private:
 };
 
 // The buttons of a title bar; every change repaints the bar.
-class TzykTitleBarButtons : public TCollection {
-  BRIVO_CLASS(TzykTitleBarButtons, TCollection)
+class TzykTitleBarButtons : public TOwnedCollection {
+  BRIVO_CLASS(TzykTitleBarButtons, TOwnedCollection)
 
 public:
   explicit TzykTitleBarButtons(TzykTitleBar* TitleBar);
@@ -136,8 +110,6 @@ public:
   TzykTitleBarButton* Add() { return static_cast<TzykTitleBarButton*>(TCollection::Add()); }
   TzykTitleBarButton* Items(int Index) const { return static_cast<TzykTitleBarButton*>(TCollection::Items(Index)); }
   TzykTitleBar* TitleBar() const { return FTitleBar; }
-  // The bar, which stored forms and designers see as the list's owner.
-  TPersistent* GetOwner() const override;
 
 protected:
   void Update(TCollectionItem* Item) override;
@@ -166,7 +138,7 @@ public:
   void SetAlign(TzykTitleBarAlign Value);
   TPicture* Picture() const { return FPicture.get(); }
   // With AutoSize set, a picture given here sets Width to its width.
-  void SetPicture(TPicture* Value);
+  void SetPicture(const TPicture* Value);
   bool Stretch() const { return FStretch; }
   void SetStretch(bool Value);
   bool AutoSize() const { return FAutoSize; }
@@ -187,8 +159,8 @@ private:
 };
 
 // The sections of a title bar; every change repaints the bar.
-class TzykTitleBarSections : public TCollection {
-  BRIVO_CLASS(TzykTitleBarSections, TCollection)
+class TzykTitleBarSections : public TOwnedCollection {
+  BRIVO_CLASS(TzykTitleBarSections, TOwnedCollection)
 
 public:
   explicit TzykTitleBarSections(TzykTitleBar* TitleBar);
@@ -198,8 +170,6 @@ public:
     return static_cast<TzykTitleBarSection*>(TCollection::Items(Index));
   }
   TzykTitleBar* TitleBar() const { return FTitleBar; }
-  // The bar, which stored forms and designers see as the list's owner.
-  TPersistent* GetOwner() const override;
 
 protected:
   void Update(TCollectionItem* Item) override;
@@ -235,9 +205,9 @@ public:
   // The bar takes the height of its first section's picture; without sections it stays false.
   void SetAutoSize(bool Value);
   TzykTitleBarSections* Sections() const { return FSections.get(); }
-  void SetSections(TzykTitleBarSections* Value) { FSections->Assign(Value); }
+  void SetSections(const TzykTitleBarSections* Value) { FSections->Assign(Value); }
   TzykTitleBarButtons* Buttons() const { return FButtons.get(); }
-  void SetButtons(TzykTitleBarButtons* Value) { FButtons->Assign(Value); }
+  void SetButtons(const TzykTitleBarButtons* Value) { FButtons->Assign(Value); }
   // Extra pixels between the buttons at the right.
   int ButtonInterval() const { return FButtonInterval; }
   void SetButtonInterval(int Value);
@@ -268,8 +238,6 @@ public:
   // What the look gave: the colour of the rounded outline, the height of the whole button strip
   // and the caption's offset from the top.
   TColor LookBorderColor() const { return FLookBorderColor; }
-  // The window menu the control box opens when it has no menu of its own; owned by the bar.
-  TzykTitleBarPopupMenu* SystemMenu() const { return FSystemMenu; }
   int ButtonPictureHeight() const { return FButtonPictureHeight; }
   int CaptionTopOffset() const { return FCaptionTopOffset; }
   // Where the latest paint put the caption and what it wrote: the text (cut to end in "..." when
@@ -300,12 +268,11 @@ protected:
   void DblClick() override;
 
 private:
-  friend class TzykTitleBarButton;
+  void ApplyLook();
   void PopupSystemMenu();
-  bool UseFileTheme(TzykUIStyle& Effective) const;
-  void LoadLookPicture(int Element, TBitmap& Bitmap) const;
-  int LookInt(int Element) const;
-  void ApplyCaptionColor();
+  void DrawButtonPicture(TCanvas& Canvas, TBitmap& Scratch, const TzykTitleBarButton& Button, int Index, int X,
+                         const TPoint& Cursor);
+  void DrawCaption(TCanvas& Canvas, int Left, int Right);
 
   bool FCustom = false;
   TzykFileTheme* FFileTheme = nullptr;
@@ -321,7 +288,6 @@ private:
   int FRoundCorner = 0;
   bool FDrawAppIcon = false;
   bool FKeepCaptionColor = false;
-  TzykTitleBarPopupMenu* FSystemMenu = nullptr;
   TColor FLookBorderColor = clBlack;
   bool FMousePressed = false;
   int FHotIndex = -1;
