@@ -487,6 +487,8 @@ void TzykTitleBar::SetUIStyle(TzykUIStyle Value) {
   FUIStyle = Value;
   if (!FCustom)
     ApplyLook();
+  // Whether the rounded outline is drawn depends on the look even for a custom bar.
+  Invalidate();
 }
 
 void TzykTitleBar::ApplyLook() {

@@ -28,7 +28,7 @@ const std::string ClientError = "Sorry, only one section's Align property can be
 // style from before it took the frame away.
 class TTestHost : public TCustomPanel, public TzykTitleBarHost {
 public:
-  explicit TTestHost(TComponent* AOwner) : TCustomPanel(AOwner) {}
+  explicit TTestHost(TComponent* AOwner) : TCustomPanel(AOwner) { SetBevelOuter(bvNone); }
   TFormBorderStyle SavedBorderStyle() const override { return BorderStyle; }
   TFormBorderStyle BorderStyle = bsSizeable;
 };
