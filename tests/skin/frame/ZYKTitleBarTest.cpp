@@ -5,6 +5,7 @@
 
 #include "platform/backends/headless/HeadlessDesktop.h"
 #include "platform/controls/Application.h"
+#include "platform/core/Resources.h"
 #include "platform/core/StoredForm.h"
 #include "platform/graphics/BmpCodec.h"
 #include "platform/windows/Gdi.h"
@@ -548,6 +549,23 @@ TEST_F(TitleBarPaintTest, CaptionStartsAtSixWithoutControlBoxAndOffset) {
   EXPECT_EQ(Bar->CaptionLeft(), 2);
 }
 
+TEST_F(TitleBarPaintTest, AppIconTakesThePlaceOfTheControlBoxAndStillCountsAsIt) {
+  AddBar(MacOS);
+  Bar->SetDrawAppIcon(true);
+  Show();
+  EXPECT_EQ(Bar->CaptionLeft(), 3 + 21);
+  TIcon icon;
+  icon.LoadFromBytes(FindResource("MAINICON", TResourceType::Icon));
+  TBitmap expected(16, 16);
+  expected.Canvas().Blit(Rect(0, 0, 16, 16), LookBitmap(MacOS, zteTitleBarLeftImage)->Pixels(), Bounds(6, 4, 16, 16));
+  expected.Canvas().Draw(0, 0, *icon.SizedCopy(16, 16));
+  TBitmap shown(16, 16);
+  shown.Canvas().Blit(Rect(0, 0, 16, 16), Capture(), Bounds(6, 4, 16, 16));
+  EXPECT_TRUE(shown.Pixels() == expected.Pixels());
+  MoveTo(4, 10);
+  EXPECT_EQ(Bar->HotIndex(), IndexOf(zykControlBox));
+}
+
 TEST_F(TitleBarPaintTest, InactiveFormDrawsTheCaptionInTheInactiveCaptionColour) {
   AddBar(MacOS);
   KeepButtons({});
@@ -587,7 +605,8 @@ TEST_F(TitleBarPaintTest, RightSectionWithoutRoomIsSkipped) {
   EXPECT_EQ(ScreenColor(249, 5), clRed);
   EXPECT_EQ(ScreenColor(250, 5), clLime);
   EXPECT_EQ(ScreenColor(278, 5), clLime);
-  right->SetWidth(29);
+  // The room left is 279 - 249 = 30 pixels: a section of exactly that width still fits.
+  right->SetWidth(30);
   EXPECT_EQ(ScreenColor(250, 5), clBlue);
   EXPECT_EQ(ScreenColor(278, 5), clBlue);
 }
