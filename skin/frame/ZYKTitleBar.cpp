@@ -141,8 +141,8 @@ TzykTitleBarButton::TzykTitleBarButton(TCollection* Collection)
 TzykTitleBarButton::~TzykTitleBarButton() = default;
 
 TzykTitleBar* TzykTitleBarButton::TitleBar() const {
-  const auto* buttons = dynamic_cast<const TzykTitleBarButtons*>(Collection());
-  return buttons ? buttons->TitleBar() : nullptr;
+  const auto* items = dynamic_cast<const TzykTitleBarItems*>(Collection());
+  return items ? items->TitleBar() : nullptr;
 }
 
 void TzykTitleBarButton::RepaintBar() { Changed(false); }
@@ -298,7 +298,20 @@ void TzykTitleBarButton::DoClick() {
   }
 }
 
-// ---- TzykTitleBarButtons
+// ---- The two lists
+
+const TClassInfo& TzykTitleBarItems::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TzykTitleBarItems>().Build();
+  return Info;
+}
+
+TzykTitleBarItems::TzykTitleBarItems(TzykTitleBar* TitleBar, const TClassInfo& ItemClass)
+    : TOwnedCollection(TitleBar, ItemClass), FTitleBar(TitleBar) {}
+
+void TzykTitleBarItems::Update(TCollectionItem*) {
+  if (FTitleBar)
+    FTitleBar->Invalidate();
+}
 
 const TClassInfo& TzykTitleBarButtons::StaticClassInfo() {
   static const TClassInfo Info = TClassBuilder<TzykTitleBarButtons>().Build();
@@ -306,12 +319,15 @@ const TClassInfo& TzykTitleBarButtons::StaticClassInfo() {
 }
 
 TzykTitleBarButtons::TzykTitleBarButtons(TzykTitleBar* TitleBar)
-    : TOwnedCollection(TitleBar, TzykTitleBarButton::StaticClassInfo()), FTitleBar(TitleBar) {}
+    : TzykTitleBarItems(TitleBar, TzykTitleBarButton::StaticClassInfo()) {}
 
-void TzykTitleBarButtons::Update(TCollectionItem*) {
-  if (FTitleBar)
-    FTitleBar->Invalidate();
+const TClassInfo& TzykTitleBarSections::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TzykTitleBarSections>().Build();
+  return Info;
 }
+
+TzykTitleBarSections::TzykTitleBarSections(TzykTitleBar* TitleBar)
+    : TzykTitleBarItems(TitleBar, TzykTitleBarSection::StaticClassInfo()) {}
 
 // ---- TzykTitleBarSection
 
@@ -335,8 +351,8 @@ TzykTitleBarSection::TzykTitleBarSection(TCollection* Collection)
 TzykTitleBarSection::~TzykTitleBarSection() = default;
 
 TzykTitleBar* TzykTitleBarSection::TitleBar() const {
-  const auto* sections = dynamic_cast<const TzykTitleBarSections*>(Collection());
-  return sections ? sections->TitleBar() : nullptr;
+  const auto* items = dynamic_cast<const TzykTitleBarItems*>(Collection());
+  return items ? items->TitleBar() : nullptr;
 }
 
 void TzykTitleBarSection::RepaintBar() { Changed(false); }
@@ -394,21 +410,6 @@ void TzykTitleBarSection::SetAutoSize(bool Value) {
   if (FPicture->HasGraphic())
     SetWidth(FPicture->Width());
   RepaintBar();
-}
-
-// ---- TzykTitleBarSections
-
-const TClassInfo& TzykTitleBarSections::StaticClassInfo() {
-  static const TClassInfo Info = TClassBuilder<TzykTitleBarSections>().Build();
-  return Info;
-}
-
-TzykTitleBarSections::TzykTitleBarSections(TzykTitleBar* TitleBar)
-    : TOwnedCollection(TitleBar, TzykTitleBarSection::StaticClassInfo()), FTitleBar(TitleBar) {}
-
-void TzykTitleBarSections::Update(TCollectionItem*) {
-  if (FTitleBar)
-    FTitleBar->Invalidate();
 }
 
 // ---- TzykTitleBar

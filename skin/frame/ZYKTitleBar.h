@@ -35,6 +35,21 @@ public:
   virtual TFormBorderStyle SavedBorderStyle() const = 0;
 };
 
+// A list of title bar items: the bar is its owner, and every change repaints the bar.
+class TzykTitleBarItems : public TOwnedCollection {
+  BRIVO_CLASS(TzykTitleBarItems, TOwnedCollection)
+
+public:
+  TzykTitleBarItems(TzykTitleBar* TitleBar, const TClassInfo& ItemClass);
+  TzykTitleBar* TitleBar() const { return FTitleBar; }
+
+protected:
+  void Update(TCollectionItem* Item) override;
+
+private:
+  TzykTitleBar* FTitleBar;
+};
+
 // One button of a title bar: three state pictures from the bar's look (or its own, for a custom
 // button), a vertical position, and what a click on it does.
 class TzykTitleBarButton : public TCollectionItem {
@@ -100,22 +115,15 @@ private:
   TPopupMenu* FControlBoxMenu = nullptr;
 };
 
-// The buttons of a title bar; every change repaints the bar.
-class TzykTitleBarButtons : public TOwnedCollection {
-  BRIVO_CLASS(TzykTitleBarButtons, TOwnedCollection)
+// The buttons of a title bar.
+class TzykTitleBarButtons : public TzykTitleBarItems {
+  BRIVO_CLASS(TzykTitleBarButtons, TzykTitleBarItems)
 
 public:
   explicit TzykTitleBarButtons(TzykTitleBar* TitleBar);
 
   TzykTitleBarButton* Add() { return static_cast<TzykTitleBarButton*>(TCollection::Add()); }
   TzykTitleBarButton* Items(int Index) const { return static_cast<TzykTitleBarButton*>(TCollection::Items(Index)); }
-  TzykTitleBar* TitleBar() const { return FTitleBar; }
-
-protected:
-  void Update(TCollectionItem* Item) override;
-
-private:
-  TzykTitleBar* FTitleBar;
 };
 
 // One picture section of a title bar's background: at the left, at the right, or stretched over
@@ -158,9 +166,9 @@ private:
   bool FAutoSize = false;
 };
 
-// The sections of a title bar; every change repaints the bar.
-class TzykTitleBarSections : public TOwnedCollection {
-  BRIVO_CLASS(TzykTitleBarSections, TOwnedCollection)
+// The picture sections of a title bar.
+class TzykTitleBarSections : public TzykTitleBarItems {
+  BRIVO_CLASS(TzykTitleBarSections, TzykTitleBarItems)
 
 public:
   explicit TzykTitleBarSections(TzykTitleBar* TitleBar);
@@ -169,13 +177,6 @@ public:
   TzykTitleBarSection* Items(int Index) const {
     return static_cast<TzykTitleBarSection*>(TCollection::Items(Index));
   }
-  TzykTitleBar* TitleBar() const { return FTitleBar; }
-
-protected:
-  void Update(TCollectionItem* Item) override;
-
-private:
-  TzykTitleBar* FTitleBar;
 };
 
 // The painted caption strip of a skinned window: a background of picture sections, the control
