@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <exception>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,10 +89,14 @@ TPixelBuffer Shoot(THeadlessDesktop& Desktop, TzykUIStyle Look, TState State) {
   Desktop.ProcessMessages();
   const TPixelBuffer screen = Desktop.Screenshot();
   const TPoint origin = bar->ClientToScreen({0, 0});
+  // What the window's shape cuts away shows the sheet, not the desktop behind the window.
+  const std::optional<TRegion>& shape = Desktop.Host(form->Handle())->Shape();
   TPixelBuffer shot(bar->Width(), bar->Height());
   for (int y = 0; y < shot.Height(); ++y)
-    for (int x = 0; x < shot.Width(); ++x)
-      shot.Set(x, y, screen.At(origin.X + x, origin.Y + y));
+    for (int x = 0; x < shot.Width(); ++x) {
+      const bool shown = !shape || shape->Contains({origin.X + x - form->Left(), origin.Y + y - form->Top()});
+      shot.Set(x, y, shown ? screen.At(origin.X + x, origin.Y + y) : SheetBackground);
+    }
   if (pressed) {
     // Let go away from every button, so that nothing is clicked.
     Desktop.MouseMove(0, 0);
