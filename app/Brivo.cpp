@@ -3,14 +3,15 @@
 #include "platform/backends/headless/HeadlessDesktop.h"
 #include "platform/controls/Application.h"
 #include "platform/controls/Timer.h"
+#include "platform/core/FileWrite.h"
+#include "platform/core/Report.h"
 #include "platform/graphics/PngCodec.h"
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <exception>
-#include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -30,14 +31,11 @@ void RenderWindow(const std::string& Path) {
   desktop.ProcessMessages();
   const std::vector<std::uint8_t> png = EncodePng(desktop.Host(frmBrivo->Handle())->Surface());
   delete frmBrivo;
-  std::ofstream out(Path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-  out.close();
-  if (!out)
-    throw std::runtime_error("cannot write " + Path);
+  WriteWholeFile(Path, png);
 }
 
-int Usage() {
+int Usage(const std::string& Fault) {
+  ReportLine(Fault);
   std::fprintf(stderr, "usage: brivo [--render FILE.png | --exit-after-first-frame]\n");
   return 2;
 }
@@ -65,29 +63,47 @@ void ExitAfterFirstFrame(std::chrono::steady_clock::time_point Started) {
 
 int main(int argc, char** argv) {
   const auto started = std::chrono::steady_clock::now();
+  SetProgramName("brivo");
+  const std::vector<std::string> args(argv + 1, argv + argc);
   try {
-    if (argc == 3 && std::strcmp(argv[1], "--render") == 0) {
-      RenderWindow(argv[2]);
+    if (!args.empty() && args[0] == "--render") {
+      if (args.size() == 1)
+        return Usage("--render needs the name of the PNG file to write");
+      if (args.size() > 2)
+        return Usage("unknown argument '" + args[2] + "'");
+      RenderWindow(args[1]);
       return 0;
     }
-    const bool exitAfterFirstFrame = argc == 2 && std::strcmp(argv[1], "--exit-after-first-frame") == 0;
-    if (argc != 1 && !exitAfterFirstFrame)
-      return Usage();
-    UseNativeBackends();
-    if (!HasDesktopBackend()) {
+    bool exitAfterFirstFrame = false;
+    for (const std::string& arg : args) {
+      if (arg != "--exit-after-first-frame" || exitAfterFirstFrame)
+        return Usage("unknown argument '" + arg + "'");
+      exitAfterFirstFrame = true;
+    }
+    std::string why;
+    switch (UseNativeBackends(&why)) {
+    case TNativeDisplay::Opened:
+      break;
+    case TNativeDisplay::None:
       ReleaseNativeBackends();
       RenderWindow(DefaultRenderPath);
       std::printf("brivo: no display; window rendered to %s\n", DefaultRenderPath);
       return 0;
+    case TNativeDisplay::Unreachable:
+      // A display named but not there is a mistake to tell, not a reason to render somewhere else.
+      ReleaseNativeBackends();
+      ReportLine(why);
+      return 1;
     }
     Application->Initialize();
     CreateMainForm();
     if (exitAfterFirstFrame)
       ExitAfterFirstFrame(started);
     Application->Run();
-    return 0;
+    // Non-zero when the loop ended because the display went away.
+    return Application->ExitCode();
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "brivo: %s\n", e.what());
+    ReportLine(e.what());
     return 1;
   }
 }

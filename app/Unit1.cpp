@@ -114,6 +114,15 @@ void TfrmBrivo::zyktempButton1Click(TObject*) {
   ReleaseDC(nullptr, dc);
 }
 
+// A display change may have reset the gamma (a monitor plugged in or turned back on, a new mode), so
+// the sliders' ramp goes out again, once per notice. Nothing else sends it unasked: a ramp another
+// program set stays until the displays change.
+void TfrmBrivo::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_DISPLAYCHANGE)
+    ApplySliders();
+  TForm::WndProc(Message);
+}
+
 void TfrmBrivo::FormShow(TObject*) {
   HDC dc = GetDC(nullptr);
   Button1->Click();

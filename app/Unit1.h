@@ -48,6 +48,9 @@ public:
   void zyktempButton1Click(TObject* Sender);
   void FormShow(TObject* Sender);
 
+protected:
+  void WndProc(TMessage& Message) override;
+
 private:
   void ApplySliders();
 };

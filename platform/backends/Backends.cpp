@@ -2,9 +2,11 @@
 
 #include "platform/backends/x11/X11Desktop.h"
 #include "platform/backends/x11/X11GammaDevice.h"
+#include "platform/core/Report.h"
 #include "platform/windows/GammaDevice.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -29,6 +31,40 @@ private:
   std::string FReason;
 };
 
+// The X display's gamma for the program: a display that takes no ramp at start is asked again when
+// the displays change (a monitor with gamma may have come), and a doubt about it is told once.
+class TNativeGammaDevice final : public TGammaDevice {
+public:
+  TNativeGammaDevice() { Open(); }
+
+  bool Apply(const TGammaRamp& Ramp, std::string& Why) override {
+    if (!FDevice) {
+      Why = FRefusal;
+      return false;
+    }
+    return FDevice->Apply(Ramp, Why);
+  }
+  void DisplaysChanged() override {
+    if (FDevice)
+      FDevice->DisplaysChanged();
+    else
+      Open();
+  }
+
+private:
+  void Open() {
+    FDevice = TX11GammaDevice::Open(nullptr, FRefusal);
+    if (FDevice && !FDevice->Note().empty() && !FNoted) {
+      FNoted = true;
+      ReportLine("note: " + FDevice->Note());
+    }
+  }
+
+  std::unique_ptr<TX11GammaDevice> FDevice;
+  std::string FRefusal;
+  bool FNoted = false;
+};
+
 struct TNative {
   std::unique_ptr<TX11Desktop> Desktop;
   std::unique_ptr<TMessageBoxService> MessageBox;
@@ -49,12 +85,17 @@ TNative& Native() {
 
 } // namespace
 
-void UseNativeBackends() {
+TNativeDisplay UseNativeBackends(std::string* Why) {
   TNative& n = Native();
+  TNativeDisplay result = TNativeDisplay::Opened;
   if (!n.Desktop) {
     std::string why;
     n.Desktop = TX11Desktop::Open(nullptr, why);
     if (!n.Desktop) {
+      const char* display = std::getenv("DISPLAY");
+      result = display != nullptr && *display != '\0' ? TNativeDisplay::Unreachable : TNativeDisplay::None;
+      if (Why)
+        *Why = why;
       n.MessageBox = std::make_unique<TStderrMessageBox>();
       n.Opener = std::make_unique<TRefusingAddressOpener>(why);
       InstallMessageBoxService(n.MessageBox.get());
@@ -62,11 +103,12 @@ void UseNativeBackends() {
     }
   }
   SetGammaDeviceFactory([]() -> std::unique_ptr<TGammaDevice> {
-    std::string why;
-    if (auto device = TX11GammaDevice::Open(nullptr, why))
-      return device;
-    return std::make_unique<TUnavailableGammaDevice>(why);
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0')
+      return std::make_unique<TUnavailableGammaDevice>("there is no X display (DISPLAY is not set)");
+    return std::make_unique<TNativeGammaDevice>();
   });
+  return result;
 }
 
 long long NativeFirstPresentTime() {

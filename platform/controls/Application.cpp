@@ -115,6 +115,7 @@ void RegisterControlClasses() {
 void TApplication::Initialize() {
   RegisterControlClasses();
   FTerminated = false;
+  FExitCode = 0;
 }
 
 void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
@@ -159,10 +160,12 @@ void TApplication::Dispatch(MSG& Msg) {
 bool TApplication::ProcessMessage(MSG& Msg) {
   if (!PeekMessage(&Msg, nullptr, 0, 0, PM_REMOVE))
     return false;
-  if (Msg.message == WM_QUIT)
+  if (Msg.message == WM_QUIT) {
     FTerminated = true;
-  else
+    FExitCode = static_cast<int>(Msg.wParam);
+  } else {
     Dispatch(Msg);
+  }
   return true;
 }
 
@@ -177,10 +180,12 @@ void TApplication::Idle() {
     return;
   // Nothing more to do: wait for the next message (GetMessage paints and runs due timers).
   MSG msg;
-  if (!GetMessage(&msg, nullptr, 0, 0))
+  if (!GetMessage(&msg, nullptr, 0, 0)) {
     FTerminated = true;
-  else
+    FExitCode = static_cast<int>(msg.wParam);
+  } else {
     Dispatch(msg);
+  }
 }
 
 void TApplication::HandleMessage() {

@@ -77,6 +77,9 @@ public:
   // Ends the loop (posts the quit message).
   void Terminate();
   bool Terminated() const { return FTerminated; }
+  // The code the loop ended with (the quit message's, as PostQuitMessage gave it): the program's
+  // exit status. A backend that loses its display ends the loop with a non-zero one.
+  int ExitCode() const { return FExitCode; }
   bool Running() const { return FRunning; }
 
   TCustomForm* MainForm() const { return FMainForm; }
@@ -112,6 +115,7 @@ private:
 
   TCustomForm* FMainForm = nullptr;
   bool FTerminated = false;
+  int FExitCode = 0;
   bool FRunning = false;
   bool FActive = false;
   bool FShowMainForm = true;

@@ -330,7 +330,10 @@ private:
   using TKind = TToken::TKind;
 
   void Advance() { FToken = FLexer.Next(); }
-  [[noreturn]] void Fail(const std::string& Message) const { TLexer::Fail(FToken.Pos, Message); }
+  // A description cut short fails wherever the parser happens to be: that it ended is the news.
+  [[noreturn]] void Fail(const std::string& Message) const {
+    TLexer::Fail(FToken.Pos, FToken.Kind == TKind::End ? "the file ended; " + Message : Message);
+  }
 
   bool IsKeyword(std::string_view Word) const { return FToken.Kind == TKind::Ident && SameText(FToken.Text, Word); }
   bool IsSymbol(char c) const { return FToken.Kind == TKind::Symbol && FToken.Symbol == c; }
@@ -380,6 +383,10 @@ private:
         node.Children.push_back(ParseObject());
       else if (FToken.Kind == TKind::Ident)
         node.Properties.push_back(ParseProperty());
+      else if (FToken.Kind == TKind::End)
+        TLexer::Fail(FToken.Pos, "the file ended inside 'object " + (node.Name.empty() ? "" : node.Name + ": ") +
+                                     node.ClassName + "' of line " + std::to_string(node.Pos.Line) +
+                                     ", which needs its 'end'");
       else
         Fail("expected a property, 'object' or 'end'");
     }

@@ -123,6 +123,17 @@ void HostCloseRequested(HWND Window);
 // Another program took the focus, or the user came back to one of ours.
 void HostAppDeactivated();
 void HostActivated(HWND Window);
+// The displays changed: a monitor came or went or was turned on, a mode or the screen's size changed,
+// or (where the system says so) the machine resumed or the session was unlocked, any of which may
+// have reset the display's gamma. The gamma device is told (it looks at the displays afresh) and
+// every top-level window is sent WM_DISPLAYCHANGE (wParam: bits per pixel, lParam: the primary
+// screen's width and height). Call it once per burst of changes; never on a timer.
+//
+// The X11 backend calls it for XRandR screen, CRTC and output changes. The Windows backend is to
+// call it for its native WM_DISPLAYCHANGE, for WM_POWERBROADCAST with PBT_APMRESUMEAUTOMATIC (and
+// PBT_APMRESUMESUSPEND), and for WM_WTSSESSION_CHANGE with WTS_SESSION_UNLOCK (after registering
+// its window with WTSRegisterSessionNotification); it must not forward the native message itself.
+void HostDisplayChanged();
 // Part of the native window must be shown again (nothing is lost: the frame is kept).
 void HostExposed(HWND Window, const TRect& Rect);
 // The size limits the window accepts (WM_GETMINMAXINFO).

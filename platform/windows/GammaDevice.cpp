@@ -28,3 +28,8 @@ TGammaDevice& CurrentGammaDevice() {
   }
   return *slot.Device;
 }
+
+void NotifyGammaDisplaysChanged() {
+  if (Slot().Device)
+    Slot().Device->DisplaysChanged();
+}

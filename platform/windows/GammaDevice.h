@@ -15,6 +15,10 @@ public:
   // Loads the table into the display. Returns false, with Why saying what stood in the way, when no
   // display took it.
   virtual bool Apply(const TGammaRamp& Ramp, std::string& Why) = 0;
+  // The displays changed (monitors, modes, CRTCs): what the device found out about them may be
+  // out of date. Called before the windows hear of the change, so their next Apply reaches the
+  // displays as they are now.
+  virtual void DisplaysChanged() {}
 };
 
 // A device that takes nothing, for machines without a display gamma interface.
@@ -39,3 +43,5 @@ void SetGammaDeviceFactory(TGammaDeviceFactory Factory);
 void InstallGammaDevice(std::unique_ptr<TGammaDevice> Device);
 // The process's device, chosen on first use.
 TGammaDevice& CurrentGammaDevice();
+// Tells the process's device, if one was chosen, that the displays changed.
+void NotifyGammaDisplaysChanged();

@@ -1,9 +1,9 @@
 #include "platform/windows/Gdi.h"
 
+#include "platform/core/Report.h"
 #include "platform/windows/GammaDevice.h"
 #include "platform/windows/WindowManager.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <unordered_map>
@@ -39,7 +39,7 @@ void ReportRefusal(const std::string& Why) {
   if (gRefusalReported)
     return;
   gRefusalReported = true;
-  std::fprintf(stderr, "display gamma ramp not set: %s\n", Why.c_str());
+  ReportLine("display gamma ramp not set: " + Why);
 }
 
 int KindOf(const TRegion& R) {

@@ -1,3 +1,4 @@
+#include "platform/windows/GammaDevice.h"
 #include "platform/windows/WindowManager.h"
 
 #include <algorithm>
@@ -846,6 +847,27 @@ void HostMoveSizeEnded(HWND Wnd) {
 void HostCloseRequested(HWND Wnd) {
   if (IsWindow(Wnd))
     PostMessage(Wnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void HostDisplayChanged() {
+  NotifyGammaDisplaysChanged();
+  TWindowManager& wm = WM();
+  TRect screen;
+  if (HasDesktopBackend())
+    if (const std::vector<TMonitor> monitors = CurrentDesktopBackend().Monitors(); !monitors.empty())
+      screen = monitors.front().Screen;
+  const LPARAM size = MAKELPARAM(screen.Width(), screen.Height());
+  // Posted, so that what a window does about it runs in the loop and not inside the backend's wait.
+  // A window that has not yet taken the last notice gets no second one: it will look at the
+  // displays as they are by then.
+  const std::vector<HWND> topLevels = wm.TopLevels;
+  for (HWND w : topLevels) {
+    const bool queued = std::any_of(wm.Queue.begin(), wm.Queue.end(), [w](const TQueued& q) {
+      return !q.Input && q.Msg.hwnd == w && q.Msg.message == WM_DISPLAYCHANGE;
+    });
+    if (!queued)
+      PostMessage(w, WM_DISPLAYCHANGE, 32, size);
+  }
 }
 
 void HostExposed(HWND Wnd, const TRect& R) {

@@ -90,16 +90,33 @@ TzykScrollBar::TzykScrollBar(TComponent* AOwner)
   FTrack->SetTransparent(false);
   FTrack->SetMax(100);
 
-  auto makeArrow = [this](int Direction) {
+  auto makeArrow = [this](int Direction, TArrowPress& Press) {
     auto* arrow = new TzykImageButton(this);
     arrow->SetParent(this);
-    arrow->OnMouseContinuouslyDown = [this, Direction](TObject*) { Step(Direction); };
+    arrow->OnMouseContinuouslyDown = [this, Direction, &Press](TObject*) {
+      Press.Ticked = true;
+      Step(Direction);
+    };
+    // A click released before the first tick steps once, at the release; a press held longer
+    // steps only on its ticks.
+    arrow->OnMouseDown = [&Press](TObject*, TMouseButton Button, TShiftState, int, int) {
+      if (Button == mbLeft)
+        Press = {true, false};
+    };
+    // Leaving the arrow abandons the press, as it stops the repeat.
+    arrow->OnMouseExit = [&Press](TObject*) { Press = {}; };
+    arrow->OnClick = [this, Direction, &Press](TObject*) {
+      const bool quick = Press.Pressed && !Press.Ticked;
+      Press = {};
+      if (quick)
+        Step(Direction);
+    };
     arrow->SetMouseContinuouslyDownInterval(ArrowInterval);
     arrow->SetTabStop(false);
     return arrow;
   };
-  FIncButton = makeArrow(1);
-  FDecButton = makeArrow(-1);
+  FIncButton = makeArrow(1, FIncPress);
+  FDecButton = makeArrow(-1, FDecPress);
 
   SetBevelInner(bvNone);
   SetBevelOuter(bvNone);

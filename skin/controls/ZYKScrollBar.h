@@ -79,6 +79,13 @@ protected:
   void Resize() override;
 
 private:
+  // The press of an arrow in progress: whether the left button went down on it, and whether the
+  // repeat timer has stepped since.
+  struct TArrowPress {
+    bool Pressed = false;
+    bool Ticked = false;
+  };
+
   void Step(int Direction);
   // Width or height left for the track between the arrows.
   int Room() const;
@@ -95,6 +102,8 @@ private:
   TzykScrollTrackBar* FTrack = nullptr;
   TzykImageButton* FIncButton = nullptr;
   TzykImageButton* FDecButton = nullptr;
+  TArrowPress FIncPress;
+  TArrowPress FDecPress;
 };
 
 // Makes TzykScrollBar creatable by name in stored forms.

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <unordered_set>
@@ -57,6 +58,11 @@ private:
 } // namespace
 
 TzykThemeFileReader::TzykThemeFileReader(const std::string& FileName) {
+  std::error_code Error;
+  // A folder opens as a stream on some systems and fails only at the first read, with a message
+  // that names no file.
+  if (std::filesystem::is_directory(FileName, Error))
+    throw EThemeFileError("theme file '" + FileName + "': is a folder, not a file");
   std::ifstream File(FileName, std::ios::binary);
   if (!File)
     throw EThemeFileError("theme file '" + FileName + "': cannot open: " + std::strerror(errno));
@@ -72,12 +78,14 @@ TzykThemeFileReader::TzykThemeFileReader(const std::string& FileName, std::span<
 
 void TzykThemeFileReader::Load(const std::string& FileName, std::span<const std::uint8_t> Contents) {
   const TCursor File(FileName, Contents);
+  // Most files given by mistake (a text, a picture) fail here: say what the file is not.
   if (File.Size() < HeaderSize)
-    File.Fail("file of " + std::to_string(File.Size()) + " bytes is too short for its " +
+    File.Fail("not a theme file: its " + std::to_string(File.Size()) + " bytes are too few for the " +
               std::to_string(HeaderSize) + "-byte header");
   const std::uint32_t HeaderLength = File.U32(HeaderLengthAt, "header");
   if (HeaderLength != HeaderSize)
-    File.Fail("header length " + std::to_string(HeaderLength) + " is not " + std::to_string(HeaderSize));
+    File.Fail("not a theme file: its header length reads " + std::to_string(HeaderLength) +
+              " where a theme file has " + std::to_string(HeaderSize));
 
   // Each record is visited once, and the data copied out of the file never exceeds its size: two
   // records sharing one data block would otherwise multiply what a small file makes us allocate.

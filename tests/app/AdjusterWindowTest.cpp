@@ -221,6 +221,44 @@ TEST_F(AdjusterInputTest, ClickingTheResetButtonBringsEverythingBack) {
     EXPECT_EQ(bar->Position(), 10);
 }
 
+// A display change may reset the gamma; the window answers each notice with the sliders' ramp, and
+// sends nothing unasked, so a ramp another program set afterwards is left alone.
+class DisplayChangeTest : public AdjusterWindowTest {};
+
+TEST_F(DisplayChangeTest, EachNoticeAppliesTheSlidersRampOnce) {
+  CreateAndShow();
+  Window->ScrollBar3->SetPosition(14);
+  Window->ScrollBar1->SetPosition(7);
+  Desktop.GammaDevice().Clear();
+  Desktop.DisplayChanged();
+  ASSERT_EQ(Tables().size(), 1u);
+  EXPECT_EQ(Tables()[0], BuildGammaRamp(0.7f, 1.0f, 1.4f));
+  EXPECT_EQ(Desktop.GammaDevice().DisplayChanges(), 1) << "the device looks at the displays afresh first";
+  Desktop.DisplayChanged();
+  EXPECT_EQ(Tables().size(), 2u);
+  EXPECT_EQ(Panels(), (std::vector<std::string>{"0.7", "1.0", "1.4"}));
+  EXPECT_EQ(OutstandingScreenDCs(), 0);
+}
+
+TEST_F(DisplayChangeTest, WithoutANoticeNothingIsSent) {
+  CreateAndShow();
+  Window->ScrollBar2->SetPosition(13);
+  Desktop.GammaDevice().Clear();
+  Desktop.Advance(60000);
+  EXPECT_TRUE(Tables().empty());
+}
+
+TEST_F(DisplayChangeTest, NoticesTheWindowHasNotTakenYetAreOne) {
+  CreateAndShow();
+  Desktop.GammaDevice().Clear();
+  HostDisplayChanged();
+  HostDisplayChanged();
+  HostDisplayChanged();
+  Desktop.ProcessMessages();
+  EXPECT_EQ(Tables().size(), 1u);
+  EXPECT_EQ(Desktop.GammaDevice().DisplayChanges(), 3);
+}
+
 class StoredWindowTest : public AdjusterWindowTest {};
 
 TEST_F(StoredWindowTest, TheDescriptionIsTheResourceNamedAfterTheClass) {

@@ -27,14 +27,78 @@ TEST_F(BrivoProgramTest, RenderWritesTheShownWindowWithoutTouchingTheDisplay) {
   EXPECT_EQ(PngFileSize(Out.string()), std::make_pair(289, 155));
 }
 
-TEST_F(BrivoProgramTest, AnUnwritableRenderFileFails) {
-  std::string out;
-  EXPECT_EQ(RunProcess({Brivo, "--render", (Out / "sub.png").string()}, &out), 1);
+class RenderRefusalTest : public BrivoProgramTest {
+protected:
+  // The status of brivo --render Path; what it said is in Errors.
+  int Render(const std::string& Path) { return RunProcess({Brivo, "--render", Path}, nullptr, {}, &Errors); }
+  std::string Errors;
+};
+
+TEST_F(RenderRefusalTest, AMissingFolderIsNamed) {
+  const std::string path = (Out / "sub.png").string();
+  EXPECT_EQ(Render(path), 1);
+  EXPECT_EQ(Errors, "brivo: cannot write '" + path + "': the folder '" + Out.string() + "' does not exist\n");
 }
 
-TEST_F(BrivoProgramTest, UnknownArgumentsAreRefused) {
-  EXPECT_EQ(RunProcess({Brivo, "--gamma", "2"}), 2);
-  EXPECT_EQ(RunProcess({Brivo, "--render"}), 2);
+TEST_F(RenderRefusalTest, AFolderIsNoFileToWrite) {
+  const std::string folder = std::filesystem::temp_directory_path().string();
+  EXPECT_EQ(Render(folder), 1);
+  EXPECT_EQ(Errors, "brivo: cannot write '" + folder + "': it is a folder\n");
+}
+
+TEST_F(RenderRefusalTest, AFullDiskIsNamed) {
+  EXPECT_EQ(Render("/dev/full"), 1);
+  EXPECT_EQ(Errors, "brivo: cannot write '/dev/full': the disk is full\n");
+}
+
+// Even for root, sysfs takes no new files.
+TEST_F(RenderRefusalTest, AFolderThatTakesNoFilesIsNamed) {
+  EXPECT_EQ(Render("/sys/brivo.png"), 1);
+  EXPECT_TRUE(Errors == "brivo: cannot write '/sys/brivo.png': permission denied\n" ||
+              Errors == "brivo: cannot write '/sys/brivo.png': the file system is read-only\n")
+      << Errors;
+}
+
+class ArgumentTest : public BrivoProgramTest {};
+
+TEST_F(ArgumentTest, UnknownArgumentsAreNamedBeforeTheUsage) {
+  const std::string usage = "usage: brivo [--render FILE.png | --exit-after-first-frame]\n";
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+      {{"--gamma", "2"}, "unknown argument '--gamma'"},
+      {{"--render"}, "--render needs the name of the PNG file to write"},
+      {{"--render", Out.string(), "extra"}, "unknown argument 'extra'"},
+      {{"--exit-after-first-frame", "--exit-after-first-frame"}, "unknown argument '--exit-after-first-frame'"},
+  };
+  for (const auto& [args, fault] : cases) {
+    std::vector<std::string> argv{Brivo};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::string errors;
+    EXPECT_EQ(RunProcess(argv, nullptr, {}, &errors), 2);
+    EXPECT_EQ(errors, "brivo: " + fault + "\n" + usage);
+  }
+  EXPECT_FALSE(std::filesystem::exists(Out));
+}
+
+// A DISPLAY that names no usable display is a mistake to tell, not a reason to render elsewhere.
+class UnreachableDisplayTest : public BrivoProgramTest {};
+
+TEST_F(UnreachableDisplayTest, ADisplayWithNoServerIsRefusedByName) {
+  int number = 900;
+  while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)))
+    ++number;
+  const std::string display = ":" + std::to_string(number);
+  std::string out, errors;
+  EXPECT_EQ(RunProcess({Brivo}, &out, {"DISPLAY=" + display}, &errors), 1);
+  EXPECT_EQ(errors, "brivo: cannot open the X display '" + display + "': no X server is running on it (there is no "
+                    "/tmp/.X11-unix/X" + std::to_string(number) + ")\n");
+  EXPECT_EQ(out, "") << "nothing was rendered in its place";
+}
+
+TEST_F(UnreachableDisplayTest, ANameThatIsNoDisplayNameIsRefused) {
+  std::string errors;
+  EXPECT_EQ(RunProcess({Brivo}, nullptr, {"DISPLAY=garbage"}, &errors), 1);
+  EXPECT_EQ(errors, "brivo: cannot open the X display 'garbage': that is not a display name (one reads "
+                    "[HOST]:NUMBER[.SCREEN], such as :0)\n");
 }
 
 } // namespace

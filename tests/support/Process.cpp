@@ -1,5 +1,6 @@
 #include "tests/support/Process.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -103,11 +104,22 @@ int RunProcess(const std::vector<std::string>& Argv, std::string* Output,
   return ExitStatus(status);
 }
 
-TChildProcess::TChildProcess(const std::vector<std::string>& Argv, const std::vector<std::string>& ExtraEnvironment) {
+TChildProcess::TChildProcess(const std::vector<std::string>& Argv, const std::vector<std::string>& ExtraEnvironment,
+                             const std::string& ErrorsFile) {
   TSpawnArguments args(Argv, ExtraEnvironment);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!ErrorsFile.empty())
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, ErrorsFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   pid_t pid = 0;
-  if (posix_spawnp(&pid, args.argv[0], nullptr, nullptr, args.argv.data(), args.envp.data()) == 0)
+  if (posix_spawnp(&pid, args.argv[0], &actions, nullptr, args.argv.data(), args.envp.data()) == 0)
     FPid = pid;
+  posix_spawn_file_actions_destroy(&actions);
+}
+
+void TChildProcess::Send(int Signal) {
+  if (Running())
+    kill(FPid, Signal);
 }
 
 TChildProcess::~TChildProcess() {

@@ -14,7 +14,9 @@ int RunProcess(const std::vector<std::string>& Argv, std::string* Output = nullp
 // it (SIGTERM, then waits) if it is still running.
 class TChildProcess {
 public:
-  TChildProcess(const std::vector<std::string>& Argv, const std::vector<std::string>& ExtraEnvironment = {});
+  // ErrorsFile, when given, receives the program's standard error.
+  TChildProcess(const std::vector<std::string>& Argv, const std::vector<std::string>& ExtraEnvironment = {},
+                const std::string& ErrorsFile = {});
   ~TChildProcess();
   TChildProcess(const TChildProcess&) = delete;
   TChildProcess& operator=(const TChildProcess&) = delete;
@@ -27,6 +29,8 @@ public:
   int Stop();
   // Waits until the program exits by itself; returns its exit status as RunProcess does.
   int Wait();
+  // Sends Signal (SIGINT, SIGHUP, ...) to the program.
+  void Send(int Signal);
 
 private:
   pid_t FPid = -1;

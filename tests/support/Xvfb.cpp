@@ -68,9 +68,12 @@ TXvfb::TXvfb(int Width, int Height) {
   FDisplay = ":" + number;
 }
 
-TXvfb::~TXvfb() {
+TXvfb::~TXvfb() { Stop(); }
+
+void TXvfb::Stop() {
   if (FPid > 0) {
     kill(FPid, SIGTERM);
     waitpid(FPid, nullptr, 0);
+    FPid = -1;
   }
 }

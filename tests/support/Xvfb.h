@@ -16,6 +16,8 @@ public:
   // ":N", or empty when the server did not start (Error() says why).
   const std::string& Display() const { return FDisplay; }
   const std::string& Error() const { return FError; }
+  // Ends the server now (a test of what its clients do when it goes).
+  void Stop();
 
 private:
   pid_t FPid = -1;

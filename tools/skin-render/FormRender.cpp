@@ -90,6 +90,10 @@ std::unique_ptr<TForm> ReadFormForRendering(std::string_view Description) {
 }
 
 void CheckRenderable(const TForm& Form, int MaxSide) {
+  if (Form.Width() < 1 || Form.Height() < 1)
+    throw Exception("'" + Form.Name() + "' is " + std::to_string(Form.Width()) + " x " +
+                    std::to_string(Form.Height()) + " pixels; a form needs a width and a height of at least 1 to "
+                    "be rendered");
   CheckSide(Form, MaxSide);
   for (int i = 0; i < Form.ComponentCount(); ++i)
     if (const auto* control = dynamic_cast<const TControl*>(Form.Components(i)))

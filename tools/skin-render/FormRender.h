@@ -24,8 +24,9 @@ std::unique_ptr<TForm> ReadFormForRendering(std::string_view Description);
 // The largest width and height of a form or control that is rendered.
 inline constexpr int MaxRenderSide = 4096;
 
-// Raises Exception naming the first component of Form (Form included) wider or higher than MaxSide,
-// so that no description makes the renderer allocate without limit.
+// Raises Exception naming a form with no width or height (there is no picture to make), or the first
+// component of Form (Form included) wider or higher than MaxSide, so that no description makes the
+// renderer allocate without limit.
 void CheckRenderable(const TForm& Form, int MaxSide = MaxRenderSide);
 
 // Gives Theme to every component of Form whose UIStyle is FromThemeFile and that has a FileTheme

@@ -4,6 +4,7 @@
 #include "tools/skin-render/FormRender.h"
 
 #include "platform/backends/headless/HeadlessDesktop.h"
+#include "platform/core/FileWrite.h"
 #include "platform/core/StoredFormParser.h"
 #include "platform/graphics/PngCodec.h"
 #include "skin/foundation/ZYKMgr.h"
@@ -18,7 +19,8 @@
 
 namespace {
 
-int Usage() {
+int Usage(const std::string& Fault) {
+  std::fprintf(stderr, "skin-render: %s\n", Fault.c_str());
   std::fprintf(stderr, "usage: skin-render FORM.txt OUT.png [--theme FILE]\n"
                        "Renders a stored form description to a PNG. Components whose UIStyle is\n"
                        "FromThemeFile take their look from the theme file; events are not bound.\n");
@@ -55,14 +57,26 @@ std::optional<std::string> ReadText(const std::string& Path, std::string& Why) {
 } // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> files;
   std::string theme;
-  if (args.size() == 4 && args[2] == "--theme")
-    theme = args[3];
-  else if (args.size() != 2)
-    return Usage();
-  const std::string& formPath = args[0];
-  const std::string& outPath = args[1];
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--theme") {
+      if (i + 1 == argc)
+        return Usage("--theme needs the theme file");
+      theme = argv[++i];
+    } else if (arg.starts_with("-") && arg.size() > 1) {
+      return Usage("unknown argument '" + arg + "'");
+    } else if (files.size() == 2) {
+      return Usage("unknown argument '" + arg + "' (the form and the PNG are given already)");
+    } else {
+      files.push_back(arg);
+    }
+  }
+  if (files.size() < 2)
+    return Usage(files.empty() ? "no form description given" : "no PNG file to write given");
+  const std::string& formPath = files[0];
+  const std::string& outPath = files[1];
 
   std::string why;
   const std::optional<std::string> text = ReadText(formPath, why);
@@ -95,10 +109,10 @@ int main(int argc, char** argv) {
     return Fail(formPath + ": " + e.what());
   }
   form.reset();
-  std::ofstream out(outPath, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-  out.close();
-  if (!out)
-    return Fail(outPath + ": cannot be written");
+  try {
+    WriteWholeFile(outPath, png);
+  } catch (const EFileWriteError& e) {
+    return Fail(e.what());
+  }
   return 0;
 }

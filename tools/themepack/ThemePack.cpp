@@ -6,6 +6,7 @@
 #include "skin/foundation/ZYKThemeFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <fstream>
 #include <iterator>
@@ -65,6 +66,39 @@ bool ParseFlag(std::string_view Text, std::uint8_t& Value) {
   return true;
 }
 
+// The number of one-character edits between A and B, letter case ignored.
+std::size_t EditDistance(std::string_view A, std::string_view B) {
+  std::vector<std::size_t> Row(B.size() + 1);
+  for (std::size_t j = 0; j <= B.size(); ++j)
+    Row[j] = j;
+  for (std::size_t i = 1; i <= A.size(); ++i) {
+    std::size_t Diagonal = Row[0];
+    Row[0] = i;
+    for (std::size_t j = 1; j <= B.size(); ++j) {
+      const std::size_t Above = Row[j];
+      const bool Same = std::tolower(static_cast<unsigned char>(A[i - 1])) ==
+                        std::tolower(static_cast<unsigned char>(B[j - 1]));
+      Row[j] = std::min({Row[j] + 1, Row[j - 1] + 1, Diagonal + (Same ? 0 : 1)});
+      Diagonal = Above;
+    }
+  }
+  return Row[B.size()];
+}
+
+// The theme key Key was most likely meant to be (a slip of a few letters), or empty.
+std::string NearestThemeKey(std::string_view Key) {
+  std::string Best;
+  std::size_t BestDistance = 3;
+  for (int Element = 1; Element <= zykElementCount; ++Element) {
+    const std::size_t Distance = EditDistance(Key, ElementInfo(Element).Key);
+    if (Distance < BestDistance) {
+      BestDistance = Distance;
+      Best = ElementInfo(Element).Key;
+    }
+  }
+  return Best;
+}
+
 void AddValues(TzykThemeFileWriter& Writer, const std::filesystem::path& Path) {
   std::ifstream File(Path);
   std::string Line;
@@ -78,14 +112,27 @@ void AddValues(TzykThemeFileWriter& Writer, const std::filesystem::path& Path) {
     const std::size_t Equals = Text.find('=');
     if (Equals == std::string_view::npos)
       Fail("expected Key=value");
-    const std::string_view Key = Trim(Text.substr(0, Equals)), Value = Trim(Text.substr(Equals + 1));
+    std::string_view Key = Trim(Text.substr(0, Equals));
+    const std::string_view Value = Trim(Text.substr(Equals + 1));
+    // Texts are named as such, so that a misspelt key is not kept as one unnoticed.
+    if (Key == "text" || Key.starts_with("text ") || Key.starts_with("text\t")) {
+      Key = Trim(Key.substr(4));
+      if (Key.empty())
+        Fail("expected a name after 'text'");
+      Writer.AddText(Key, Value);
+      continue;
+    }
     const int Element = FindElement(Key);
-    const TzykValueKind Kind = Element ? ElementInfo(Element).Kind : zvkInt;
+    if (!Element) {
+      const std::string Nearest = NearestThemeKey(Key);
+      Fail("'" + std::string(Key) + "' is not a theme key" +
+           (Nearest.empty() ? std::string() : " (did you mean " + Nearest + "?)") +
+           "; a text entry is written as text NAME=value");
+    }
+    const TzykValueKind Kind = ElementInfo(Element).Kind;
     std::int32_t Number32 = 0;
     std::uint8_t Flag = 0;
-    if (!Element)
-      Writer.AddText(Key, Value);
-    else if (Kind == zvkImage)
+    if (Kind == zvkImage)
       Fail("'" + std::string(Key) + "' is a picture: give it as " + std::string(Key) + ".bmp");
     else if (Kind == zvkBool && !ParseFlag(Value, Flag))
       Fail("'" + std::string(Value) + "' is not a flag (0, 1, True, False)");

@@ -225,6 +225,11 @@ void THeadlessDesktop::Char(char32_t C) {
   Deliver();
 }
 
+void THeadlessDesktop::DisplayChanged() {
+  HostDisplayChanged();
+  Deliver();
+}
+
 void THeadlessDesktop::StartDrag(HWND Window, int Hit) {
   const THeadlessWindow* host = Host(Window);
   if (!host)

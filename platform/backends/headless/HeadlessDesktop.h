@@ -90,6 +90,9 @@ public:
   void KeyDown(WORD Key);
   void KeyUp(WORD Key);
   void Char(char32_t C);
+  // The displays changed (a monitor plugged in, a mode change): the gamma device and every window
+  // hear of it, as from a real desktop; the messages are delivered before it returns.
+  void DisplayChanged();
   // Called when a nested loop waits for input; it injects what the user does next.
   void SetIdleHook(std::function<void()> Hook) { FIdleHook = std::move(Hook); }
 

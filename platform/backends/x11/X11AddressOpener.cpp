@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/core/Report.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -30,7 +32,8 @@ void ChildEnded(int) {
 
 } // namespace
 
-TX11AddressOpener::TX11AddressOpener(std::string Program) : FProgram(std::move(Program)) {
+TX11AddressOpener::TX11AddressOpener(std::string Program, TReporter Report)
+    : FProgram(std::move(Program)), FReport(Report ? std::move(Report) : TReporter(ReportLine)) {
   if (pipe2(FWake, O_CLOEXEC | O_NONBLOCK) != 0) {
     FWake[0] = FWake[1] = -1;
     return;
@@ -55,10 +58,15 @@ TX11AddressOpener::~TX11AddressOpener() {
   // Children still running are left to finish on their own; init adopts them when we end.
 }
 
+void TX11AddressOpener::Refuse(const std::string& Address, const std::string& Why) {
+  FReport("cannot open " + (Address.empty() ? std::string("an empty address") : Address) + ": " + Why);
+}
+
 bool TX11AddressOpener::Open(const std::string& Address, std::string& Why) {
   Reap();
   if (Address.empty()) {
     Why = "no address to open";
+    Refuse(Address, Why);
     return false;
   }
   std::string program = FProgram;
@@ -67,16 +75,42 @@ bool TX11AddressOpener::Open(const std::string& Address, std::string& Why) {
   char* argv[] = {program.data(), address.data(), nullptr};
   if (Address.front() == '-') {
     Why = "the address \"" + Address + "\" starts with '-'";
+    Refuse(Address, Why);
     return false;
   }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  // Nor may a text browser it starts take over the program's terminal.
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
   pid_t pid = 0;
-  const int rc = posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv, environ);
+  const int rc = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
     Why = "cannot start " + FProgram + ": " + std::strerror(rc);
+    Refuse(Address, Why);
     return false;
   }
-  FChildren.push_back(pid);
+  FChildren.push_back({pid, Address});
   return true;
+}
+
+std::string TX11AddressOpener::Failure(const std::string& Program, int WaitStatus) {
+  if (WIFSIGNALED(WaitStatus))
+    return Program + " was ended by signal " + std::to_string(WTERMSIG(WaitStatus));
+  if (!WIFEXITED(WaitStatus) || WEXITSTATUS(WaitStatus) == 0)
+    return {};
+  const int code = WEXITSTATUS(WaitStatus);
+  const std::string status = " (exit status " + std::to_string(code) + ")";
+  if (Program == "xdg-open")
+    switch (code) {
+    case 1: return "xdg-open did not take it" + status;
+    case 3: return "xdg-open found no program to open it with" + status;
+    case 4: return "the program xdg-open started for it failed" + status;
+    default: break;
+    }
+  return Program + " failed" + status;
 }
 
 int TX11AddressOpener::Reap() {
@@ -85,10 +119,13 @@ int TX11AddressOpener::Reap() {
     while (read(FWake[0], drain, sizeof drain) > 0) {
     }
   }
-  std::erase_if(FChildren, [](pid_t pid) {
+  std::erase_if(FChildren, [this](const TChild& Child) {
     int status = 0;
-    const pid_t r = waitpid(pid, &status, WNOHANG);
-    return r == pid || (r < 0 && errno == ECHILD);
+    const pid_t r = waitpid(Child.Pid, &status, WNOHANG);
+    if (r == Child.Pid)
+      if (const std::string why = Failure(FProgram, status); !why.empty())
+        Refuse(Child.Address, why);
+    return r == Child.Pid || (r < 0 && errno == ECHILD);
   });
   return static_cast<int>(FChildren.size());
 }

@@ -1,8 +1,10 @@
 #include "platform/backends/x11/X11DesktopImpl.h"
 
 #include "platform/backends/x11/X11AddressOpener.h"
+#include "platform/backends/x11/X11Connect.h"
 #include "platform/backends/x11/X11MessageBox.h"
 #include "platform/backends/x11/X11Translate.h"
+#include "platform/core/Report.h"
 #include "platform/graphics/TextEngine.h"
 
 #include <X11/Xatom.h>
@@ -23,10 +25,10 @@ namespace {
 // worth ending the program for, which is what Xlib's own handler does.
 int IgnoreError(Display*, XErrorEvent*) { return 0; }
 
-int ReportLostConnection(Display* Dpy) {
-  std::fprintf(stderr, "brivo: the connection to the X server %s was lost; ending\n", DisplayString(Dpy));
-  return 0;
-}
+// Xlib's own handler writes a few lines about the broken connection and ends the process. Each of
+// our connections has an exit handler of its own that decides what to say (the desktop's says one
+// line; a gamma device's nothing), so this one stays quiet.
+int QuietIOError(Display*) { return 0; }
 
 TInputButton ButtonOf(unsigned Button) {
   if (Button == Button3)
@@ -292,9 +294,15 @@ void TX11Desktop::TImpl::Handle(XEvent& E) {
     XRefreshKeyboardMapping(&E.xmapping);
     return;
   }
-  if (RandREvent >= 0 && E.type == RandREvent + RRScreenChangeNotify) {
+  if (RandREvent >= 0 && (E.type == RandREvent + RRScreenChangeNotify ||
+                          (E.type == RandREvent + RRNotify &&
+                           (reinterpret_cast<XRRNotifyEvent&>(E).subtype == RRNotify_CrtcChange ||
+                            reinterpret_cast<XRRNotifyEvent&>(E).subtype == RRNotify_OutputChange)))) {
+    // A monitor came, went or was turned on, or a mode changed: any of them may have reset the
+    // gamma. The layer hears of a burst of these once, after the drain.
     XRRUpdateConfiguration(&E);
     MonitorsDirty = true;
+    DisplaysChanged = true;
     Reported = true;
     return;
   }
@@ -323,6 +331,14 @@ void TX11Desktop::TImpl::Handle(XEvent& E) {
     break;
   case ReparentNotify:
     w->ParentChanged(E.xreparent.parent);
+    break;
+  case DestroyNotify:
+    // Our own windows leave the list before we destroy them, so this is another client's doing
+    // (xdotool windowclose, a tool that kills windows): the program cannot go on without it.
+    if (E.xdestroywindow.window == w->Xid()) {
+      w->Vanished();
+      EndProgram(std::string("another program destroyed the window on the X server ") + DisplayString(Dpy));
+    }
     break;
   case MapNotify:
     w->MapChanged(true);
@@ -423,6 +439,10 @@ void TX11Desktop::TImpl::Drain() {
     if (Lost)
       break;
   }
+  if (!Lost && DisplaysChanged) {
+    DisplaysChanged = false;
+    HostDisplayChanged();
+  }
   if (!Lost && FocusLeft) {
     FocusLeft = false;
     Window focus = 0;
@@ -458,19 +478,25 @@ void TX11Desktop::TImpl::FollowCapture() {
     CaptureGrab = want;
 }
 
+void TX11Desktop::TImpl::EndProgram(const std::string& Why) {
+  Reported = true;
+  if (QuitPosted)
+    return;
+  QuitPosted = true;
+  ReportLine(Why + "; ending");
+  PostQuitMessage(1);
+}
+
 void TX11Desktop::TImpl::MarkLost() {
   Lost = true;
   Drag.reset();
   WmMoveSize = nullptr;
-  if (!QuitPosted) {
-    QuitPosted = true;
-    PostQuitMessage(1);
-  }
+  EndProgram(std::string("the connection to the X server ") + DisplayString(Dpy) + " was lost");
 }
 
 namespace {
 
-// Called by Xlib after the connection broke and ReportLostConnection spoke. Returning (instead of
+// Called by Xlib after the connection broke (the server ended or dropped us). Returning (instead of
 // Xlib's exit) leaves the connection marked dead; we stop using it and let the program end through
 // its message loop, destructors and all.
 void ConnectionBroke(Display*, void* Data) { static_cast<TX11Desktop::TImpl*>(Data)->MarkLost(); }
@@ -478,12 +504,9 @@ void ConnectionBroke(Display*, void* Data) { static_cast<TX11Desktop::TImpl*>(Da
 } // namespace
 
 std::unique_ptr<TX11Desktop> TX11Desktop::Open(const char* DisplayName, std::string& Why, TX11Options Options) {
-  Display* dpy = XOpenDisplay(DisplayName);
-  if (!dpy) {
-    const char* name = DisplayName ? DisplayName : std::getenv("DISPLAY");
-    Why = name && *name ? std::string("cannot open the X display ") + name : "no X display (DISPLAY is not set)";
+  Display* dpy = OpenX11Display(DisplayName, Why);
+  if (!dpy)
     return nullptr;
-  }
   auto impl = std::make_unique<TImpl>();
   TImpl& f = *impl;
   f.Dpy = dpy;
@@ -506,7 +529,7 @@ std::unique_ptr<TX11Desktop> TX11Desktop::Open(const char* DisplayName, std::str
   if (old.sa_handler == SIG_DFL)
     signal(SIGPIPE, SIG_IGN);
   XSetErrorHandler(IgnoreError);
-  XSetIOErrorHandler(ReportLostConnection);
+  XSetIOErrorHandler(QuietIOError);
   XSetIOErrorExitHandler(dpy, ConnectionBroke, impl.get());
 
   int major = 0, minor = 0;
@@ -516,7 +539,7 @@ std::unique_ptr<TX11Desktop> TX11Desktop::Open(const char* DisplayName, std::str
   f.Shape = XShapeQueryExtension(dpy, &eventBase, &errorBase);
   if (XRRQueryExtension(dpy, &eventBase, &errorBase)) {
     f.RandREvent = eventBase;
-    XRRSelectInput(dpy, f.Root, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask);
+    XRRSelectInput(dpy, f.Root, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
   }
   XSelectInput(dpy, f.Root, PropertyChangeMask);
   f.DetectWindowManager();

@@ -43,6 +43,7 @@ struct TX11Desktop::TImpl {
   bool Lost = false;
   bool QuitPosted = false;
   bool Reported = false;
+  bool DisplaysChanged = false;
   long long FirstPresent = -1;
 
   std::map<std::string, Atom> Atoms;
@@ -98,6 +99,8 @@ struct TX11Desktop::TImpl {
   void Drain();
   void FollowCapture();
   void MarkLost();
+  // Says once why the program ends (one line) and ends the loop with a non-zero status.
+  void EndProgram(const std::string& Why);
   void SendRootMessage(Window W, Atom Type, long D0, long D1, long D2, long D3, long D4);
   void GiveFocus(Window W, Time When);
   Cursor CursorOf(int Id);
@@ -127,13 +130,15 @@ public:
   void Configured(const XConfigureEvent& E);
   void MapChanged(bool Mapped);
   void ParentChanged(Window Parent) { FParent = Parent; }
+  // Another client destroyed the X window: nothing is sent to it any more.
+  void Vanished() { FVanished = true; }
 
 private:
   void FreeShmImage();
   bool EnsureShmImage(int Width, int Height);
   void SetWmState(bool Add, Atom First, Atom Second);
   void SetInitialState(int State);
-  bool Dead() const { return FDesktop.Lost; }
+  bool Dead() const { return FDesktop.Lost || FVanished; }
   // X has no empty windows: what the server makes of bounds we ask for.
   static TRect Requested(const TRect& R) { return ::Bounds(R.Left, R.Top, std::max(R.Width(), 1), std::max(R.Height(), 1)); }
   bool Iconic() const;
@@ -146,6 +151,7 @@ private:
   XIC FIc = nullptr;
   TRect FBounds;
   bool FMapped = false;
+  bool FVanished = false;
   int FShowState = SW_HIDE;
   // Bounds we asked for whose notifications have not come back: those are no news to the layer.
   std::deque<TRect> FPending;

@@ -1,9 +1,12 @@
 #include "platform/backends/x11/X11GammaDevice.h"
 
 #include "platform/backends/x11/GammaResample.h"
+#include "platform/backends/x11/X11Connect.h"
 
 #include "platform/backends/x11/XHeaders.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -50,7 +53,100 @@ std::string OutputOfCrtc(Display* Dpy, XRRScreenResources* Res, RRCrtc Crtc) {
   return name;
 }
 
+bool ContainsWayland(const std::string& Text) {
+  std::string lower = Text;
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char C) { return std::tolower(C); });
+  return lower.find("wayland") != std::string::npos;
+}
+
+bool AnyPositive(const std::vector<std::size_t>& Sizes) {
+  return std::any_of(Sizes.begin(), Sizes.end(), [](std::size_t S) { return S > 0; });
+}
+
+// What keeps RandR from setting a ramp, as the end of "the X server ...".
+std::string RandRShortfall(const TX11GammaFacts& Facts) {
+  if (!Facts.RandR12)
+    return "has no XRandR 1.2";
+  if (Facts.CrtcGammaSizes.empty())
+    return "has no CRTC";
+  if (Facts.CrtcGammaSizes.size() == 1)
+    return "has one CRTC, with a gamma size of 0";
+  return "has " + std::to_string(Facts.CrtcGammaSizes.size()) + " CRTCs, each with a gamma size of 0";
+}
+
+std::string VidModeShortfall(const TX11GammaFacts& Facts) {
+  return Facts.VidMode ? "an XF86VidMode gamma size of 0" : "no XF86VidMode";
+}
+
+// Everything the server says that decides about gamma: a few round trips.
+TX11GammaFacts GatherFacts(Display* Dpy) {
+  TX11GammaFacts facts;
+  facts.Vendor = ServerVendor(Dpy) != nullptr ? ServerVendor(Dpy) : "";
+  int opcode = 0, eventBase = 0, errorBase = 0, major = 0, minor = 0;
+  facts.XWaylandExtension = XQueryExtension(Dpy, "XWAYLAND", &opcode, &eventBase, &errorBase);
+  facts.RandR12 = XRRQueryExtension(Dpy, &eventBase, &errorBase) && XRRQueryVersion(Dpy, &major, &minor) &&
+                  (major > 1 || (major == 1 && minor >= 2));
+  for (int screen = 0; facts.RandR12 && screen < ScreenCount(Dpy); ++screen) {
+    XRRScreenResources* res = XRRGetScreenResourcesCurrent(Dpy, RootWindow(Dpy, screen));
+    if (res == nullptr)
+      continue;
+    for (int o = 0; o < res->noutput; ++o)
+      if (XRROutputInfo* out = XRRGetOutputInfo(Dpy, res, res->outputs[o])) {
+        facts.OutputNames.emplace_back(out->name, static_cast<std::size_t>(out->nameLen));
+        XRRFreeOutputInfo(out);
+      }
+    for (int c = 0; c < res->ncrtc; ++c)
+      facts.CrtcGammaSizes.push_back(static_cast<std::size_t>(std::max(XRRGetCrtcGammaSize(Dpy, res->crtcs[c]), 0)));
+    XRRFreeScreenResources(res);
+  }
+  facts.VidMode = XF86VidModeQueryExtension(Dpy, &eventBase, &errorBase);
+  for (int screen = 0; facts.VidMode && screen < ScreenCount(Dpy); ++screen) {
+    int size = 0;
+    if (!XF86VidModeGetGammaRampSize(Dpy, screen, &size))
+      size = 0;
+    facts.VidModeGammaSizes.push_back(static_cast<std::size_t>(std::max(size, 0)));
+  }
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  facts.WaylandDisplaySet = wayland != nullptr && *wayland != '\0';
+  return facts;
+}
+
 } // namespace
+
+TX11GammaVerdict ClassifyX11Gamma(const TX11GammaFacts& Facts, TX11GammaMethod Wanted) {
+  TX11GammaVerdict verdict;
+  // Such a server answers every gamma request as if it had shown the ramp.
+  std::string evidence;
+  if (Facts.XWaylandExtension)
+    evidence = "it has the XWAYLAND extension";
+  else if (auto it = std::find_if(Facts.OutputNames.begin(), Facts.OutputNames.end(),
+                                  [](const std::string& N) { return N.starts_with("XWAYLAND"); });
+           it != Facts.OutputNames.end())
+    evidence = "its output " + *it;
+  else if (ContainsWayland(Facts.Vendor))
+    evidence = "its vendor is '" + Facts.Vendor + "'";
+  if (!evidence.empty()) {
+    verdict.Refusal = "the X server is a Wayland compositor's compatibility server (Xwayland: " + evidence +
+                      "), which takes gamma ramps and shows none";
+    return verdict;
+  }
+  const bool randr = Facts.RandR12 && AnyPositive(Facts.CrtcGammaSizes);
+  const bool vidMode = Facts.VidMode && AnyPositive(Facts.VidModeGammaSizes);
+  if (Wanted != TX11GammaMethod::VidMode && randr)
+    verdict.Method = TX11GammaMethod::RandR;
+  else if (Wanted != TX11GammaMethod::RandR && vidMode)
+    verdict.Method = TX11GammaMethod::VidMode;
+  else if (Wanted == TX11GammaMethod::RandR)
+    verdict.Refusal = "the X server " + RandRShortfall(Facts);
+  else if (Wanted == TX11GammaMethod::VidMode)
+    verdict.Refusal = "the X server has " + VidModeShortfall(Facts);
+  else
+    verdict.Refusal = "the X server " + RandRShortfall(Facts) + " and " + VidModeShortfall(Facts);
+  if (verdict.Refusal.empty() && Facts.WaylandDisplaySet)
+    verdict.Note = "WAYLAND_DISPLAY is set: if this X server is a Wayland compositor's compatibility server, "
+                   "it takes the ramp and shows none";
+  return verdict;
+}
 
 struct TX11GammaDevice::TImpl {
   struct TTarget {
@@ -63,22 +159,28 @@ struct TX11GammaDevice::TImpl {
   };
 
   Display* Dpy = nullptr;
+  TMethod Wanted = TMethod::Any;
   TMethod Method = TMethod::RandR;
   std::vector<TTarget> Targets;
+  std::string Note;
+  std::string Refusal; // why the last look at the displays found no ramp to set
+  bool Stale = false;
+  bool Lost = false;
 
   ~TImpl() {
-    for (TTarget& t : Targets)
-      if (t.Gamma != nullptr)
-        XRRFreeGamma(t.Gamma);
+    FreeTargets();
     if (Dpy != nullptr)
       XCloseDisplay(Dpy);
   }
 
+  void FreeTargets() {
+    for (TTarget& t : Targets)
+      if (t.Gamma != nullptr)
+        XRRFreeGamma(t.Gamma);
+    Targets.clear();
+  }
+
   void FindRandRTargets() {
-    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-    if (!XRRQueryExtension(Dpy, &eventBase, &errorBase) || !XRRQueryVersion(Dpy, &major, &minor) ||
-        (major == 1 && minor < 2))
-      return;
     for (int screen = 0; screen < ScreenCount(Dpy); ++screen) {
       XRRScreenResources* res = XRRGetScreenResourcesCurrent(Dpy, RootWindow(Dpy, screen));
       if (res == nullptr)
@@ -100,9 +202,6 @@ struct TX11GammaDevice::TImpl {
   }
 
   void FindVidModeTargets() {
-    int eventBase = 0, errorBase = 0;
-    if (!XF86VidModeQueryExtension(Dpy, &eventBase, &errorBase))
-      return;
     for (int screen = 0; screen < ScreenCount(Dpy); ++screen) {
       int size = 0;
       if (!XF86VidModeGetGammaRampSize(Dpy, screen, &size) || size <= 0)
@@ -116,46 +215,117 @@ struct TX11GammaDevice::TImpl {
       Targets.push_back(std::move(t));
     }
   }
+
+  // Looks at the server afresh; false with Why when it takes no ramp (now).
+  bool FindTargets(std::string& Why) {
+    TErrorTrap trap;
+    FreeTargets();
+    const TX11GammaVerdict verdict = ClassifyX11Gamma(GatherFacts(Dpy), Wanted);
+    if (!verdict.Refusal.empty()) {
+      Why = verdict.Refusal;
+      return false;
+    }
+    Method = verdict.Method;
+    Note = verdict.Note;
+    if (Method == TMethod::RandR)
+      FindRandRTargets();
+    else
+      FindVidModeTargets();
+    XSync(Dpy, False);
+    if (Targets.empty()) {
+      Why = "the X server offers no gamma ramp";
+      return false;
+    }
+    return true;
+  }
 };
+
+namespace {
+
+// The connection of a device broke (the server ended): the device stops using it and says so when
+// asked for a ramp, instead of Xlib ending the program. The desktop's own connection tells the user.
+void GammaConnectionBroke(Display*, void* Data) { static_cast<TX11GammaDevice::TImpl*>(Data)->Lost = true; }
+
+} // namespace
 
 TX11GammaDevice::TX11GammaDevice(std::unique_ptr<TImpl> Impl) : F(std::move(Impl)) {}
 TX11GammaDevice::~TX11GammaDevice() = default;
 
 std::unique_ptr<TX11GammaDevice> TX11GammaDevice::Open(const char* DisplayName, std::string& Why,
                                                        TMethod Method) {
-  const char* shown = DisplayName != nullptr ? DisplayName : std::getenv("DISPLAY");
-  if (shown == nullptr || *shown == '\0') {
-    Why = "there is no X display (DISPLAY is not set)";
-    return nullptr;
-  }
   auto impl = std::make_unique<TImpl>();
-  impl->Dpy = XOpenDisplay(DisplayName);
-  if (impl->Dpy == nullptr) {
-    Why = std::string("cannot open the X display '") + shown + "'";
+  impl->Dpy = OpenX11Display(DisplayName, Why);
+  if (impl->Dpy == nullptr)
     return nullptr;
-  }
-  TErrorTrap trap;
-  if (Method != TMethod::VidMode) {
-    impl->Method = TMethod::RandR;
-    impl->FindRandRTargets();
-  }
-  if (impl->Targets.empty() && Method != TMethod::RandR) {
-    impl->Method = TMethod::VidMode;
-    impl->FindVidModeTargets();
-  }
-  XSync(impl->Dpy, False);
-  if (impl->Targets.empty()) {
-    switch (Method) {
-    case TMethod::Any: Why = "the X server has no CRTC gamma and no XF86VidMode"; break;
-    case TMethod::RandR: Why = "the X server has no CRTC gamma"; break;
-    case TMethod::VidMode: Why = "the X server has no XF86VidMode gamma"; break;
-    }
+  XSetIOErrorExitHandler(impl->Dpy, GammaConnectionBroke, impl.get());
+  impl->Wanted = Method;
+  if (!impl->FindTargets(Why))
     return nullptr;
-  }
   return std::unique_ptr<TX11GammaDevice>(new TX11GammaDevice(std::move(impl)));
 }
 
+bool TX11GammaDevice::Survey(const char* DisplayName, TX11GammaSurvey& Out, std::string& Why) {
+  Display* dpy = OpenX11Display(DisplayName, Why);
+  if (dpy == nullptr)
+    return false;
+  Out = {};
+  {
+    TErrorTrap trap;
+    const TX11GammaFacts facts = GatherFacts(dpy);
+    Out.Verdict = ClassifyX11Gamma(facts, TMethod::Any);
+    const bool randr = Out.Verdict.Refusal.empty() && Out.Verdict.Method == TMethod::RandR;
+    for (int screen = 0; facts.RandR12 && screen < ScreenCount(dpy); ++screen) {
+      XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy, RootWindow(dpy, screen));
+      if (res == nullptr)
+        continue;
+      for (int o = 0; o < res->noutput; ++o) {
+        XRROutputInfo* info = XRRGetOutputInfo(dpy, res, res->outputs[o]);
+        if (info == nullptr)
+          continue;
+        TX11GammaOutput out;
+        out.Name.assign(info->name, static_cast<std::size_t>(info->nameLen));
+        out.Crtc = info->crtc;
+        if (info->crtc != 0)
+          out.GammaSize = static_cast<std::size_t>(std::max(XRRGetCrtcGammaSize(dpy, info->crtc), 0));
+        out.Settable = randr && out.Crtc != 0 && out.GammaSize > 0;
+        Out.Outputs.push_back(std::move(out));
+        XRRFreeOutputInfo(info);
+      }
+      XRRFreeScreenResources(res);
+    }
+    if (Out.Verdict.Refusal.empty() && Out.Verdict.Method == TMethod::VidMode)
+      for (int screen = 0; screen < ScreenCount(dpy); ++screen) {
+        TX11GammaOutput out;
+        out.Name = "screen " + std::to_string(screen);
+        if (screen < static_cast<int>(facts.VidModeGammaSizes.size()))
+          out.GammaSize = facts.VidModeGammaSizes[static_cast<std::size_t>(screen)];
+        out.Settable = out.GammaSize > 0;
+        Out.Outputs.push_back(std::move(out));
+      }
+    XSync(dpy, False);
+  }
+  XCloseDisplay(dpy);
+  return true;
+}
+
+void TX11GammaDevice::DisplaysChanged() { F->Stale = true; }
+
 bool TX11GammaDevice::Apply(const TGammaRamp& Ramp, std::string& Why) {
+  if (F->Lost) {
+    Why = "the connection to the X server was lost";
+    return false;
+  }
+  if (F->Stale) {
+    // The answer holds until the displays change again: a display that takes no ramp now is not
+    // asked again with every table.
+    F->Stale = false;
+    F->Refusal.clear();
+    F->FindTargets(F->Refusal);
+  }
+  if (!F->Refusal.empty()) {
+    Why = F->Refusal;
+    return false;
+  }
   TErrorTrap trap;
   for (TImpl::TTarget& t : F->Targets) {
     const std::vector<WORD> red = ResampleGammaChannel(Ramp.Red, t.Size);
@@ -183,6 +353,10 @@ bool TX11GammaDevice::Apply(const TGammaRamp& Ramp, std::string& Why) {
 }
 
 bool TX11GammaDevice::Read(std::vector<TX11GammaRamp>& Ramps, std::string& Why) {
+  if (F->Lost) {
+    Why = "the connection to the X server was lost";
+    return false;
+  }
   TErrorTrap trap;
   Ramps.clear();
   for (const TImpl::TTarget& t : F->Targets) {
@@ -226,3 +400,5 @@ std::vector<std::size_t> TX11GammaDevice::GammaSizes() const {
     sizes.push_back(t.Size);
   return sizes;
 }
+
+const std::string& TX11GammaDevice::Note() const { return F->Note; }

@@ -117,11 +117,12 @@ TX11Window::~TX11Window() {
   if (FDesktop.CaptureGrab == this)
     FDesktop.CaptureGrab = nullptr;
   FreeShmImage();
-  if (Dead())
+  if (FDesktop.Lost)
     return;
   if (FIc)
     XDestroyIC(FIc);
-  XDestroyWindow(FDesktop.Dpy, FWindow);
+  if (!FVanished)
+    XDestroyWindow(FDesktop.Dpy, FWindow);
   XFlush(FDesktop.Dpy);
 }
 
@@ -328,7 +329,7 @@ void TX11Window::FreeShmImage() {
   if (!FShmImage)
     return;
   // With the server gone only our side of the segment is left to free.
-  if (!Dead()) {
+  if (!FDesktop.Lost) {
     XShmDetach(FDesktop.Dpy, &FShmInfo);
     XSync(FDesktop.Dpy, False);
   }

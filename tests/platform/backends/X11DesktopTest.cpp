@@ -440,6 +440,7 @@ TEST(X11DesktopLost, ServerGoingAwayEndsTheLoopWithAMessage) {
   auto form = std::make_unique<TTestWindow>(log, nullptr, Bounds(10, 10, 50, 50), kFormColor);
   ProcessPendingMessages();
   desktop->Sync();
+  const std::string display = server->Display();
   server.reset();
   testing::internal::CaptureStderr();
   MSG m;
@@ -448,12 +449,84 @@ TEST(X11DesktopLost, ServerGoingAwayEndsTheLoopWithAMessage) {
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_TRUE(desktop->ConnectionLost());
   EXPECT_EQ(m.message, static_cast<UINT>(WM_QUIT));
-  EXPECT_NE(said.find("connection to the X server"), std::string::npos) << said;
+  EXPECT_EQ(m.wParam, 1u) << "the program's status says it did not end as asked";
+  EXPECT_EQ(said, "brivo: the connection to the X server " + display + " was lost; ending\n");
   // The program can still tidy up: windows go, the desktop closes.
   const HWND handle = **form;
   form.reset();
   EXPECT_FALSE(IsWindow(handle));
   desktop.reset();
+}
+
+// Another client (xdotool windowclose) destroys a window of ours: the program cannot go on.
+TEST_P(X11Desktop, AWindowDestroyedByAnotherClientEndsTheLoopWithOneLine) {
+  auto [form, panel] = MakeForm(Bounds(40, 40, 120, 90));
+  Settle();
+  const std::string xid = std::to_string(Desktop->NativeWindow(form));
+  ASSERT_EQ(Xdotool({"windowclose", xid}), 0);
+  testing::internal::CaptureStderr();
+  MSG m;
+  while (GetMessage(&m, nullptr, 0, 0))
+    DispatchMessage(&m);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(m.wParam, 1u);
+  EXPECT_EQ(said, "brivo: another program destroyed the window on the X server " + FServer->Display() +
+                      "; ending\n");
+  EXPECT_FALSE(Desktop->ConnectionLost());
+  Windows.clear(); // the layer's windows go without touching the X window that is gone
+  Desktop->Sync();
+}
+
+// A change of the screen's mode through XRandR (another client's xrandr) reaches every window of
+// the layer as WM_DISPLAYCHANGE, with the screen's new size.
+TEST(X11DesktopDisplays, AModeChangeIsADisplayChange) {
+  TXvfb server;
+  ASSERT_TRUE(server.Running()) << server.Error();
+  std::string why;
+  auto desktop = TX11Desktop::Open(server.Display().c_str(), why);
+  ASSERT_TRUE(desktop) << why;
+  TMessageLog log;
+  TTestWindow form(log, nullptr, Bounds(10, 10, 50, 50), kFormColor);
+  ProcessPendingMessages();
+  const std::vector<std::string> env{"DISPLAY=" + server.Display()};
+  ASSERT_EQ(RunProcess({"xrandr", "--newmode", "m640", "25", "640", "656", "752", "800", "480", "490", "492", "525"},
+                       nullptr, env),
+            0);
+  ASSERT_EQ(RunProcess({"xrandr", "--addmode", "screen", "m640"}, nullptr, env), 0);
+  ASSERT_EQ(RunProcess({"xrandr", "--output", "screen", "--mode", "m640"}, nullptr, env), 0);
+  const long long end = desktop->Now() + 5000;
+  auto size = [&] {
+    const TLogged* notice = log.Last(WM_DISPLAYCHANGE);
+    return notice ? std::make_pair(LOWORD(static_cast<std::uintptr_t>(notice->LParam)),
+                                   HIWORD(static_cast<std::uintptr_t>(notice->LParam)))
+                  : std::make_pair(WORD{0}, WORD{0});
+  };
+  while (size() != std::make_pair(WORD{640}, WORD{480}) && desktop->Now() < end) {
+    desktop->WaitForEvents(end);
+    ProcessPendingMessages();
+  }
+  EXPECT_EQ(size(), std::make_pair(WORD{640}, WORD{480}));
+}
+
+TEST(AddressOpener, AFailingOpenerIsToldInOneLineAndItsOwnOutputGoesNowhere) {
+  std::vector<std::string> lines;
+  // ls names the missing file on its standard error and ends with status 2.
+  TX11AddressOpener opener("ls", [&](const std::string& Line) { lines.push_back(Line); });
+  std::string why;
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(opener.Open("/no/such/address", why)) << why;
+  ASSERT_EQ(opener.WaitForChildren(5000), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(lines, std::vector<std::string>{"cannot open /no/such/address: ls failed (exit status 2)"});
+}
+
+TEST(AddressOpener, AnOpenerThatCannotBeStartedIsToldInOneLine) {
+  std::vector<std::string> lines;
+  TX11AddressOpener opener("no-such-opener-here", [&](const std::string& Line) { lines.push_back(Line); });
+  std::string why;
+  EXPECT_FALSE(opener.Open("https://example.org/", why));
+  EXPECT_EQ(lines, std::vector<std::string>{"cannot open https://example.org/: cannot start no-such-opener-here: "
+                                            "No such file or directory"});
 }
 
 TEST(AddressOpener, StartsTheOpenerWithTheAddressAndReapsIt) {

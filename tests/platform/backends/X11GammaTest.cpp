@@ -72,7 +72,7 @@ TEST_F(X11Gamma, VidModeFallbackSetsTheSameTableOrSaysWhyNot) {
   std::string why;
   auto device = TX11GammaDevice::Open(FServer->Display().c_str(), why, TX11GammaDevice::TMethod::VidMode);
   if (!device) {
-    EXPECT_EQ(why, "the X server has no XF86VidMode gamma");
+    EXPECT_EQ(why, "the X server has no XF86VidMode");
     return;
   }
   const TGammaRamp set = Ramp(9);
@@ -111,12 +111,16 @@ TEST_F(X11Gamma, GammaProbePrintsWhatWasSetAndRepairsWithIdentity) {
   std::string out;
   ASSERT_EQ(RunProcess({probe, "--display", FServer->Display()}, &out), 0);
   std::istringstream lines(out);
-  std::string header, red, green, blue;
+  std::string output, header, red, green, blue;
+  std::getline(lines, output);
   std::getline(lines, header);
   std::getline(lines, red);
   std::getline(lines, green);
   std::getline(lines, blue);
-  EXPECT_EQ(header.rfind("crtc ", 0), 0u) << header;
+  // Xvfb has one output, "screen", on one CRTC.
+  const std::string crtc = header.substr(5, header.find(' ', 5) - 5);
+  EXPECT_EQ(output, "output screen: crtc " + crtc + ", gamma size 256, the ramp can be set");
+  EXPECT_EQ(header, "crtc " + crtc + " output screen size 256");
   std::string expectedGreen = "green:";
   for (WORD w : set.Green)
     expectedGreen += " " + std::to_string(w);
@@ -132,10 +136,51 @@ TEST_F(X11Gamma, GammaProbePrintsWhatWasSetAndRepairsWithIdentity) {
   ExpectRampEquals(ramps.at(0), identity);
 }
 
+// A device that heard of a display change looks for the CRTCs again before the next table.
+TEST_F(X11Gamma, ADisplayChangeIsFollowedByAFreshLookAtTheCrtcs) {
+  std::string why;
+  auto device = TX11GammaDevice::Open(FServer->Display().c_str(), why);
+  ASSERT_TRUE(device) << why;
+  device->DisplaysChanged();
+  const TGammaRamp set = Ramp(31);
+  ASSERT_TRUE(device->Apply(set, why)) << why;
+  EXPECT_EQ(device->GammaSizes(), std::vector<std::size_t>{256});
+  std::vector<TX11GammaRamp> ramps;
+  ASSERT_TRUE(device->Read(ramps, why)) << why;
+  ExpectRampEquals(ramps.at(0), set);
+}
+
+// WAYLAND_DISPLAY says a compositor runs, not that this X server is its: a doubt, no refusal.
+TEST_F(X11Gamma, GammaProbeTellsWhatWaylandInTheEnvironmentMayMean) {
+  std::string out;
+  ASSERT_EQ(RunProcess({std::string(BRIVO_BIN_DIR) + "/gamma-probe", "--display", FServer->Display()}, &out,
+                       {"WAYLAND_DISPLAY=wayland-0"}),
+            0);
+  EXPECT_NE(out.find("\nnote: WAYLAND_DISPLAY is set: if this X server is a Wayland compositor's compatibility "
+                     "server, it takes the ramp and shows none\n"),
+            std::string::npos)
+      << out;
+}
+
+// With its only output turned off, Xvfb keeps the CRTC (and its ramp), driving nothing.
+TEST(X11GammaProbe, AnOutputTurnedOffHasNoCrtc) {
+  std::string ignored;
+  TXvfb server;
+  ASSERT_TRUE(server.Running()) << server.Error();
+  // xrandr then fails to shrink the screen to nothing (Xvfb's smallest size is its own) and says so;
+  // the output is off all the same.
+  RunProcess({"xrandr", "--output", "screen", "--off"}, nullptr, {"DISPLAY=" + server.Display()}, &ignored);
+  std::string out;
+  ASSERT_EQ(RunProcess({std::string(BRIVO_BIN_DIR) + "/gamma-probe", "--display", server.Display()}, &out), 0);
+  EXPECT_EQ(out.substr(0, out.find('\n')), "output screen: no crtc (the output is off), the ramp cannot be set");
+  EXPECT_NE(out.find(" output - size 256\n"), std::string::npos) << out;
+}
+
 TEST(X11GammaOpen, MissingDisplayIsRefusedWithAReason) {
   std::string why;
   EXPECT_FALSE(TX11GammaDevice::Open(":999999", why));
-  EXPECT_EQ(why, "cannot open the X display ':999999'");
+  EXPECT_EQ(why, "cannot open the X display ':999999': no X server is running on it (there is no "
+                 "/tmp/.X11-unix/X999999)");
 }
 
 TEST(X11GammaOpen, NoDisplayVariableMeansNoDeviceAndSaysSo) {
@@ -152,6 +197,70 @@ TEST(X11GammaOpen, NoDisplayVariableMeansNoDeviceAndSaysSo) {
   SetGammaDeviceFactory(nullptr);
   if (saved != nullptr)
     setenv("DISPLAY", keep.c_str(), 1);
+}
+
+// Whether a display takes a ramp, from what its server says of itself.
+class GammaVerdict : public testing::Test {
+protected:
+  // An ordinary X server with one CRTC of 256 entries on one output.
+  static TX11GammaFacts Plain() {
+    TX11GammaFacts f;
+    f.Vendor = "The X.Org Foundation";
+    f.RandR12 = true;
+    f.OutputNames = {"HDMI-1", "DP-2"};
+    f.CrtcGammaSizes = {256, 1024};
+    return f;
+  }
+  static std::string Refusal(const TX11GammaFacts& F, TX11GammaMethod Wanted = TX11GammaMethod::Any) {
+    return ClassifyX11Gamma(F, Wanted).Refusal;
+  }
+};
+
+TEST_F(GammaVerdict, AnOrdinaryServerTakesTheRampThroughRandR) {
+  const TX11GammaVerdict v = ClassifyX11Gamma(Plain(), TX11GammaMethod::Any);
+  EXPECT_EQ(v.Method, TX11GammaMethod::RandR);
+  EXPECT_EQ(v.Refusal, "");
+  EXPECT_EQ(v.Note, "");
+}
+
+TEST_F(GammaVerdict, AWaylandCompatibilityServerIsRefusedWithWhatGaveItAway) {
+  TX11GammaFacts f = Plain();
+  f.OutputNames = {"XWAYLAND0", "XWAYLAND1"};
+  const std::string tail = "), which takes gamma ramps and shows none";
+  EXPECT_EQ(Refusal(f), "the X server is a Wayland compositor's compatibility server (Xwayland: its output "
+                        "XWAYLAND0" + tail);
+  // Newer ones name their outputs after the compositor's but have an extension of their own.
+  f = Plain();
+  f.XWaylandExtension = true;
+  EXPECT_EQ(Refusal(f), "the X server is a Wayland compositor's compatibility server (Xwayland: it has the "
+                        "XWAYLAND extension" + tail);
+  f = Plain();
+  f.Vendor = "Some Wayland Project";
+  EXPECT_EQ(Refusal(f, TX11GammaMethod::RandR), "the X server is a Wayland compositor's compatibility server "
+                                                "(Xwayland: its vendor is 'Some Wayland Project'" + tail);
+}
+
+TEST_F(GammaVerdict, NoCrtcGammaFallsBackToVidModeOrNamesBothShortfalls) {
+  TX11GammaFacts f = Plain();
+  f.CrtcGammaSizes = {0, 256, 0};
+  EXPECT_EQ(Refusal(f), "") << "one CRTC with gamma is enough";
+  f.CrtcGammaSizes = {0, 0};
+  EXPECT_EQ(Refusal(f), "the X server has 2 CRTCs, each with a gamma size of 0 and no XF86VidMode");
+  f.VidMode = true;
+  f.VidModeGammaSizes = {0};
+  EXPECT_EQ(Refusal(f), "the X server has 2 CRTCs, each with a gamma size of 0 and an XF86VidMode gamma size of 0");
+  f.VidModeGammaSizes = {256};
+  EXPECT_EQ(ClassifyX11Gamma(f, TX11GammaMethod::Any).Method, TX11GammaMethod::VidMode);
+  EXPECT_EQ(Refusal(f, TX11GammaMethod::RandR), "the X server has 2 CRTCs, each with a gamma size of 0");
+
+  f.CrtcGammaSizes = {0};
+  EXPECT_EQ(Refusal(f, TX11GammaMethod::RandR), "the X server has one CRTC, with a gamma size of 0");
+  f.CrtcGammaSizes = {};
+  EXPECT_EQ(Refusal(f, TX11GammaMethod::RandR), "the X server has no CRTC");
+  f.RandR12 = false;
+  f.VidMode = false;
+  EXPECT_EQ(Refusal(f), "the X server has no XRandR 1.2 and no XF86VidMode");
+  EXPECT_EQ(Refusal(f, TX11GammaMethod::VidMode), "the X server has no XF86VidMode");
 }
 
 class Resample : public testing::Test {

@@ -108,6 +108,18 @@ TEST_F(ApplicationTest, RunShowsTheMainFormAndEndsWhenItCloses) {
   EXPECT_EQ(Application->MainForm(), nullptr);
 }
 
+// A backend that loses its display ends the loop with a status of its own: the program's.
+TEST_F(ApplicationTest, TheLoopEndsWithTheQuitMessagesCode) {
+  TForm* main = nullptr;
+  Application->CreateForm(main);
+  main->OnShow = [](TObject*) { PostQuitMessage(3); };
+  Application->Run();
+  EXPECT_EQ(Application->ExitCode(), 3);
+  Application->Initialize();
+  EXPECT_EQ(Application->ExitCode(), 0) << "a new run starts afresh";
+  delete main;
+}
+
 TEST_F(ApplicationTest, OnMessageCanSwallowAMessage) {
   ShowForm();
   int closes = 0;

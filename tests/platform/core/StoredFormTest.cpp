@@ -276,9 +276,18 @@ TEST_F(ReadErrors, NameLineColumnAndWhatWasExpected) {
   EXPECT_EQ(ReadError("object Form1: TTestForm\n  Left 5\nend"), "line 2, column 8: expected '=' after 'Left'");
   EXPECT_EQ(ReadError("object Form1: TTestForm\n  Caption = 'abc\nend"), "line 2, column 13: unterminated string");
   EXPECT_EQ(ReadError("object Form1: TTestForm\n  Left = 1\n"),
-            "line 3, column 1: expected a property, 'object' or 'end'");
+            "line 3, column 1: the file ended inside 'object Form1: TTestForm' of line 1, which needs its 'end'");
   EXPECT_EQ(ReadError("object Form1: TTestForm\nend\nend"), "line 3, column 1: expected end of text after the last 'end'");
   EXPECT_EQ(ReadError("object Form1: TTestWidget\nend"), "line 1, column 15: expected class TTestForm, found 'TTestWidget'");
+}
+
+TEST_F(ReadErrors, ADescriptionCutShortSaysTheFileEnded) {
+  EXPECT_EQ(ReadError("object Form1: TTestForm\n  object S: TTestWidget\n    Left = 1\n"),
+            "line 4, column 1: the file ended inside 'object S: TTestWidget' of line 2, which needs its 'end'");
+  EXPECT_EQ(ReadError("object Form1: TTestForm\n  Left ="), "line 2, column 9: the file ended; expected a value");
+  EXPECT_EQ(ReadError("object Form1: TTestForm\n  Style = [a,"),
+            "line 2, column 14: the file ended; expected a set element");
+  EXPECT_EQ(ReadError(""), "line 1, column 1: the file ended; expected 'object'");
 }
 
 TEST_F(ReadErrors, ColumnsCountCharactersNotBytes) {

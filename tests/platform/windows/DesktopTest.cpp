@@ -42,6 +42,23 @@ TEST_F(DesktopServices, TheNearestMonitorGivesTheWorkAreaAndTheMaximisedSize) {
   EXPECT_EQ(info.dwFlags, static_cast<DWORD>(MONITORINFOF_PRIMARY));
 }
 
+TEST_F(DesktopServices, ADisplayChangeReachesEveryTopLevelWindowAndNoChild) {
+  auto first = Make(nullptr, Bounds(0, 0, 100, 100));
+  auto child = Make(**first, Bounds(5, 5, 20, 20));
+  auto hidden = Make(nullptr, Bounds(200, 0, 100, 100), clWhite, 0);
+  Desktop.ProcessMessages();
+  Log.Clear();
+  Desktop.DisplayChanged();
+  EXPECT_EQ(Log.Count(**first, WM_DISPLAYCHANGE), 1);
+  EXPECT_EQ(Log.Count(**hidden, WM_DISPLAYCHANGE), 1);
+  EXPECT_EQ(Log.Count(**child, WM_DISPLAYCHANGE), 0);
+  const TLogged* notice = Log.Last(WM_DISPLAYCHANGE);
+  ASSERT_NE(notice, nullptr);
+  EXPECT_EQ(notice->WParam, 32u);
+  EXPECT_EQ(LOWORD(static_cast<std::uintptr_t>(notice->LParam)), 1024);
+  EXPECT_EQ(HIWORD(static_cast<std::uintptr_t>(notice->LParam)), 768);
+}
+
 TEST_F(DesktopServices, AMessageBoxIsRecordedAndItsOwnerWaitsForIt) {
   auto form = Make(nullptr, Bounds(0, 0, 100, 100));
   EXPECT_EQ(MessageBox(**form, "Only one control box button", "Error", MB_OK | MB_ICONERROR), IDOK);

@@ -66,7 +66,7 @@ TEST_F(ScreenGamma, FirstRefusalIsReportedOnceWithItsReason) {
   EXPECT_EQ(SetDeviceGammaRamp(dc, &ramp), 0);
   const std::string err = testing::internal::GetCapturedStderr();
   ReleaseDC(nullptr, dc);
-  EXPECT_EQ(err, "display gamma ramp not set: the X server has no CRTC gamma and no XF86VidMode\n");
+  EXPECT_EQ(err, "brivo: display gamma ramp not set: the X server has no CRTC gamma and no XF86VidMode\n");
 }
 
 TEST_F(ScreenGamma, AcceptedTablesWriteNothing) {

@@ -302,12 +302,49 @@ TEST_F(ScrollBarTest, HoldingTheIncreaseArrowStepsEveryTickUpToMax) {
   EXPECT_EQ(Changes, (std::vector<int>{11, 12, 13, 14, 15, 16, 17, 18, 19, 20}));
 }
 
-TEST_F(ScrollBarTest, ClickShorterThanATickChangesNothing) {
+TEST_F(ScrollBarTest, ClickShorterThanATickStepsOnceAtTheRelease) {
   Press(Bar->IncButton(), 8, 8);
   Desktop.Advance(99);
+  EXPECT_TRUE(Changes.empty()) << "nothing at the press";
+  Release(Bar->IncButton(), 8, 8);
+  EXPECT_EQ(Changes, (std::vector<int>{11}));
+  Desktop.Advance(300);
+  EXPECT_EQ(Changes, (std::vector<int>{11}));
+}
+
+TEST_F(ScrollBarTest, EveryQuickClickCountsAndStopsAtTheEnds) {
+  for (int i = 0; i < 3; ++i) {
+    Press(Bar->DecButton(), 8, 8);
+    Desktop.Advance(20);
+    Release(Bar->DecButton(), 8, 8);
+    Desktop.Advance(20);
+  }
+  EXPECT_EQ(Changes, (std::vector<int>{9, 8, 7}));
+  // Quick clicks one after another are no double click: each steps.
+  for (int i = 0; i < 300; ++i) {
+    Press(Bar->IncButton(), 8, 8);
+    Release(Bar->IncButton(), 8, 8);
+  }
+  EXPECT_EQ(Bar->Position(), 20);
+  EXPECT_EQ(Changes.size(), 3u + 13u);
+}
+
+TEST_F(ScrollBarTest, APressHeldPastTheFirstTickGivesNoStepAtTheRelease) {
+  Press(Bar->IncButton(), 8, 8);
+  Desktop.Advance(150);
   Release(Bar->IncButton(), 8, 8);
   Desktop.Advance(300);
-  EXPECT_EQ(Bar->Position(), 10);
+  EXPECT_EQ(Changes, (std::vector<int>{11}));
+}
+
+TEST_F(ScrollBarTest, APressDraggedOffTheArrowStepsNothing) {
+  Press(Bar->IncButton(), 8, 8);
+  const TPoint away = At(Bar->Track(), 30, 8);
+  Desktop.MouseMove(away.X, away.Y);
+  Desktop.MouseUp(away.X, away.Y);
+  // A click of the arrow's own that no press started (a program's) does not step either.
+  Bar->IncButton()->Click();
+  Desktop.Advance(300);
   EXPECT_TRUE(Changes.empty());
 }
 

@@ -187,12 +187,15 @@ TEST_F(ThemeFileReaderTest, ReadsFromDiskAndNamesAMissingFile) {
 class ThemeFileGuardTest : public ::testing::Test {};
 
 TEST_F(ThemeFileGuardTest, RefusesABadHeader) {
-  EXPECT_EQ(Fault(Bytes(23, 0)), "theme file 'x.thm': file of 23 bytes is too short for its 24-byte header");
+  EXPECT_EQ(Fault(Bytes(23, 0)),
+            "theme file 'x.thm': not a theme file: its 23 bytes are too few for the 24-byte header");
   TRawFile File;
   File.Put(12, 25);
-  EXPECT_EQ(Fault(File.Data), "theme file 'x.thm': header length 25 is not 24");
+  EXPECT_EQ(Fault(File.Data),
+            "theme file 'x.thm': not a theme file: its header length reads 25 where a theme file has 24");
   File.Put(12, 16);
-  EXPECT_EQ(Fault(File.Data), "theme file 'x.thm': header length 16 is not 24");
+  EXPECT_EQ(Fault(File.Data),
+            "theme file 'x.thm': not a theme file: its header length reads 16 where a theme file has 24");
 }
 
 TEST_F(ThemeFileGuardTest, RefusesRecordsOutsideTheFile) {

@@ -219,20 +219,47 @@ TEST_F(SkinRenderProgramTest, AMalformedThemeIsRefusedNamingIt) {
   EXPECT_FALSE(std::filesystem::exists(Out()));
 }
 
-TEST_F(SkinRenderProgramTest, WrongArgumentsShowTheUsage) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{}, {"a.txt"}, {"a.txt", "b.png", "--colour", "x"}, {"a", "b", "c"}}) {
+TEST_F(SkinRenderProgramTest, WrongArgumentsAreNamedBeforeTheUsage) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+      {{}, "no form description given"},
+      {{"a.txt"}, "no PNG file to write given"},
+      {{"a.txt", "b.png", "--colour", "x"}, "unknown argument '--colour'"},
+      {{"a", "b", "c"}, "unknown argument 'c' (the form and the PNG are given already)"},
+      {{"a", "b", "--theme"}, "--theme needs the theme file"},
+  };
+  for (const auto& [args, fault] : cases) {
     const TRun run = RunSkinRender(args);
     EXPECT_EQ(run.Status, 2);
-    EXPECT_NE(run.Errors.find("usage: skin-render"), std::string::npos);
+    EXPECT_EQ(run.Errors.substr(0, run.Errors.find('\n')), "skin-render: " + fault);
+    EXPECT_NE(run.Errors.find("\nusage: skin-render"), std::string::npos) << run.Errors;
   }
 }
 
-TEST_F(SkinRenderProgramTest, AnOutputThatCannotBeWrittenIsNamed) {
+TEST_F(SkinRenderProgramTest, AnOutputThatCannotBeWrittenIsNamedWithTheFault) {
   const std::string out = (Dir / "no" / "such" / "dir.png").string();
   const TRun run = RunSkinRender({Write("f.txt", DesignedForm), out});
   EXPECT_EQ(run.Status, 1);
-  EXPECT_NE(run.Errors.find(out + ": cannot be written"), std::string::npos) << run.Errors;
+  EXPECT_EQ(run.Errors, "skin-render: cannot write '" + out + "': the folder '" + (Dir / "no" / "such").string() +
+                            "' does not exist\n");
+}
+
+TEST_F(SkinRenderProgramTest, AFormOfNoHeightIsNamedWithItsSize) {
+  const std::string form = Write("flat.txt", "object Flat: TForm\n  Width = 100\n  Height = -5\nend\n");
+  const TRun run = RunSkinRender({form, Out()});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Errors, "skin-render: " + form +
+                            ": 'Flat' is 100 x 0 pixels; a form needs a width and a height of at least 1 to be "
+                            "rendered\n");
+  EXPECT_FALSE(std::filesystem::exists(Out()));
+}
+
+TEST_F(SkinRenderProgramTest, ADescriptionCutShortSaysTheFileEnded) {
+  const std::string form = Write("cut.txt", "object F: TForm\n  object B: TzykButton\n    Left = 3\n");
+  const TRun run = RunSkinRender({form, Out()});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Errors, "skin-render: " + form +
+                            ": line 4, column 1: the file ended inside 'object B: TzykButton' of line 2, which "
+                            "needs its 'end'\n");
 }
 
 } // namespace

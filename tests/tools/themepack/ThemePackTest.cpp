@@ -4,6 +4,7 @@
 #include "platform/graphics/BmpCodec.h"
 #include "skin/foundation/ZYKMgr.h"
 #include "skin/foundation/ZYKThemeFile.h"
+#include "tests/support/Process.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +43,7 @@ TEST_F(ThemePackTest, PacksPicturesAndTypedValuesAndListsThem) {
   const std::vector<std::uint8_t> Picture = EncodeBmp(TPixelBuffer(2, 1, 0x123456));
   WriteBytes(Dir / "in" / "ButtonImage.bmp", Picture);
   Values("# a comment\n\nFormBorderColor = 0x102030\nformborderwidthint=-3\nButtonTransparentBool=True\n"
-         "Author=Someone Else\n");
+         "text Author=Someone Else\n");
   WriteBytes(Dir / "out.thm", PackThemeFolder(Dir / "in"));
   const std::vector<std::string> Expected{
       "picture ButtonImage (" + std::to_string(Picture.size()) + " bytes)",
@@ -64,6 +65,14 @@ TEST_F(ThemePackTest, RefusesBadValuesAndPicturesNamingTheLine) {
   EXPECT_EQ(Fault(), "'" + Values_ + "' line 1: 'ButtonImage' is a picture: give it as ButtonImage.bmp");
   Values("no equals sign\n");
   EXPECT_EQ(Fault(), "'" + Values_ + "' line 1: expected Key=value");
+  Values("FormBorderColor=1\n\nFormBorderColour=12\n");
+  EXPECT_EQ(Fault(), "'" + Values_ + "' line 3: 'FormBorderColour' is not a theme key (did you mean FormBorderColor?); "
+                     "a text entry is written as text NAME=value");
+  Values("Author=Someone Else\n");
+  EXPECT_EQ(Fault(),
+            "'" + Values_ + "' line 1: 'Author' is not a theme key; a text entry is written as text NAME=value");
+  Values("text =nameless\n");
+  EXPECT_EQ(Fault(), "'" + Values_ + "' line 1: expected a name after 'text'");
   Values("");
   WriteBytes(Dir / "in" / "ButtonImage.bmp", {'B', 'M', 0});
   EXPECT_NE(Fault().find("ButtonImage.bmp': "), std::string::npos);
@@ -103,4 +112,46 @@ TEST_F(ThemePackTest, ExportedLooksReadBackAsTheBuiltInLook) {
       }
     }
   }
+}
+
+// What a user sees from the program itself.
+class ThemePackProgramTest : public ThemePackTest {
+protected:
+  int Run(const std::vector<std::string>& Args, std::string* Out = nullptr) {
+    std::vector<std::string> argv{std::string(BRIVO_BIN_DIR) + "/themepack"};
+    argv.insert(argv.end(), Args.begin(), Args.end());
+    Errors.clear();
+    return RunProcess(argv, Out, {}, &Errors);
+  }
+  std::string Errors;
+};
+
+TEST_F(ThemePackProgramTest, ListingAFileThatIsNoThemeFileSaysSo) {
+  const std::string text = (Dir / "notes.txt").string();
+  std::ofstream(text) << "This is plain text, not a theme file.\n";
+  EXPECT_EQ(Run({"list", text}), 1);
+  // Bytes 12 to 15 hold the header length: "text" read as a little-endian number.
+  EXPECT_EQ(Errors, "themepack: theme file '" + text +
+                        "': not a theme file: its header length reads 1702109294 where a theme file has 24\n");
+  EXPECT_EQ(Run({"list", Dir.string()}), 1);
+  EXPECT_EQ(Errors, "themepack: theme file '" + Dir.string() + "': is a folder, not a file\n");
+}
+
+TEST_F(ThemePackProgramTest, ExportingAnUnknownLookListsTheLooks) {
+  EXPECT_EQ(Run({"export", "Bogus", (Dir / "b.thm").string()}), 2);
+  EXPECT_EQ(Errors, "themepack: 'Bogus' is not a built-in look (the looks: MacOS, WinXP, DeepBlue, Protein, "
+                    "BlueGlass)\n");
+  EXPECT_FALSE(std::filesystem::exists(Dir / "b.thm"));
+}
+
+TEST_F(ThemePackProgramTest, WrongArgumentsAreNamedBeforeTheUsage) {
+  const std::string usage = "usage: themepack pack FOLDER OUT.thm | list FILE.thm | export LOOK OUT.thm\n";
+  EXPECT_EQ(Run({}), 2);
+  EXPECT_EQ(Errors, "themepack: no command given\n" + usage);
+  EXPECT_EQ(Run({"unpack", "x"}), 2);
+  EXPECT_EQ(Errors, "themepack: unknown command 'unpack'\n" + usage);
+  EXPECT_EQ(Run({"list", "a.thm", "--verbose"}), 2);
+  EXPECT_EQ(Errors, "themepack: unknown argument '--verbose'\n" + usage);
+  EXPECT_EQ(Run({"pack", "folder"}), 2);
+  EXPECT_EQ(Errors, "themepack: 'pack' takes 2 arguments: themepack pack FOLDER OUT.thm\n" + usage);
 }
