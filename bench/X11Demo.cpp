@@ -2,9 +2,14 @@
 // panel that paints a caption and a label. It reports when its first frame was handed to the server
 // (from entering main), and with --idle SECONDS the processor time its loop used while it sat idle.
 //
-//   x11-demo [--exit-after-first-frame] [--idle SECONDS] [--message-box TEXT]
+// With --menus it shows a form with a menu bar and a popup menu on a right click instead, and
+// prints the items chosen.
+//
+//   x11-demo [--exit-after-first-frame] [--idle SECONDS] [--message-box TEXT] [--menus]
 
 #include "platform/backends/x11/X11Desktop.h"
+#include "platform/controls/Application.h"
+#include "platform/controls/Menus.h"
 #include "platform/windows/Gdi.h"
 #include "platform/windows/User.h"
 
@@ -56,9 +61,55 @@ LRESULT PanelProcedure(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
     EndPaint(Wnd, &ps);
     return 0;
   }
-  if (Msg == WM_LBUTTONUP)
+  if (Msg == WM_LBUTTONUP) {
     std::printf("panel clicked at %d,%d\n", GET_X_LPARAM(LParam), GET_Y_LPARAM(LParam));
+    std::fflush(stdout);
+  }
   return DefWindowProc(Wnd, Msg, WParam, LParam);
+}
+
+TMenuItem* AddItem(TMenuItem* Parent, const std::string& Caption, TShortCut Key = 0) {
+  auto* item = new TMenuItem(Parent->Owner());
+  item->SetCaption(Caption);
+  item->SetShortCut(Key);
+  if (Caption != "-")
+    item->OnClick = [](TObject* Sender) {
+      std::printf("chose %s\n", static_cast<TMenuItem*>(Sender)->Caption().c_str());
+      std::fflush(stdout);
+    };
+  Parent->Add(item);
+  return item;
+}
+
+// A form with a main menu (File, View with a sub-menu, Help) and a popup menu of its own.
+int RunMenus() {
+  Application->Initialize();
+  TForm* form = nullptr;
+  Application->CreateForm(form);
+  form->SetBounds(120, 120, 360, 220);
+  form->SetCaption("x11-demo menus");
+  auto* main = new TMainMenu(form);
+  TMenuItem* file = AddItem(main->Items(), "&File");
+  AddItem(file, "&Open...", ShortCut('O', {ssCtrl}));
+  AddItem(file, "-");
+  AddItem(file, "E&xit")->OnClick = [](TObject*) { Application->Terminate(); };
+  TMenuItem* view = AddItem(main->Items(), "&View");
+  AddItem(view, "&Toolbar")->SetChecked(true);
+  TMenuItem* zoom = AddItem(view, "&Zoom");
+  for (const char* z : {"&50%", "&100%", "&200%"})
+    AddItem(zoom, z)->SetRadioItem(true);
+  zoom->Items(1)->SetChecked(true);
+  AddItem(view, "&Disabled")->SetEnabled(false);
+  AddItem(AddItem(main->Items(), "&Help"), "&About");
+  form->SetMenu(main);
+  auto* popup = new TPopupMenu(form);
+  AddItem(popup->Items(), "&Copy", ShortCut('C', {ssCtrl}));
+  AddItem(popup->Items(), "&Paste", ShortCut('V', {ssCtrl}));
+  AddItem(popup->Items(), "-");
+  AddItem(AddItem(popup->Items(), "&More"), "&Nothing");
+  form->SetPopupMenu(popup);
+  Application->Run();
+  return 0;
 }
 
 } // namespace
@@ -66,6 +117,7 @@ LRESULT PanelProcedure(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
 int main(int argc, char** argv) {
   const auto entered = std::chrono::steady_clock::now();
   bool exitAfterFirstFrame = false;
+  bool menus = false;
   int idleSeconds = 0;
   const char* messageBox = nullptr;
   for (int i = 1; i < argc; ++i) {
@@ -75,6 +127,8 @@ int main(int argc, char** argv) {
       idleSeconds = std::atoi(argv[++i]);
     else if (!std::strcmp(argv[i], "--message-box") && i + 1 < argc)
       messageBox = argv[++i];
+    else if (!std::strcmp(argv[i], "--menus"))
+      menus = true;
   }
   std::string why;
   auto desktop = TX11Desktop::Open(nullptr, why);
@@ -82,6 +136,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "x11-demo: %s\n", why.c_str());
     return 2;
   }
+  if (menus)
+    return RunMenus();
   HWND form = CreateWindowEx(0, "x11-demo", WS_POPUP, 100, 100, 320, 200, nullptr, WndProcFromFunction(FormProcedure));
   CreateWindowEx(0, "", WS_CHILD | WS_VISIBLE, 20, 60, 200, 60, form, WndProcFromFunction(PanelProcedure));
   ShowWindow(form, SW_SHOWNORMAL);

@@ -1,6 +1,8 @@
 #include "platform/controls/Application.h"
 
 #include "platform/controls/Label.h"
+#include "platform/controls/Menus.h"
+#include "platform/controls/ToolBar.h"
 #include "platform/controls/Timer.h"
 
 #include <algorithm>
@@ -110,6 +112,8 @@ const TClassInfo& TApplication::StaticClassInfo() {
 
 void RegisterControlClasses() {
   RegisterClasses({&TLabel::StaticClassInfo(), &TPanel::StaticClassInfo(), &TTimer::StaticClassInfo()});
+  RegisterMenuClasses();
+  RegisterToolBarClasses();
 }
 
 void TApplication::Initialize() {

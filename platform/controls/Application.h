@@ -122,7 +122,8 @@ private:
   std::string FTitle;
 };
 
-// Registers the control classes that stored forms create by name (TLabel, TPanel, TTimer);
+// Registers the control classes that stored forms create by name (TLabel, TPanel, TTimer, the menus
+// and the tool bar);
 // Initialize calls it.
 void RegisterControlClasses();
 

@@ -1,6 +1,7 @@
 #include "platform/controls/Control.h"
 
 #include "platform/controls/Form.h"
+#include "platform/controls/Menus.h"
 #include "platform/controls/WinControl.h"
 
 #include <algorithm>
@@ -505,15 +506,7 @@ void TControl::SetParentBiDiMode(bool Value) {
     FBiDiMode = FParent->BiDiMode();
 }
 
-void TControl::SetPopupMenu(TComponent* Value) {
-  if (FPopupMenu == Value)
-    return;
-  if (FPopupMenu)
-    FPopupMenu->RemoveFreeNotification(this);
-  FPopupMenu = Value;
-  if (Value)
-    Value->FreeNotification(this);
-}
+void TControl::SetPopupMenu(TPopupMenu* Value) { ReplaceReference(FPopupMenu, Value); }
 
 void TControl::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
@@ -678,9 +671,46 @@ void TControl::WndProc(TMessage& Message) {
       DoMouseUp(Message, mbLeft);
     return;
   }
-  case WM_RBUTTONUP:
+  case WM_RBUTTONUP: {
     DoMouseUp(Message, mbRight);
+    if (!alive.Alive())
+      return;
+    // The context menu comes with the release: from the window's default handling for a windowed
+    // control, straight from here for a graphic one.
+    if (dynamic_cast<TWinControl*>(this)) {
+      DefaultHandler(Message);
+    } else {
+      const TPoint p = ClientToScreen({GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)});
+      Perform(WM_CONTEXTMENU, 0, MAKELPARAM(p.X, p.Y));
+    }
     return;
+  }
+  case WM_CONTEXTMENU: {
+    TPoint p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+    // (-1, -1) comes from the keyboard: the menu opens at the control's corner.
+    const bool fromKeyboard = p.X == -1 && p.Y == -1;
+    bool handled = false;
+    RaiseEvent(OnContextPopup, this, fromKeyboard ? TPoint{-1, -1} : ScreenToClient(p), handled);
+    if (!alive.Alive())
+      return;
+    if (handled) {
+      Message.Result = 1;
+      return;
+    }
+    if (FPopupMenu && FPopupMenu->AutoPopup()) {
+      if (fromKeyboard)
+        p = ClientToScreen({0, 0});
+      FPopupMenu->SetPopupComponent(this);
+      FPopupMenu->Popup(p.X, p.Y);
+      Message.Result = 1;
+      return;
+    }
+    if (dynamic_cast<TWinControl*>(this))
+      DefaultHandler(Message);
+    else if (FParent)
+      Message.Result = FParent->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+    return;
+  }
   case WM_MBUTTONUP:
     DoMouseUp(Message, mbMiddle);
     return;

@@ -13,6 +13,7 @@
 class TControl;
 class TWinControl;
 class TCustomForm;
+class TPopupMenu;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 
@@ -249,9 +250,10 @@ public:
   void SetDragKind(TDragKind Value) { FDragKind = Value; }
   TDragMode DragMode() const { return FDragMode; }
   void SetDragMode(TDragMode Value) { FDragMode = Value; }
-  // The context menu; the menu classes are not part of this layer, so any component is accepted.
-  TComponent* PopupMenu() const { return FPopupMenu; }
-  void SetPopupMenu(TComponent* Value);
+  // The context menu (not owned): with AutoPopup it opens on a right click (WM_CONTEXTMENU), unless
+  // OnContextPopup handled the click. A control without one leaves the click to its parent.
+  TPopupMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TPopupMenu* Value);
 
   TControlStyle ControlStyle() const { return FControlStyle; }
   void SetControlStyle(TControlStyle Value) { FControlStyle = Value; }
@@ -353,7 +355,7 @@ private:
   TCursor FDragCursor = crDrag;
   TDragKind FDragKind = dkDrag;
   TDragMode FDragMode = dmManual;
-  TComponent* FPopupMenu = nullptr;
+  TPopupMenu* FPopupMenu = nullptr;
   // Anchor rules: the parent's client size and this control's bounds when they were last taken.
   TSize FAnchorParentSize;
   TRect FAnchorBounds;

@@ -1,7 +1,11 @@
 #include "platform/controls/Form.h"
 
 #include "platform/controls/Application.h"
+#include "platform/controls/MenuLoop.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/windows/Gdi.h"
+
+#include <cctype>
 
 const TEnumInfo& FormBorderStyleInfo() {
   static const TEnumInfo Info("TFormBorderStyle",
@@ -22,6 +26,108 @@ const TEnumInfo& PositionInfo() {
                                             "poOwnerFormCenter"});
   return Info;
 }
+
+// The platform's menu bar strip of a form with a main menu: its top-level items in a row across the
+// top of the window, in its non-client area.
+class TCustomForm::TMenuBar final : public TMenuBarSite {
+public:
+  explicit TMenuBar(TCustomForm& Form) : FForm(Form) {}
+
+  std::vector<TMenuItem*> Shown() const {
+    std::vector<TMenuItem*> items;
+    if (TMainMenu* menu = FForm.Menu())
+      for (int i = 0; i < menu->Items()->Count(); ++i)
+        if (menu->Items()->Items(i)->Visible())
+          items.push_back(menu->Items()->Items(i));
+    return items;
+  }
+  // Window coordinates.
+  std::vector<TRect> Rects() const {
+    std::vector<TRect> rects;
+    TBitmap scratch;
+    scratch.SetSize(1, 1);
+    TCanvas& c = scratch.Canvas();
+    TFont font;
+    GetMenuFont(font);
+    int x = 0;
+    const int h = FForm.MenuBarHeight();
+    for (TMenuItem* item : Shown()) {
+      c.SetFont(font);
+      const int w = MeasureMenuItemDefault(c, *item, nullptr, true).cx;
+      rects.push_back(Rect(x, 0, x + w, h));
+      x += w;
+    }
+    return rects;
+  }
+  int IndexAt(TPoint Screen) const {
+    TRect w;
+    if (!FForm.HandleAllocated() || !GetWindowRect(FForm.Handle(), &w))
+      return -1;
+    const std::vector<TRect> rects = Rects();
+    for (std::size_t i = 0; i < rects.size(); ++i)
+      if (OffsetRect(rects[i], w.Left, w.Top).Contains(Screen))
+        return static_cast<int>(i);
+    return -1;
+  }
+  void Paint(TCanvas& C) {
+    TRect w;
+    GetWindowRect(FForm.Handle(), &w);
+    C.Brush().SetColor(clMenuBar);
+    C.FillRect(Rect(0, 0, w.Width(), FForm.MenuBarHeight()));
+    const std::vector<TMenuItem*> items = Shown();
+    const std::vector<TRect> rects = Rects();
+    TMainMenu* menu = FForm.Menu();
+    TFont font;
+    GetMenuFont(font);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      TCanvasSaver saver(C);
+      C.SetFont(font);
+      C.IntersectClipRect(rects[i]);
+      const bool selected = static_cast<int>(i) == FSelected;
+      if (menu && menu->OwnerDraw() && items[i]->OnDrawItem)
+        items[i]->DrawItem(C, rects[i], selected);
+      else
+        DrawMenuItemDefault(C, *items[i], rects[i], selected, nullptr, true);
+    }
+  }
+  void Track(int Index, bool ByKeyboard, bool BarOnly) {
+    if (Index < 0 || Index >= BarCount() || MenuLoopActive())
+      return;
+    TMenuTrack track;
+    track.Menu = FForm.Menu();
+    track.Bar = this;
+    track.BarIndex = Index;
+    track.ByKeyboard = ByKeyboard;
+    track.BarOnly = BarOnly;
+    if (const UINT command = TrackMenu(track))
+      PostMenuCommand(command);
+  }
+
+  int BarCount() const override { return static_cast<int>(Shown().size()); }
+  TMenuItem* BarItem(int Index) const override {
+    const std::vector<TMenuItem*> items = Shown();
+    return Index >= 0 && Index < static_cast<int>(items.size()) ? items[static_cast<std::size_t>(Index)] : nullptr;
+  }
+  TRect BarRect(int Index) const override {
+    const std::vector<TRect> rects = Rects();
+    TRect w;
+    if (Index < 0 || Index >= static_cast<int>(rects.size()) || !GetWindowRect(FForm.Handle(), &w))
+      return {};
+    return OffsetRect(rects[static_cast<std::size_t>(Index)], w.Left, w.Top);
+  }
+  void BarSelect(int Index, bool) override {
+    if (FSelected == Index)
+      return;
+    FSelected = Index;
+    if (FForm.HandleAllocated())
+      DrawMenuBar(FForm.Handle());
+  }
+  HWND BarWindow() const override { return FForm.HandleAllocated() ? FForm.Handle() : nullptr; }
+
+private:
+  TCustomForm& FForm;
+  int FSelected = -1;
+};
 
 const TClassInfo& TCustomForm::StaticClassInfo() {
   static const TClassInfo Info = TClassBuilder<TCustomForm>().Build();
@@ -87,7 +193,7 @@ const TClassInfo& TForm::StaticClassInfo() {
   return Info;
 }
 
-TCustomForm::TCustomForm(TComponent* AOwner) : TCustomControl(AOwner) {
+TCustomForm::TCustomForm(TComponent* AOwner) : TCustomControl(AOwner), FMenuBar(std::make_unique<TMenuBar>(*this)) {
   FControlStyle = {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
   SetVisible(false);
   SetColor(clBtnFace);
@@ -108,6 +214,12 @@ TCustomForm::~TCustomForm() {
     Screen->RemoveForm(this);
   if (Application && Application->FMainForm == this)
     Application->FMainForm = nullptr;
+  if (FMenu) {
+    FMenu->RemoveFreeNotification(this);
+    if (FMenu->FForm == this)
+      FMenu->FForm = nullptr;
+    FMenu = nullptr;
+  }
   // The window goes first, while everything that hooked its procedure still exists.
   DestroyHandle();
   DestroyComponents();
@@ -176,22 +288,61 @@ void TCustomForm::SetWindowState(TWindowState Value) {
     ShowWindow(Handle(), Value == wsMaximized ? SW_SHOWMAXIMIZED : Value == wsMinimized ? SW_SHOWMINIMIZED : SW_RESTORE);
 }
 
-void TCustomForm::SetMenu(TComponent* Value) {
-  if (FMenu == Value)
+void TCustomForm::SetMenu(TMainMenu* Value) {
+  TMainMenu* old = FMenu;
+  if (!ReplaceReference(FMenu, Value))
     return;
-  if (FMenu)
-    FMenu->RemoveFreeNotification(this);
-  FMenu = Value;
+  if (old && old->FForm == this)
+    old->FForm = nullptr;
   if (Value)
-    Value->FreeNotification(this);
+    Value->FForm = this;
+  MenuBarChanged();
+}
+
+void TCustomForm::MenuBarChanged() {
+  if (!HandleAllocated() || ComponentState().Contains(csDestroying))
+    return;
+  // The strip comes, goes or changes height: the client area is worked out again.
+  SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  DrawMenuBar(Handle());
+  Realign();
+}
+
+int TCustomForm::MenuBarHeight() const {
+  if (!FMenu)
+    return 0;
+  TFont font;
+  GetMenuFont(font);
+  TBitmap scratch;
+  scratch.SetSize(1, 1);
+  scratch.Canvas().SetFont(font);
+  return std::max(scratch.Canvas().TextHeight("Ag") + 7, 19);
+}
+
+TRect TCustomForm::ClientRect() const {
+  auto* self = const_cast<TCustomForm*>(this);
+  TRect r;
+  if (self->HandleAllocated() && GetClientRect(self->Handle(), &r))
+    return r;
+  return Rect(0, 0, Width(), std::max(Height() - MenuBarHeight(), 0));
+}
+
+bool TCustomForm::IsShortCut(TWMKey& Message) {
+  bool handled = false;
+  RaiseEvent(OnShortCut, Message, handled);
+  if (handled)
+    return true;
+  return FMenu && FMenu->IsShortCut(Message);
 }
 
 void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomControl::Notification(AComponent, Operation);
   if (Operation != opRemove)
     return;
-  if (AComponent == FMenu)
+  if (AComponent == FMenu) {
     FMenu = nullptr;
+    MenuBarChanged();
+  }
   if (AComponent == FActiveControl)
     FActiveControl = nullptr;
   if (AComponent == FFocusedControl)
@@ -463,6 +614,49 @@ void TCustomForm::WndProc(TMessage& Message) {
     break;
   case CM_RELEASE:
     delete this;
+    return;
+  case WM_NCCALCSIZE:
+    if (FMenu && Message.LParam)
+      reinterpret_cast<TRect*>(Message.LParam)->Top += MenuBarHeight();
+    return;
+  case WM_NCPAINT:
+    if (FMenu)
+      if (TCanvas* c = CanvasFromDC(reinterpret_cast<HDC>(Message.WParam)))
+        FMenuBar->Paint(*c);
+    return;
+  case WM_NCHITTEST:
+    TCustomControl::WndProc(Message);
+    if (FMenu && Message.Result == HTBORDER) {
+      TRect w;
+      GetWindowRect(Handle(), &w);
+      if (GET_Y_LPARAM(Message.LParam) < w.Top + MenuBarHeight())
+        Message.Result = HTMENU;
+    }
+    return;
+  case WM_NCLBUTTONDOWN:
+    if (FMenu && Message.WParam == HTMENU) {
+      FMenuBar->Track(FMenuBar->IndexAt({GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)}), false, false);
+      return;
+    }
+    break;
+  case WM_SYSCOMMAND:
+    if ((Message.WParam & 0xFFF0) == SC_KEYMENU && FMenu) {
+      const auto key = static_cast<char32_t>(Message.LParam);
+      if (key == 0) {
+        FMenuBar->Track(0, true, true);
+      } else {
+        const char32_t lower = key < 128 ? static_cast<char32_t>(std::tolower(static_cast<int>(key))) : key;
+        for (int i = 0; i < FMenuBar->BarCount(); ++i)
+          if (AccessKeyOf(FMenuBar->BarItem(i)->Caption()) == lower) {
+            FMenuBar->Track(i, true, false);
+            break;
+          }
+      }
+      return;
+    }
+    break;
+  case CM_MENUCHANGED:
+    MenuBarChanged();
     return;
   case CM_DIALOGKEY:
     if (GetKeyState(VK_MENU) >= 0) {

@@ -2,6 +2,9 @@
 
 #include "platform/controls/WinControl.h"
 
+class TMainMenu;
+struct TWMKey;
+
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
@@ -81,9 +84,15 @@ public:
   void SetAutoScroll(bool Value) { FAutoScroll = Value; }
   bool KeyPreview() const { return FKeyPreview; }
   void SetKeyPreview(bool Value) { FKeyPreview = Value; }
-  // The main menu; menus are a later layer, so any component is accepted. Not owned.
-  TComponent* Menu() const { return FMenu; }
-  void SetMenu(TComponent* Value);
+  // The main menu (not owned): shown as a menu bar strip at the top of the window, above the client
+  // area, which Alt, F10 and the items' access keys open; its shortcuts run on key down.
+  TMainMenu* Menu() const { return FMenu; }
+  void SetMenu(TMainMenu* Value);
+  // The height of the menu bar strip (0 without a menu).
+  int MenuBarHeight() const;
+  // Whether a key message is a shortcut of the form (OnShortCut, then the menu's); runs it if so.
+  virtual bool IsShortCut(TWMKey& Message);
+  TRect ClientRect() const override;
   TModalResult ModalResult() const { return FModalResult; }
   void SetModalResult(TModalResult Value) { FModalResult = Value; }
   int PixelsPerInch() const { return FPixelsPerInch; }
@@ -106,6 +115,7 @@ public:
   TNotifyEvent OnActivate;
   TNotifyEvent OnDeactivate;
   TNotifyEvent OnPaint;
+  std::function<void(TWMKey& Msg, bool& Handled)> OnShortCut;
 
 protected:
   void WndProc(TMessage& Message) override;
@@ -117,6 +127,7 @@ protected:
   virtual void DoHide();
 
 private:
+  void MenuBarChanged();
   void ShowWindowNow();
   void PlaceByPosition();
   void SetActive(bool Value);
@@ -133,7 +144,9 @@ private:
   bool FScaled = true;
   bool FAutoScroll = true;
   bool FKeyPreview = false;
-  TComponent* FMenu = nullptr;
+  TMainMenu* FMenu = nullptr;
+  class TMenuBar;
+  std::unique_ptr<TMenuBar> FMenuBar;
   TModalResult FModalResult = mrNone;
   bool FModal = false;
   int FPixelsPerInch = ScreenPixelsPerInch;

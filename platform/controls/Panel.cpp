@@ -1,5 +1,7 @@
 #include "platform/controls/Panel.h"
 
+#include "platform/controls/Menus.h"
+
 #include <algorithm>
 
 const TEnumInfo& BevelCutInfo() {

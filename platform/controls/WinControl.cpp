@@ -2,6 +2,7 @@
 
 #include "platform/controls/Application.h"
 #include "platform/controls/Form.h"
+#include "platform/controls/Menus.h"
 #include "platform/windows/Gdi.h"
 
 #include <algorithm>
@@ -692,6 +693,19 @@ bool TWinControl::WMKeyDown(TMessage& Message) {
   const TShiftState shift = KeyboardShiftState();
   const TControlTracker alive(this);
   TCustomForm* form = GetParentForm(this);
+  // Menu shortcuts come first: the context menus from this control outwards, then the form's.
+  TWMKey keyMessage = KeyMessage(Message.Msg, Message.WParam, Message.LParam);
+  for (TControl* c = this; c; c = c->Parent()) {
+    const TControlTracker cAlive(c);
+    if (c->PopupMenu() && c->PopupMenu()->IsShortCut(keyMessage))
+      return true;
+    if (!alive.Alive() || !cAlive.Alive())
+      return true;
+  }
+  if (form && form->IsShortCut(keyMessage))
+    return true;
+  if (!alive.Alive())
+    return true;
   if (form && form != this && form->KeyPreview()) {
     static_cast<TWinControl*>(form)->KeyDown(key, shift);
     if (!alive.Alive() || key == 0)

@@ -62,6 +62,20 @@ public:
   // references between components of different owners.
   void FreeNotification(TComponent* AComponent);
   void RemoveFreeNotification(TComponent* AComponent);
+  // Points Field, a reference to a component this one need not own, at Value and moves the free
+  // notification along, so that Notification can clear the reference when that component goes.
+  // False when Field already held Value.
+  template <class T>
+  bool ReplaceReference(T*& Field, T* Value) {
+    if (Field == Value)
+      return false;
+    if (Field)
+      Field->RemoveFreeNotification(this);
+    Field = Value;
+    if (Value)
+      Value->FreeNotification(this);
+    return true;
+  }
 
   // Hooks for controls: the stored-form reader gives each component the component whose block
   // encloses it, and the writer nests a component under its parent.

@@ -38,6 +38,10 @@ public:
   // button is released. Returns at once; the backend reports the new bounds with
   // HostBoundsChanged and the end with HostMoveSizeEnded.
   virtual void BeginMoveSize(int HitCode) = 0;
+  // Holds (Grab) or lets go of every pointer and key event of the screen for this window, as an
+  // open menu does, so that a press on another program's window comes here. Returns whether the
+  // grab is held; a backend may take a moment (it keeps trying while asked to hold it).
+  virtual bool GrabInput(bool Grab) = 0;
 };
 
 struct TMonitor {

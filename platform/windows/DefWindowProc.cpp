@@ -28,13 +28,13 @@ LRESULT HitTest(HWND Wnd, LPARAM LParam) {
   TWnd* w = LiveWnd(Wnd);
   if (!w)
     return HTNOWHERE;
-  const TPoint o = ScreenOrigin(*w);
+  const TPoint o = WindowScreenOrigin(*w);
   const TPoint local{GET_X_LPARAM(LParam) - o.X, GET_Y_LPARAM(LParam) - o.Y};
   if (!Rect(0, 0, w->Bounds.Width(), w->Bounds.Height()).Contains(local))
     return HTNOWHERE;
   if (w->Shape && !w->Shape->Contains(local))
     return HTNOWHERE;
-  return HTCLIENT;
+  return ClientAreaOf(*w).Contains(local) ? HTCLIENT : HTBORDER;
 }
 
 LRESULT SysCommand(HWND Wnd, WPARAM Command) {
@@ -108,9 +108,38 @@ LRESULT DefWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
     DestroyWindow(Wnd);
     return 0;
   case WM_SYSKEYDOWN:
+    // Armed here rather than when the key is read, so that an Alt press a menu loop took for
+    // itself (the one that closes the menu) does not open the menu again when it is released.
+    if ((WParam == VK_MENU || WParam == VK_F10) && !(LParam & (LPARAM(1) << 30)))
+      WM().AltAlone = true;
     if (WParam == VK_F4 && (LParam & (LPARAM(1) << 29)))
       if (TWnd* top = TopLevelOf(*w))
         SendMessage(top->Handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return 0;
+  case WM_SYSKEYUP:
+    // Alt (or F10) pressed and released alone asks the window for its menu.
+    if ((WParam == VK_MENU || WParam == VK_F10) && WM().AltAlone) {
+      WM().AltAlone = false;
+      if (TWnd* top = TopLevelOf(*w))
+        SendMessage(top->Handle, WM_SYSCOMMAND, SC_KEYMENU, 0);
+    }
+    return 0;
+  case WM_SYSCHAR:
+    // Alt with a character: the menu item of that access key (and no menu when Alt goes up).
+    WM().AltAlone = false;
+    if (TWnd* top = TopLevelOf(*w))
+      SendMessage(top->Handle, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(WParam));
+    return 0;
+  case WM_RBUTTONUP: {
+    TPoint p{GET_X_LPARAM(LParam), GET_Y_LPARAM(LParam)};
+    ClientToScreen(Wnd, &p);
+    SendMessage(Wnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Wnd), MAKELPARAM(p.X, p.Y));
+    return 0;
+  }
+  case WM_CONTEXTMENU:
+    // A window that shows no context menu of its own leaves it to its parent.
+    if (!w->IsTopLevel() && !w->IsMessageOnly())
+      return SendMessage(w->Parent, WM_CONTEXTMENU, WParam, LParam);
     return 0;
   case WM_ACTIVATE:
     if (LOWORD(WParam) != WA_INACTIVE) {

@@ -11,7 +11,7 @@ struct THit {
 };
 
 bool Contains(const TWnd& W, TPoint Screen) {
-  const TPoint o = ScreenOrigin(W);
+  const TPoint o = WindowScreenOrigin(W);
   const TPoint local{Screen.X - o.X, Screen.Y - o.Y};
   return Rect(0, 0, W.Bounds.Width(), W.Bounds.Height()).Contains(local) &&
          (!W.Shape || W.Shape->Contains(local));
@@ -24,7 +24,9 @@ bool HitTestTree(HWND Wnd, TPoint Screen, THit& Hit) {
   TWnd* w = LiveWnd(Wnd);
   if (!w || !w->Visible() || !w->Enabled() || !Contains(*w, Screen))
     return false;
-  const std::vector<HWND> children = w->Children;
+  // Children lie in the client area; the non-client area is the window's own.
+  const bool inClient = !w->IsTopLevel() || OffsetRect(w->ClientArea, w->Bounds.Left, w->Bounds.Top).Contains(Screen);
+  const std::vector<HWND> children = inClient ? w->Children : std::vector<HWND>{};
   for (HWND c : children)
     if (HitTestTree(c, Screen, Hit))
       return true;
@@ -106,8 +108,10 @@ void SetHover(HWND NewHover) {
 
 bool TranslateMouse(const TInputEvent& E, MSG& Out) {
   TWindowManager& wm = WM();
-  if (E.Kind == TInputKind::MouseDown)
+  if (E.Kind == TInputKind::MouseDown) {
     wm.KeysDown[VirtualKeyOf(E.Button)] = true;
+    wm.AltAlone = false;
+  }
   else if (E.Kind == TInputKind::MouseUp)
     wm.KeysDown[VirtualKeyOf(E.Button)] = false;
 
@@ -170,8 +174,16 @@ bool TranslateKey(const TInputEvent& E, MSG& Out) {
     wm.KeysDown[E.Key] = true;
   else if (E.Kind == TInputKind::KeyUp)
     wm.KeysDown[E.Key] = false;
+  // Any other key between Alt's press and its release makes it a chord, not a menu request.
+  if (E.Kind == TInputKind::KeyDown && E.Key != VK_MENU && E.Key != VK_F10)
+    wm.AltAlone = false;
   const bool alt = GetKeyState(VK_MENU) < 0;
-  HWND target = LiveWnd(wm.Focus) ? wm.Focus : (LiveWnd(wm.Active) ? wm.Active : nullptr);
+  // Keys go to the focus; with nothing focused or active, to the window holding the capture (an
+  // open menu of a program that lost the focus still takes its keys through the grab).
+  HWND target = LiveWnd(wm.Focus)    ? wm.Focus
+                : LiveWnd(wm.Active) ? wm.Active
+                : LiveWnd(wm.Capture) ? wm.Capture
+                                      : nullptr;
   if (!target)
     return false;
   // Repeat count 1; bit 29 says Alt is held, bit 30 that the key was down, bit 31 a release.
@@ -255,6 +267,27 @@ BOOL ReleaseCapture() {
 }
 
 HWND GetCapture() { return LiveWnd(WM().Capture) ? WM().Capture : nullptr; }
+
+BOOL GrabInput(HWND Wnd) {
+  TWindowManager& wm = WM();
+  TWnd* w = LiveWnd(Wnd);
+  if (!w || !w->IsTopLevel() || !w->Host)
+    return 0;
+  if (wm.Grab && wm.Grab != Wnd)
+    ReleaseInputGrab();
+  wm.Grab = Wnd;
+  return w->Host->GrabInput(true) ? 1 : 0;
+}
+
+void ReleaseInputGrab() {
+  TWindowManager& wm = WM();
+  const HWND old = wm.Grab;
+  wm.Grab = nullptr;
+  if (TWnd* w = FindWnd(old); w && w->Host)
+    w->Host->GrabInput(false);
+}
+
+HWND GetInputGrab() { return LiveWnd(WM().Grab) ? WM().Grab : nullptr; }
 
 HWND SetFocus(HWND Wnd) {
   TWindowManager& wm = WM();
@@ -362,6 +395,11 @@ void ForgetWindowInput(HWND Wnd) {
     wm.Focus = nullptr;
   if (wm.LastClick.Window && within(wm.LastClick.Window))
     wm.LastClick = {};
+  if (wm.Grab == Wnd) {
+    if (TWnd* w = FindWnd(Wnd); w && w->Host)
+      w->Host->GrabInput(false);
+    wm.Grab = nullptr;
+  }
 }
 
 BOOL GetCursorPos(TPoint* P) {

@@ -3,7 +3,9 @@
 namespace {
 
 TRect ClientRectInFrame(const TWnd& W) {
-  const TPoint o = W.IsTopLevel() ? TPoint{} : FrameOrigin(W);
+  if (W.IsTopLevel())
+    return W.ClientArea;
+  const TPoint o = FrameOrigin(W);
   return Bounds(o.X, o.Y, W.Bounds.Width(), W.Bounds.Height());
 }
 
@@ -15,13 +17,13 @@ bool DamageOf(HWND Wnd, const TRegion* ClientArea, TWnd*& Top, TRegion& Area) {
   Top = TopLevelOf(*w);
   if (!Top)
     return false;
-  const TPoint o = w->IsTopLevel() ? TPoint{} : FrameOrigin(*w);
+  const TPoint o = FrameOrigin(*w);
   if (ClientArea) {
     Area = *ClientArea;
     Area.Offset(o.X, o.Y);
-    Area = Area.Intersect(VisibleArea(*w));
+    Area = Area.Intersect(ClientVisibleArea(*w));
   } else {
-    Area = VisibleArea(*w);
+    Area = ClientVisibleArea(*w);
   }
   return true;
 }
@@ -35,8 +37,8 @@ void PaintTree(HWND Wnd, const TRegion& ParentClip, const TRegion& Damage, const
   TRegion visible = ParentClip.Intersect(TRegion(ClientRectInFrame(*w)));
   if (w->Shape) {
     TRegion shape = *w->Shape;
-    const TRect r = ClientRectInFrame(*w);
-    shape.Offset(r.Left, r.Top);
+    const TPoint o = w->IsTopLevel() ? TPoint{} : FrameOrigin(*w);
+    shape.Offset(o.X, o.Y);
     visible = visible.Intersect(shape);
   }
   TRegion update = visible.Intersect(Damage);
@@ -52,6 +54,22 @@ void PaintTree(HWND Wnd, const TRegion& ParentClip, const TRegion& Damage, const
   const std::vector<HWND> children = w->Children;
   for (auto it = children.rbegin(); it != children.rend(); ++it)
     PaintTree(*it, visible, Damage, EraseDamage);
+}
+
+// The window's procedure paints its non-client area on a context over the whole window.
+void PaintNonClient(TWnd& Top, const TRegion& Damage) {
+  TRegion area = TRegion(Rect(0, 0, Top.Bounds.Width(), Top.Bounds.Height())).Subtract(TRegion(Top.ClientArea));
+  if (Top.Shape)
+    area = area.Intersect(*Top.Shape);
+  area = area.Intersect(Damage);
+  if (area.IsEmpty())
+    return;
+  const HWND h = Top.Handle;
+  auto canvas = std::make_unique<TCanvas>(Top.Frame.get());
+  canvas->IntersectClipRegion(area);
+  HDC dc = RegisterWindowDC(std::move(canvas), h);
+  SendMessage(h, WM_NCPAINT, reinterpret_cast<WPARAM>(dc), 0);
+  UnregisterWindowDC(dc, h);
 }
 
 } // namespace
@@ -81,6 +99,9 @@ void PaintTopLevel(HWND TopLevel) {
   const TRegion erase = std::move(top->EraseDamage);
   top->Damage = TRegion();
   top->EraseDamage = TRegion();
+  PaintNonClient(*top, damage);
+  if (!(top = LiveWnd(TopLevel)))
+    return;
   PaintTree(TopLevel, TRegion(Rect(0, 0, top->Bounds.Width(), top->Bounds.Height())), damage, erase);
   if ((top = LiveWnd(TopLevel)))
     top->Host->Present(*top->Frame, damage);
@@ -172,7 +193,7 @@ HDC BeginPaint(HWND Wnd, PAINTSTRUCT* Paint) {
     update = *w->PaintUpdate;
   } else {
     // Painting outside the cycle takes (and validates) the damage over this window.
-    update = VisibleArea(*w).Intersect(top->Damage);
+    update = ClientVisibleArea(*w).Intersect(top->Damage);
     w->ErasePending = !update.Intersect(top->EraseDamage).IsEmpty();
     top->Damage = top->Damage.Subtract(update);
     top->EraseDamage = top->EraseDamage.Subtract(update);
@@ -206,7 +227,7 @@ HDC GetWindowDCFor(HWND Wnd) {
     return nullptr;
   TWnd* top = TopLevelOf(*w);
   auto canvas = std::make_unique<TCanvas>(top->Frame.get());
-  canvas->IntersectClipRegion(VisibleArea(*w));
+  canvas->IntersectClipRegion(ClientVisibleArea(*w));
   canvas->SetViewportOrigin(ClientRectInFrame(*w).TopLeft());
   return RegisterWindowDC(std::move(canvas), Wnd);
 }
@@ -218,5 +239,13 @@ int ReleaseWindowDC(HWND Wnd, HDC DC) {
   if (w && IsShowing(*w))
     if (TWnd* top = TopLevelOf(*w))
       top->Host->Present(*top->Frame, VisibleArea(*w));
+  return 1;
+}
+
+BOOL DrawMenuBar(HWND Wnd) {
+  TWnd* w = LiveWnd(Wnd);
+  if (!w || !w->IsTopLevel())
+    return 0;
+  AddDamage(*w, TRegion(Rect(0, 0, w->Bounds.Width(), w->Bounds.Height())).Subtract(TRegion(w->ClientArea)), true);
   return 1;
 }

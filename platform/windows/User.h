@@ -113,6 +113,14 @@ constexpr UINT MinimumTimerInterval = 10;
 // are in its parent's client area, of a top-level window on the screen. WM_NCCREATE and WM_CREATE
 // are sent before CreateWindowEx returns (a WM_CREATE answer of -1 fails the creation), then
 // WM_SIZE and WM_MOVE, and a WS_VISIBLE window is shown.
+//
+// A top-level window may keep a non-client area (a menu bar strip): its procedure answers
+// WM_NCCALCSIZE, whose LParam is a TRect* holding the window's rectangle in window coordinates, by
+// narrowing it to the client area; it is asked again whenever the size changes and after
+// SetWindowPos with SWP_FRAMECHANGED. Client coordinates, GetClientRect, WM_SIZE, WM_PAINT and child
+// windows are the client area's; the rest is painted in WM_NCPAINT, whose WParam is an HDC over the
+// whole window (window coordinates) clipped to the damage there, and hit-tested as the procedure
+// answers WM_NCHITTEST.
 HWND CreateWindowEx(DWORD ExStyle, std::string_view WindowName, DWORD Style, int X, int Y, int Width,
                     int Height, HWND Parent, WNDPROC Proc);
 BOOL DestroyWindow(HWND Wnd);
@@ -179,6 +187,12 @@ long long NextTimerDue();
 HWND SetCapture(HWND Wnd);
 BOOL ReleaseCapture();
 HWND GetCapture();
+// Gives a top-level window every pointer and key event of the screen (an open menu: a press on
+// another program's window must reach it) until ReleaseInputGrab. Returns whether the backend holds
+// the grab; 0 for a window that is not a live top-level one.
+BOOL GrabInput(HWND Wnd);
+void ReleaseInputGrab();
+HWND GetInputGrab();
 HWND SetFocus(HWND Wnd);
 HWND GetFocus();
 HWND SetActiveWindow(HWND Wnd);
@@ -225,6 +239,8 @@ BOOL UpdateWindow(HWND Wnd);
 // Whether the window has damage waiting for the next paint cycle (Rect: its bounds, client
 // coordinates).
 BOOL GetUpdateRect(HWND Wnd, TRect* Rect, BOOL Erase);
+// Repaints the non-client area of a top-level window (its menu bar strip) in the next paint cycle.
+BOOL DrawMenuBar(HWND Wnd);
 HDC BeginPaint(HWND Wnd, PAINTSTRUCT* Paint);
 BOOL EndPaint(HWND Wnd, const PAINTSTRUCT* Paint);
 

@@ -46,8 +46,9 @@ void SendSizeAndMove(HWND Wnd, bool Moved, bool Sized) {
     kind = SIZE_MINIMIZED;
   else if (w->Style & WS_MAXIMIZE)
     kind = SIZE_MAXIMIZED;
+  const TRect client = ClientAreaOf(*w);
   if (Sized)
-    SendMessage(Wnd, WM_SIZE, kind, MAKELPARAM(b.Width(), b.Height()));
+    SendMessage(Wnd, WM_SIZE, kind, MAKELPARAM(client.Width(), client.Height()));
   if (Moved)
     SendMessage(Wnd, WM_MOVE, 0, MAKELPARAM(b.Left, b.Top));
 }
@@ -59,12 +60,15 @@ void ApplyBounds(TWnd& W, const TRect& NewBounds, bool Redraw) {
     return;
   if (W.IsTopLevel()) {
     W.Bounds = NewBounds;
-    if (old.Width() != NewBounds.Width() || old.Height() != NewBounds.Height()) {
+    const bool sized = old.Width() != NewBounds.Width() || old.Height() != NewBounds.Height();
+    if (sized) {
       W.Frame->SetSize(std::max(NewBounds.Width(), 0), std::max(NewBounds.Height(), 0));
       AddDamage(W, TRegion(Rect(0, 0, NewBounds.Width(), NewBounds.Height())), true);
     }
     if (W.Host)
       W.Host->SetBounds(NewBounds);
+    if (sized)
+      RecalcClientArea(W.Handle);
     return;
   }
   if (W.IsMessageOnly()) {
@@ -89,7 +93,7 @@ void DamageWhole(TWnd& W) {
   TWnd* top = TopLevelOf(W);
   if (!top)
     return;
-  const TPoint o = FrameOrigin(W);
+  const TPoint o = W.IsTopLevel() ? TPoint{} : FrameOrigin(W);
   AddDamage(*top, TRegion(OffsetRect(Rect(0, 0, W.Bounds.Width(), W.Bounds.Height()), o.X, o.Y)), true);
 }
 
@@ -170,12 +174,42 @@ TWnd* TopLevelOf(TWnd& W) {
 TPoint FrameOrigin(const TWnd& W) {
   TPoint p;
   const TWnd* w = &W;
-  while (w && !w->IsTopLevel() && !w->IsMessageOnly()) {
+  while (w && !w->IsMessageOnly()) {
+    if (w->IsTopLevel()) {
+      p.X += w->ClientArea.Left;
+      p.Y += w->ClientArea.Top;
+      break;
+    }
     p.X += w->Bounds.Left;
     p.Y += w->Bounds.Top;
     w = FindWnd(w->Parent, true);
   }
   return p;
+}
+
+TPoint WindowScreenOrigin(const TWnd& W) { return W.IsTopLevel() ? W.Bounds.TopLeft() : ScreenOrigin(W); }
+
+TRect ClientAreaOf(const TWnd& W) {
+  return W.IsTopLevel() ? W.ClientArea : Rect(0, 0, W.Bounds.Width(), W.Bounds.Height());
+}
+
+bool RecalcClientArea(HWND Wnd) {
+  TWnd* w = FindWnd(Wnd);
+  if (!w || !w->IsTopLevel())
+    return false;
+  const TRect whole = Rect(0, 0, w->Bounds.Width(), w->Bounds.Height());
+  TRect r = whole;
+  SendMessage(Wnd, WM_NCCALCSIZE, 0, reinterpret_cast<LPARAM>(&r));
+  if (!(w = FindWnd(Wnd)))
+    return false;
+  // Whatever the procedure answered, the client area lies inside the window.
+  r = NormalizeRect(r);
+  r = IntersectRect(r, whole);
+  if (r.IsEmpty())
+    r = Rect(whole.Left, whole.Top, whole.Left, whole.Top);
+  const bool changed = r != w->ClientArea;
+  w->ClientArea = r;
+  return changed;
 }
 
 TPoint ScreenOrigin(const TWnd& W) {
@@ -194,7 +228,9 @@ TRegion VisibleArea(const TWnd& W) {
   bool first = true;
   while (w && !w->IsMessageOnly()) {
     const TPoint o = w->IsTopLevel() ? TPoint{} : FrameOrigin(*w);
-    TRegion r(Rect(o.X, o.Y, o.X + w->Bounds.Width(), o.Y + w->Bounds.Height()));
+    // Children stay inside their top-level window's client area.
+    TRegion r(w->IsTopLevel() && w != &W ? w->ClientArea
+                                         : Rect(o.X, o.Y, o.X + w->Bounds.Width(), o.Y + w->Bounds.Height()));
     if (w->Shape) {
       TRegion shape = *w->Shape;
       shape.Offset(o.X, o.Y);
@@ -207,6 +243,12 @@ TRegion VisibleArea(const TWnd& W) {
     w = FindWnd(w->Parent, true);
   }
   return area;
+}
+
+TRegion ClientVisibleArea(const TWnd& W) {
+  if (!W.IsTopLevel())
+    return VisibleArea(W);
+  return VisibleArea(W).Intersect(TRegion(W.ClientArea));
 }
 
 bool IsShowing(const TWnd& W) {
@@ -276,6 +318,7 @@ HWND CreateWindowEx(DWORD ExStyle, std::string_view WindowName, DWORD Style, int
   w->Proc = Proc;
   w->Bounds = Bounds(X, Y, std::max(Width, 0), std::max(Height, 0));
   w->RestoreBounds = w->Bounds;
+  w->ClientArea = Rect(0, 0, w->Bounds.Width(), w->Bounds.Height());
   // An owned popup is still a top-level window here; owners only matter for activation.
   w->Parent = messageOnly ? HWND_MESSAGE : ((Style & WS_CHILD) ? Parent : nullptr);
   if (w->IsTopLevel()) {
@@ -293,6 +336,8 @@ HWND CreateWindowEx(DWORD ExStyle, std::string_view WindowName, DWORD Style, int
   }
 
   SendMessage(handle, WM_NCCREATE, 0, 0);
+  if (created->IsTopLevel() && FindWnd(handle))
+    RecalcClientArea(handle);
   if (!FindWnd(handle) || SendMessage(handle, WM_CREATE, 0, 0) == -1) {
     DestroyWindow(handle);
     return nullptr;
@@ -500,7 +545,7 @@ BOOL GetWindowRect(HWND Wnd, TRect* R) {
   TWnd* w = FindWnd(Wnd);
   if (!w || !R)
     return 0;
-  const TPoint o = ScreenOrigin(*w);
+  const TPoint o = WindowScreenOrigin(*w);
   *R = Bounds(o.X, o.Y, w->Bounds.Width(), w->Bounds.Height());
   return 1;
 }
@@ -509,7 +554,8 @@ BOOL GetClientRect(HWND Wnd, TRect* R) {
   TWnd* w = FindWnd(Wnd);
   if (!w || !R)
     return 0;
-  *R = Rect(0, 0, w->Bounds.Width(), w->Bounds.Height());
+  const TRect client = ClientAreaOf(*w);
+  *R = Rect(0, 0, client.Width(), client.Height());
   return 1;
 }
 
@@ -536,7 +582,7 @@ BOOL ClientToScreen(HWND Wnd, TPoint* P) {
 namespace {
 
 bool ContainsScreenPoint(const TWnd& W, TPoint Screen) {
-  const TPoint o = ScreenOrigin(W);
+  const TPoint o = WindowScreenOrigin(W);
   const TPoint local{Screen.X - o.X, Screen.Y - o.Y};
   if (!Rect(0, 0, W.Bounds.Width(), W.Bounds.Height()).Contains(local))
     return false;
@@ -547,6 +593,8 @@ HWND DeepestAt(HWND Wnd, TPoint Screen) {
   TWnd* w = FindWnd(Wnd);
   if (!w || !w->Visible() || !ContainsScreenPoint(*w, Screen))
     return nullptr;
+  if (w->IsTopLevel() && !OffsetRect(w->ClientArea, w->Bounds.Left, w->Bounds.Top).Contains(Screen))
+    return Wnd;
   for (HWND c : w->Children)
     if (HWND hit = DeepestAt(c, Screen))
       return hit;
@@ -579,8 +627,16 @@ BOOL SetWindowPos(HWND Wnd, HWND InsertAfter, int X, int Y, int Width, int Heigh
   if (!(Flags & SWP_NOSIZE))
     target = Bounds(target.Left, target.Top, std::max(Width, 0), std::max(Height, 0));
   const bool moved = target.TopLeft() != w->Bounds.TopLeft();
-  const bool sized = target.Width() != w->Bounds.Width() || target.Height() != w->Bounds.Height();
+  bool sized = target.Width() != w->Bounds.Width() || target.Height() != w->Bounds.Height();
   ApplyBounds(*w, target, !(Flags & SWP_NOREDRAW));
+  if ((Flags & SWP_FRAMECHANGED) && !sized && w->IsTopLevel()) {
+    const TRect before = w->ClientArea;
+    RecalcClientArea(Wnd);
+    if (!(w = FindWnd(Wnd)))
+      return 1;
+    sized = ClientAreaOf(*w) != before;
+    DamageWhole(*w);
+  }
   if (!(Flags & SWP_NOZORDER)) {
     if (w->IsTopLevel()) {
       auto& tops = WM().TopLevels;

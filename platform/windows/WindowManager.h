@@ -27,6 +27,9 @@ struct TWnd {
   LONG_PTR Id = 0;
   LONG_PTR UserData = 0;
   std::optional<TRegion> Shape;     // window coordinates
+  // Top-level windows: the client area in window coordinates (WM_NCCALCSIZE); the rest is the
+  // non-client area.
+  TRect ClientArea;
   bool Destroying = false;
 
   // Top-level windows only.
@@ -74,6 +77,8 @@ struct TWindowManager {
   HWND Capture = nullptr;
   HWND Active = nullptr;
   HWND Hover = nullptr;
+  HWND Grab = nullptr;              // the top-level window holding the input grab
+  bool AltAlone = false;            // Alt went down and nothing else happened since
   bool AppActive = false;
   HCURSOR Cursor = nullptr;
   std::unordered_map<int, bool> KeysDown;
@@ -95,9 +100,20 @@ bool HasDamage();
 TWnd* TopLevelOf(TWnd& W);
 // Where the window's client origin lies in its top-level window's frame.
 TPoint FrameOrigin(const TWnd& W);
+// Where the window's client origin lies on the screen.
 TPoint ScreenOrigin(const TWnd& W);
-// The part of the frame the window can draw to: its rectangle and shape cut by every ancestor's.
+// Where the window's own top-left corner lies on the screen (the same as ScreenOrigin but for a
+// top-level window with a non-client area).
+TPoint WindowScreenOrigin(const TWnd& W);
+// The client area in window coordinates.
+TRect ClientAreaOf(const TWnd& W);
+// Asks a top-level window for its client area again (WM_NCCALCSIZE); true when it changed.
+bool RecalcClientArea(HWND Wnd);
+// The part of the frame the window can draw to: its rectangle and shape cut by every ancestor's
+// (and by their client areas).
 TRegion VisibleArea(const TWnd& W);
+// VisibleArea cut to the window's own client area.
+TRegion ClientVisibleArea(const TWnd& W);
 // Whether the window and all its ancestors are visible.
 bool IsShowing(const TWnd& W);
 

@@ -1,5 +1,6 @@
 #include "skin/controls/ZYKButton.h"
 
+#include "platform/controls/Menus.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/windows/Messages.h"
 #include "skin/foundation/ZYKPublic.h"

@@ -1,5 +1,6 @@
 #include "skin/controls/ZYKImagePanel.h"
 
+#include "platform/controls/Menus.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/windows/Messages.h"
 #include "skin/foundation/ZYKPublic.h"

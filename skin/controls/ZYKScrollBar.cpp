@@ -1,5 +1,6 @@
 #include "skin/controls/ZYKScrollBar.h"
 
+#include "platform/controls/Menus.h"
 #include "platform/graphics/Picture.h"
 #include "platform/windows/Messages.h"
 #include "skin/foundation/ZYKMgr.h"

@@ -1,5 +1,7 @@
 #include "skin/controls/ZYKURLLabel.h"
 
+#include "platform/controls/Menus.h"
+
 #include <algorithm>
 
 const TClassInfo& TzykURLLabel::StaticClassInfo() {

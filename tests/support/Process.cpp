@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 
 extern char** environ;
@@ -105,16 +106,28 @@ int RunProcess(const std::vector<std::string>& Argv, std::string* Output,
 }
 
 TChildProcess::TChildProcess(const std::vector<std::string>& Argv, const std::vector<std::string>& ExtraEnvironment,
-                             const std::string& ErrorsFile) {
+                             const std::string& ErrorsFile, bool CaptureOutput) {
   TSpawnArguments args(Argv, ExtraEnvironment);
+  int fds[2] = {-1, -1};
+  if (CaptureOutput && pipe(fds) != 0)
+    return;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   if (!ErrorsFile.empty())
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, ErrorsFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (CaptureOutput) {
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    posix_spawn_file_actions_addclose(&actions, fds[1]);
+  }
   pid_t pid = 0;
   if (posix_spawnp(&pid, args.argv[0], &actions, nullptr, args.argv.data(), args.envp.data()) == 0)
     FPid = pid;
   posix_spawn_file_actions_destroy(&actions);
+  if (CaptureOutput) {
+    close(fds[1]);
+    FOutputFd = fds[0];
+  }
 }
 
 void TChildProcess::Send(int Signal) {
@@ -125,6 +138,49 @@ void TChildProcess::Send(int Signal) {
 TChildProcess::~TChildProcess() {
   if (Running())
     Stop();
+  if (FOutputFd >= 0)
+    close(FOutputFd);
+}
+
+bool TChildProcess::ReadOutput(int TimeoutMs) {
+  if (FOutputFd < 0)
+    return false;
+  pollfd p{FOutputFd, POLLIN, 0};
+  const int ready = poll(&p, 1, TimeoutMs);
+  if (ready < 0)
+    return errno == EINTR;
+  if (ready == 0)
+    return true;
+  char buf[4096];
+  const ssize_t n = read(FOutputFd, buf, sizeof buf);
+  if (n > 0) {
+    FOutput.append(buf, static_cast<std::size_t>(n));
+    return true;
+  }
+  if (n < 0 && errno == EINTR)
+    return true;
+  close(FOutputFd);
+  FOutputFd = -1;
+  return false;
+}
+
+const std::string& TChildProcess::Output() {
+  while (FOutputFd >= 0) {
+    const std::size_t before = FOutput.size();
+    if (!ReadOutput(0) || FOutput.size() == before)
+      break;
+  }
+  return FOutput;
+}
+
+bool TChildProcess::WaitForOutput(const std::string& Text, int TimeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
+  while (FOutput.find(Text) == std::string::npos) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0 || !ReadOutput(static_cast<int>(left.count())))
+      return FOutput.find(Text) != std::string::npos;
+  }
+  return true;
 }
 
 bool TChildProcess::Running() {

@@ -14,9 +14,10 @@ int RunProcess(const std::vector<std::string>& Argv, std::string* Output = nullp
 // it (SIGTERM, then waits) if it is still running.
 class TChildProcess {
 public:
-  // ErrorsFile, when given, receives the program's standard error.
+  // ErrorsFile, when given, receives the program's standard error; with CaptureOutput its standard
+  // output is collected (Output, WaitForOutput).
   TChildProcess(const std::vector<std::string>& Argv, const std::vector<std::string>& ExtraEnvironment = {},
-                const std::string& ErrorsFile = {});
+                const std::string& ErrorsFile = {}, bool CaptureOutput = false);
   ~TChildProcess();
   TChildProcess(const TChildProcess&) = delete;
   TChildProcess& operator=(const TChildProcess&) = delete;
@@ -31,8 +32,18 @@ public:
   int Wait();
   // Sends Signal (SIGINT, SIGHUP, ...) to the program.
   void Send(int Signal);
+  // What the program wrote to its standard output so far.
+  const std::string& Output();
+  // Waits until the output holds Text; false when the program closed its output or TimeoutMs
+  // passed first.
+  bool WaitForOutput(const std::string& Text, int TimeoutMs);
 
 private:
+  // Reads what has arrived (waiting at most TimeoutMs for something); false at the end of output.
+  bool ReadOutput(int TimeoutMs);
+  int FOutputFd = -1;
+  std::string FOutput;
+
   pid_t FPid = -1;
   int FStatus = -1;
   bool FReaped = false;

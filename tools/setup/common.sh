@@ -7,7 +7,7 @@ BRIVO_PACKAGES=(
   libfreetype-dev libfontconfig-dev libpng-dev
   libx11-dev libxext-dev libxrandr-dev libxxf86vm-dev
   fonts-arphic-uming fonts-liberation fonts-dejavu-core
-  xdg-utils xvfb xdotool x11-xserver-utils x11-utils imagemagick
+  xdg-utils xvfb xdotool x11-xserver-utils x11-utils imagemagick openbox
   clang
 )
 

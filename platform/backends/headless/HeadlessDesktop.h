@@ -23,6 +23,8 @@ public:
   void SetTitle(const std::string& Title) override { FTitle = Title; }
   void Present(const TPixelBuffer& Frame, const TRegion& Damage) override;
   void BeginMoveSize(int HitCode) override;
+  // Every pointer event of this desktop is the program's anyway: the grab is always held.
+  bool GrabInput(bool) override { return true; }
 
   HWND Window() const { return FWindow; }
   TWindowKind Kind() const { return FKind; }

@@ -458,7 +458,7 @@ void TX11Desktop::TImpl::Drain() {
 // While the layer holds the capture the pointer is ours, so that a press outside every window of
 // ours (a click away from an open menu) still reaches the capturing window.
 void TX11Desktop::TImpl::FollowCapture() {
-  if (Drag || WmMoveSize)
+  if (Drag || WmMoveSize || InputGrab)
     return;
   TX11Window* want = nullptr;
   if (const HWND capture = GetCapture())
@@ -476,6 +476,36 @@ void TX11Desktop::TImpl::FollowCapture() {
   if (XGrabPointer(Dpy, want->Xid(), True, events, GrabModeAsync, GrabModeAsync, None, None, CurrentTime) ==
       GrabSuccess)
     CaptureGrab = want;
+}
+
+// The input grab of an open menu: the pointer and the keyboard, with events over our own windows
+// still reported to them. A window that is not viewable yet, or a grab another client holds for a
+// moment (a window manager right after a click), is tried again on the next round of events.
+void TX11Desktop::TImpl::FollowInputGrab() {
+  if (!InputGrab || InputGrabHeld || Lost || Drag || WmMoveSize || !InputGrab->Mapped())
+    return;
+  const unsigned events = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+  const Window w = InputGrab->Xid();
+  const bool pointer =
+      XGrabPointer(Dpy, w, True, events, GrabModeAsync, GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
+  const bool keyboard = pointer && XGrabKeyboard(Dpy, w, True, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
+  if (pointer && !keyboard)
+    XUngrabPointer(Dpy, CurrentTime);
+  InputGrabHeld = pointer && keyboard;
+  if (InputGrabHeld)
+    CaptureGrab = nullptr; // the input grab holds the pointer now
+  XFlush(Dpy);
+}
+
+void TX11Desktop::TImpl::DropInputGrab() {
+  const bool held = InputGrabHeld;
+  InputGrab = nullptr;
+  InputGrabHeld = false;
+  if (held && !Lost) {
+    XUngrabKeyboard(Dpy, CurrentTime);
+    XUngrabPointer(Dpy, CurrentTime);
+    XFlush(Dpy);
+  }
 }
 
 void TX11Desktop::TImpl::EndProgram(const std::string& Why) {
@@ -672,6 +702,7 @@ void TX11Desktop::WaitForEvents(long long Until) {
     f.Drain();
     if (f.Lost)
       continue;
+    f.FollowInputGrab();
     f.FollowCapture();
     if (f.Reported)
       return;
@@ -717,6 +748,7 @@ bool TX11Desktop::UsesShm() const { return F->Shm; }
 bool TX11Desktop::WindowManagerRunning() const { return F->Wm; }
 bool TX11Desktop::ConnectionLost() const { return F->Lost; }
 bool TX11Desktop::MoveSizeActive() const { return F->Drag.has_value() || F->WmMoveSize; }
+bool TX11Desktop::InputGrabHeld() const { return F->InputGrabHeld; }
 long long TX11Desktop::FirstPresentTime() const { return F->FirstPresent; }
 TX11MessageBox& TX11Desktop::MessageBoxes() { return *F->MessageBox; }
 TX11AddressOpener& TX11Desktop::AddressOpener() { return *F->Opener; }

@@ -50,6 +50,8 @@ public:
   // Whether the connection to the server broke; the program was told to quit then.
   bool ConnectionLost() const;
   bool MoveSizeActive() const;
+  // Whether the server granted the pointer and keyboard grab an open menu asked for.
+  bool InputGrabHeld() const;
   // The X window of a top-level window of the layer (0 for none).
   unsigned long NativeWindow(HWND Window) const;
   // The whole screen as the server shows it.

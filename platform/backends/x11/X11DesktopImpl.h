@@ -71,6 +71,10 @@ struct TX11Desktop::TImpl {
   TX11Window* WmMoveSize = nullptr;
   // The window whose pointer grab stands for the layer's capture.
   TX11Window* CaptureGrab = nullptr;
+  // The window the layer asked to hold the pointer and keyboard for (an open menu), and whether
+  // the server granted both.
+  TX11Window* InputGrab = nullptr;
+  bool InputGrabHeld = false;
 
   mutable std::vector<TMonitor> MonitorCache;
   mutable bool MonitorsDirty = true;
@@ -98,6 +102,8 @@ struct TX11Desktop::TImpl {
   void EndWmMoveSize();
   void Drain();
   void FollowCapture();
+  void FollowInputGrab();
+  void DropInputGrab();
   void MarkLost();
   // Says once why the program ends (one line) and ends the loop with a non-zero status.
   void EndProgram(const std::string& Why);
@@ -117,6 +123,7 @@ public:
   void SetTitle(const std::string& Title) override;
   void Present(const TPixelBuffer& Frame, const TRegion& Damage) override;
   void BeginMoveSize(int HitCode) override;
+  bool GrabInput(bool Grab) override;
 
   HWND Handle() const { return FHandle; }
   Window Xid() const { return FWindow; }

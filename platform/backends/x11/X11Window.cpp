@@ -116,6 +116,8 @@ TX11Window::~TX11Window() {
     FDesktop.WmMoveSize = nullptr;
   if (FDesktop.CaptureGrab == this)
     FDesktop.CaptureGrab = nullptr;
+  if (FDesktop.InputGrab == this)
+    FDesktop.DropInputGrab();
   FreeShmImage();
   if (FDesktop.Lost)
     return;
@@ -490,3 +492,17 @@ void TX11Window::BeginMoveSize(int HitCode) {
   FDesktop.Drag = TX11Desktop::TImpl::TDrag{this, HitCode, {rootX, rootY}, FBounds, QueryMinMaxInfo(FHandle)};
 }
 
+
+bool TX11Window::GrabInput(bool Grab) {
+  if (!Grab) {
+    if (FDesktop.InputGrab == this)
+      FDesktop.DropInputGrab();
+    return true;
+  }
+  if (FDesktop.InputGrab != this) {
+    FDesktop.DropInputGrab();
+    FDesktop.InputGrab = this;
+  }
+  FDesktop.FollowInputGrab();
+  return FDesktop.InputGrabHeld;
+}

@@ -1,5 +1,7 @@
 #include "ControlsFixture.h"
 
+#include "platform/controls/Menus.h"
+
 #include "platform/graphics/Bitmap.h"
 #include "platform/windows/Gdi.h"
 
@@ -68,11 +70,13 @@ TEST_F(NotificationTest, TheNameFillsAnUntouchedCaption) {
 }
 
 TEST_F(NotificationTest, ReferencesToRemovedComponentsAreCleared) {
-  auto* menu = new TComponent(nullptr);
+  auto* popup = new TPopupMenu(nullptr);
+  auto* mainMenu = new TMainMenu(nullptr);
   TPanel* p = AddPanel(Form, "Panel", Bounds(0, 0, 40, 30));
-  p->SetPopupMenu(menu);
-  Form->SetMenu(menu);
-  delete menu;
+  p->SetPopupMenu(popup);
+  Form->SetMenu(mainMenu);
+  delete popup;
+  delete mainMenu;
   EXPECT_EQ(p->PopupMenu(), nullptr);
   EXPECT_EQ(Form->Menu(), nullptr);
 }
