@@ -71,8 +71,20 @@ void ShowSettingError(const TControl* Bar, const std::string& Text) {
   MessageBox(owner, Text, Application ? Application->Title() : std::string(), MB_OK | MB_ICONERROR);
 }
 
-// Shows a button's own popup menu at a screen point.
-void PopupMenuAt(TPopupMenu*, TPoint) {}
+// The form's own minimise: the main form through its system command, so that the whole program
+// goes with it, any other form alone.
+void MinimizeForm(TCustomForm* Form) {
+  if (Application && Form == Application->MainForm())
+    SendMessage(Form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  else
+    ShowWindow(Form->Handle(), SW_SHOWMINIMIZED);
+}
+
+// Menus drop down from the bar's bottom-left corner.
+void PopupBelow(TPopupMenu& Menu, const TControl& Bar) {
+  const TPoint p = Bar.ClientToScreen({0, Bar.Height()});
+  Menu.Popup(p.X, p.Y);
+}
 
 // The application's icon at 16 x 16, copied anew for each paint; null when there is none.
 std::unique_ptr<TIcon> ApplicationIcon16() {
@@ -121,6 +133,7 @@ const TClassInfo& TzykTitleBarButton::StaticClassInfo() {
           .Enum("ButtonType", &T::ButtonType, &T::SetButtonType, TzykTitleBarBtnTypeInfo())
           .Boolean("Transparent", &T::Transparent, &T::SetTransparent)
           .Integer("Top", &T::Top, &T::SetTop)
+          .Component("ControlBoxMenu", &T::ControlBoxMenu, &T::SetControlBoxMenu)
           .Boolean("Visible", &T::Visible, &T::SetVisible)
           .Object("PicNormal", &T::PicNormal, &T::SetPicNormal)
           .Object("PicMouseOn", &T::PicMouseOn, &T::SetPicMouseOn)
@@ -160,6 +173,9 @@ void TzykTitleBarButton::Assign(const TPersistent* Source) {
   SetTransparent(source->FTransparent);
   SetTop(source->FTop);
   SetUIStyle(source->FUIStyle);
+  // The look has just reloaded Transparent and Top; the copy keeps the source's.
+  SetTransparent(source->FTransparent);
+  SetTop(source->FTop);
   FPicNormal->Assign(source->FPicNormal.get());
   FPicMouseOn->Assign(source->FPicMouseOn.get());
   FPicMouseDown->Assign(source->FPicMouseDown.get());
@@ -207,7 +223,14 @@ void TzykTitleBarButton::SetPicture(TPicture& Target, const TPicture* Value) {
   RepaintBar();
 }
 
-void TzykTitleBarButton::SetControlBoxMenu(TPopupMenu* Value) { FControlBoxMenu = Value; }
+void TzykTitleBarButton::SetControlBoxMenu(TPopupMenu* Value) {
+  if (FControlBoxMenu == Value)
+    return;
+  TPopupMenu* previous = FControlBoxMenu;
+  FControlBoxMenu = Value;
+  if (TzykTitleBar* bar = TitleBar())
+    bar->ControlBoxMenuChanged(previous, Value);
+}
 
 void TzykTitleBarButton::LoadStateFrames(int First) {
   const TzykTitleBar* bar = TitleBar();
@@ -280,17 +303,14 @@ void TzykTitleBarButton::DoClick() {
     RefreshMaxState();
     break;
   case zykMin:
-    if (Application && form == Application->MainForm())
-      SendMessage(form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    else
-      ShowWindow(form->Handle(), SW_SHOWMINIMIZED);
+    MinimizeForm(form);
     break;
   case zykClose:
     form->Close();
     break;
   case zykControlBox:
     if (FControlBoxMenu)
-      PopupMenuAt(FControlBoxMenu, bar->ClientToScreen({0, bar->Height()}));
+      PopupBelow(*FControlBoxMenu, *bar);
     break;
   case zykHelp:
   case zykCustom:
@@ -370,6 +390,8 @@ void TzykTitleBarSection::Assign(const TPersistent* Source) {
   FPicture->Assign(source->FPicture.get());
   SetStretch(source->FStretch);
   SetAutoSize(source->FAutoSize);
+  // AutoSize has just taken the picture's width; the copy keeps the source's.
+  SetWidth(source->FWidth);
 }
 
 void TzykTitleBarSection::SetWidth(int Value) {
@@ -412,6 +434,84 @@ void TzykTitleBarSection::SetAutoSize(bool Value) {
   RepaintBar();
 }
 
+// ---- TzykTitleBarPopupMenu
+
+const TClassInfo& TzykTitleBarPopupMenu::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TzykTitleBarPopupMenu>().Build();
+  return Info;
+}
+
+TzykTitleBarPopupMenu::TzykTitleBarPopupMenu(TComponent* AOwner) : TPopupMenu(AOwner) {
+  // The captions carry their own access keys.
+  SetAutoHotkeys(maManual);
+  const struct {
+    int Caption;
+    void (TzykTitleBarPopupMenu::*Action)();
+  } entries[] = {{65273, &TzykTitleBarPopupMenu::Minimize},
+                 {65274, &TzykTitleBarPopupMenu::MaximizeRestore},
+                 {0, nullptr},
+                 {65275, &TzykTitleBarPopupMenu::Close}};
+  for (const auto& entry : entries) {
+    auto* item = new TMenuItem(nullptr);
+    Items()->Add(item);
+    if (!entry.Action) {
+      item->SetCaption("-");
+      continue;
+    }
+    item->SetCaption(LoadStr(entry.Caption));
+    item->OnClick = [this, action = entry.Action](TObject*) { (this->*action)(); };
+  }
+}
+
+TzykTitleBarPopupMenu::~TzykTitleBarPopupMenu() = default;
+
+void TzykTitleBarPopupMenu::Popup(int X, int Y) {
+  bool minimize = false, maximize = false, close = false;
+  if (FTitleBar)
+    for (int i = 0; i < FTitleBar->Buttons()->Count(); ++i)
+      switch (FTitleBar->Buttons()->Items(i)->ButtonType()) {
+      case zykMin:
+        minimize = true;
+        break;
+      case zykMax:
+        maximize = true;
+        break;
+      case zykClose:
+        close = true;
+        break;
+      default:
+        break;
+      }
+  Items()->Items(MinimizeItem)->SetEnabled(minimize);
+  Items()->Items(MaximizeItem)->SetEnabled(maximize);
+  Items()->Items(CloseItem)->SetEnabled(close);
+  TPopupMenu::Popup(X, Y);
+}
+
+void TzykTitleBarPopupMenu::Notification(TComponent* AComponent, TOperation Operation) {
+  TPopupMenu::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FFileTheme)
+    FFileTheme = nullptr;
+}
+
+void TzykTitleBarPopupMenu::Minimize() {
+  if (TCustomForm* form = FTitleBar ? GetParentForm(FTitleBar) : nullptr)
+    MinimizeForm(form);
+}
+
+void TzykTitleBarPopupMenu::MaximizeRestore() {
+  if (!FTitleBar)
+    return;
+  for (int i = 0; i < FTitleBar->Buttons()->Count(); ++i)
+    if (TzykTitleBarButton* button = FTitleBar->Buttons()->Items(i); button->ButtonType() == zykMax)
+      button->DoClick();
+}
+
+void TzykTitleBarPopupMenu::Close() {
+  if (TCustomForm* form = FTitleBar ? GetParentForm(FTitleBar) : nullptr)
+    form->Close();
+}
+
 // ---- TzykTitleBar
 
 const TClassInfo& TzykTitleBar::StaticClassInfo() {
@@ -445,6 +545,8 @@ TzykTitleBar::TzykTitleBar(TComponent* AOwner) : TCustomPanel(AOwner) {
   style.Exclude(csAcceptsControls);
   style.Exclude(csSetCaption);
   SetControlStyle(style);
+  FSystemMenu = new TzykTitleBarPopupMenu(this);
+  FSystemMenu->SetTitleBar(this);
   FSections = std::make_unique<TzykTitleBarSections>(this);
   FButtons = std::make_unique<TzykTitleBarButtons>(this);
   for (TzykTitleBarBtnType type : {zykControlBox, zykClose, zykMax, zykMin})
@@ -461,6 +563,18 @@ TzykTitleBar::~TzykTitleBar() {
     FFileTheme->RemoveFreeNotification(this);
   FButtons.reset();
   FSections.reset();
+  delete FSystemMenu;
+}
+
+void TzykTitleBar::ControlBoxMenuChanged(TPopupMenu* Previous, TPopupMenu* Menu) {
+  if (Menu)
+    Menu->FreeNotification(this);
+  if (!Previous || Previous == FSystemMenu)
+    return;
+  for (int i = 0; i < FButtons->Count(); ++i)
+    if (FButtons->Items(i)->ControlBoxMenu() == Previous)
+      return;
+  Previous->RemoveFreeNotification(this);
 }
 
 TzykTitleBarHost* TzykTitleBar::Host() const { return dynamic_cast<TzykTitleBarHost*>(Parent()); }
@@ -526,6 +640,10 @@ void TzykTitleBar::ApplyLook() {
 
   for (int i = 0; i < FButtons->Count(); ++i)
     FButtons->Items(i)->SetUIStyle(look.Style());
+  if (FSystemMenu) {
+    FSystemMenu->SetUIStyle(look.Style());
+    FSystemMenu->SetFileTheme(FFileTheme);
+  }
 
   if (Host())
     ApplyWindowRegion();
@@ -771,7 +889,10 @@ void TzykTitleBar::DrawCaption(TCanvas& Canvas, int Left, int Right) {
 
 // ---- Input
 
-void TzykTitleBar::PopupSystemMenu() {}
+void TzykTitleBar::PopupSystemMenu() {
+  if (FSystemMenu)
+    PopupBelow(*FSystemMenu, *this);
+}
 
 void TzykTitleBar::MouseMove(TShiftState Shift, int X, int Y) {
   const TControlTracker alive(this);
@@ -845,7 +966,15 @@ void TzykTitleBar::DblClick() {
 
 void TzykTitleBar::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomPanel::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FFileTheme) {
+  if (Operation != opRemove)
+    return;
+  if (AComponent == FSystemMenu)
+    FSystemMenu = nullptr;
+  if (FButtons)
+    for (int i = 0; i < FButtons->Count(); ++i)
+      if (TzykTitleBarButton* button = FButtons->Items(i); button->ControlBoxMenu() == AComponent)
+        button->SetControlBoxMenu(nullptr);
+  if (AComponent == FFileTheme) {
     FFileTheme = nullptr;
     SetUIStyle(DeepBlue);
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/controls/Form.h"
+#include "platform/controls/Menus.h"
 #include "platform/controls/Panel.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Picture.h"
@@ -12,7 +13,6 @@
 #include <memory>
 #include <string>
 
-class TPopupMenu;
 class TzykTitleBar;
 
 // The kinds of title bar buttons, and where a picture section of the bar stands.
@@ -83,7 +83,7 @@ public:
   TPicture* PicMouseDown() const { return FPicMouseDown.get(); }
   void SetPicMouseDown(const TPicture* Value) { SetPicture(*FPicMouseDown, Value); }
   // The menu a control-box button opens instead of the bar's system menu. Not owned: the bar hears
-  // when it goes and clears it.
+  // when it goes and clears it from every button.
   TPopupMenu* ControlBoxMenu() const { return FControlBoxMenu; }
   void SetControlBoxMenu(TPopupMenu* Value);
 
@@ -179,6 +179,45 @@ public:
   }
 };
 
+// The window commands a skinned window loses with its native caption: Minimize, Maximize/Restore
+// and Close, captions from the string table. Each command is enabled only when the bar has a button
+// of that kind, visible or not.
+class TzykTitleBarPopupMenu : public TPopupMenu {
+  BRIVO_CLASS(TzykTitleBarPopupMenu, TPopupMenu)
+
+public:
+  explicit TzykTitleBarPopupMenu(TComponent* AOwner);
+  ~TzykTitleBarPopupMenu() override;
+
+  // Enables the commands from the bar's buttons, then shows the menu at the screen point.
+  void Popup(int X, int Y) override;
+
+  // The bar the menu serves, set once by the bar that creates it.
+  TzykTitleBar* TitleBar() const { return FTitleBar; }
+  void SetTitleBar(TzykTitleBar* Value) { FTitleBar = Value; }
+
+  // The look the bar hands over with its own. The theme is not owned and is cleared when it goes.
+  TzykUIStyle UIStyle() const { return FUIStyle; }
+  void SetUIStyle(TzykUIStyle Value) { FUIStyle = Value; }
+  TzykFileTheme* FileTheme() const { return FFileTheme; }
+  void SetFileTheme(TzykFileTheme* Value) { ReplaceReference(FFileTheme, Value); }
+
+  // The items, in their order: Minimize, Maximize/Restore, a separator, Close.
+  enum : int { MinimizeItem, MaximizeItem, SeparatorItem, CloseItem };
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  void Minimize();
+  void MaximizeRestore();
+  void Close();
+
+  TzykTitleBar* FTitleBar = nullptr;
+  TzykUIStyle FUIStyle = DeepBlue;
+  TzykFileTheme* FFileTheme = nullptr;
+};
+
 // The painted caption strip of a skinned window: a background of picture sections, the control
 // box (or the application's icon) at the left, the other buttons at the right, the caption between
 // them. It finds the button under the pointer while it paints, runs the buttons, moves the window
@@ -254,6 +293,9 @@ public:
   void ApplyWindowRegion();
   // Refreshes the pictures of every maximise button for the form's current state.
   void RefreshMaxButtons();
+  // The bar's own window menu, owned by the bar; the control box opens it when the button has no
+  // menu of its own, and the skinned form opens it on Alt+Space.
+  TzykTitleBarPopupMenu* SystemMenu() const { return FSystemMenu; }
 
 protected:
   void Paint() override;
@@ -269,6 +311,9 @@ protected:
   void DblClick() override;
 
 private:
+  friend class TzykTitleBarButton;
+  // A button now refers to Menu instead of Previous: the bar listens for Menu's removal.
+  void ControlBoxMenuChanged(TPopupMenu* Previous, TPopupMenu* Menu);
   void ApplyLook();
   void PopupSystemMenu();
   void DrawButtonPicture(TCanvas& Canvas, TBitmap& Scratch, const TzykTitleBarButton& Button, int Index, int X,
@@ -289,6 +334,7 @@ private:
   int FRoundCorner = 0;
   bool FDrawAppIcon = false;
   bool FKeepCaptionColor = false;
+  TzykTitleBarPopupMenu* FSystemMenu = nullptr;
   TColor FLookBorderColor = clBlack;
   bool FMousePressed = false;
   int FHotIndex = -1;
