@@ -5,6 +5,7 @@
 
 #include "platform/backends/headless/HeadlessDesktop.h"
 #include "platform/controls/Application.h"
+#include "platform/controls/MenuLoop.h"
 #include "platform/core/Resources.h"
 #include "platform/core/StoredForm.h"
 #include "platform/graphics/BmpCodec.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -259,6 +261,29 @@ TEST_F(TitleBarItemsTest, AssignCopiesSettingsThenPicturesAndCopiesTheControlBox
   Bar->SetButtons(Bar->Buttons());
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(box->ButtonType(), zykControlBox);
+}
+
+TEST_F(TitleBarItemsTest, AssignKeepsTheSourcesTopTransparencyAndSectionWidthOverTheLook) {
+  AddBar(WinXP);
+  // A look button moved and made opaque by hand: the look the copy takes would say Top 5.
+  TzykTitleBarButton* source = Bar->Buttons()->Items(IndexOf(zykClose));
+  source->SetTop(11);
+  source->SetTransparent(!source->Transparent());
+  TzykTitleBarButton* target = Bar->Buttons()->Add();
+  target->Assign(source);
+  EXPECT_EQ(target->ButtonType(), zykClose);
+  EXPECT_EQ(target->Top(), 11);
+  EXPECT_EQ(target->Transparent(), source->Transparent());
+  EXPECT_TRUE(SamePixels(*target->PicNormal(), ButtonFrame(WinXP, 16)));
+
+  TzykTitleBarSection* narrow = Bar->Sections()->Add();
+  narrow->SetPicture(SolidPicture(40, 5, clRed).get());
+  narrow->SetWidth(15);
+  TzykTitleBarSection* copy = Bar->Sections()->Add();
+  copy->Assign(narrow);
+  EXPECT_EQ(copy->Width(), 15);
+  EXPECT_EQ(copy->Picture()->Width(), 40);
+  EXPECT_FALSE(copy->AutoSize());
 }
 
 TEST_F(TitleBarItemsTest, MaximiseButtonShowsRestoreFramesWhileTheFormIsMaximised) {
@@ -813,6 +838,190 @@ TEST_F(TitleBarInputTest, TopEdgeOfASizeableFormResizesIt) {
   EXPECT_EQ(hit(150, 2), HTCLIENT);
 }
 
+// ---- The system menu and a button's own menu, through the real menu loop
+
+// Scripts run one step each time the menu loop waits for input.
+class TitleBarMenuTest : public TitleBarInputTest {
+protected:
+  TitleBarMenuTest() {
+    Desktop.SetIdleHook([this] {
+      if (Step < Script.size())
+        Script[Step++]();
+    });
+  }
+  ~TitleBarMenuTest() override { Desktop.SetIdleHook(nullptr); }
+  void Then(std::function<void()> F) { Script.push_back(std::move(F)); }
+  TMenuItem* SystemItem(int Index) const { return Bar->SystemMenu()->Items()->Items(Index); }
+  void ChooseItem(const TMenuItem* Item) {
+    TRect r;
+    ASSERT_TRUE(MenuItemScreenRect(Item, r)) << Item->Caption() << " is not shown";
+    Desktop.Click((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  }
+  // Clicks the control box (MacOS: at (3, 4)) and lets a chosen command arrive.
+  void ClickControlBox() {
+    ClickAt(8, 10);
+    Desktop.ProcessMessages();
+  }
+  // The window states the form went through, from its size messages.
+  void RecordStates() {
+    Form->WindowProc = [this, previous = Form->WindowProc](TMessage& M) {
+      if (M.Msg == WM_SIZE)
+        States.push_back(M.WParam);
+      previous(M);
+    };
+  }
+
+  std::vector<std::function<void()>> Script;
+  std::size_t Step = 0;
+  std::vector<WPARAM> States;
+};
+
+TEST_F(TitleBarMenuTest, SystemMenuHasTheThreeCommandsFromTheStringTable) {
+  AddBar(MacOS);
+  const TzykTitleBarPopupMenu* menu = Bar->SystemMenu();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->TitleBar(), Bar);
+  EXPECT_EQ(menu->Owner(), Bar);
+  EXPECT_EQ(menu->AutoHotkeys(), maManual);
+  ASSERT_EQ(menu->Items()->Count(), 4);
+  std::vector<std::string> captions;
+  for (int i = 0; i < 4; ++i)
+    captions.push_back(menu->Items()->Items(i)->Caption());
+  EXPECT_EQ(captions, (std::vector<std::string>{LoadStr(65273), LoadStr(65274), "-", LoadStr(65275)}));
+  EXPECT_EQ(captions[0], "Mi&nimize");
+  EXPECT_EQ(menu->UIStyle(), MacOS);
+  Bar->SetUIStyle(Protein);
+  EXPECT_EQ(menu->UIStyle(), Protein);
+}
+
+TEST_F(TitleBarMenuTest, ControlBoxOpensItBelowTheBarWithOnlyTheBarsCommandsEnabled) {
+  AddBar(MacOS);
+  KeepButtons({zykControlBox, zykClose});
+  Show();
+  Then([&] {
+    ASSERT_EQ(OpenMenuLevels(), 1);
+    TRect r;
+    GetWindowRect(MenuLevelWindow(0), &r);
+    EXPECT_EQ(r.TopLeft(), OnBar(0, Bar->Height()));
+    EXPECT_FALSE(SystemItem(TzykTitleBarPopupMenu::MinimizeItem)->Enabled());
+    EXPECT_FALSE(SystemItem(TzykTitleBarPopupMenu::MaximizeItem)->Enabled());
+    EXPECT_TRUE(SystemItem(TzykTitleBarPopupMenu::CloseItem)->Enabled());
+    ChooseItem(SystemItem(TzykTitleBarPopupMenu::MaximizeItem));
+  });
+  Then([&] {
+    EXPECT_EQ(OpenMenuLevels(), 1) << "a disabled command does not close the menu";
+    ChooseItem(SystemItem(TzykTitleBarPopupMenu::CloseItem));
+  });
+  ClickControlBox();
+  EXPECT_EQ(Step, 2u);
+  EXPECT_EQ(Closes, 1);
+  EXPECT_FALSE(Form->Visible());
+  EXPECT_EQ(Form->WindowState(), wsNormal);
+  EXPECT_FALSE(Bar->MousePressed());
+}
+
+TEST_F(TitleBarMenuTest, HiddenMaximiseButtonStillEnablesMaximizeRestore) {
+  AddBar(MacOS);
+  KeepButtons({zykControlBox, zykMax});
+  Bar->Buttons()->Items(IndexOf(zykMax))->SetVisible(false);
+  Show();
+  Then([&] {
+    EXPECT_TRUE(SystemItem(TzykTitleBarPopupMenu::MaximizeItem)->Enabled());
+    EXPECT_FALSE(SystemItem(TzykTitleBarPopupMenu::CloseItem)->Enabled());
+    ChooseItem(SystemItem(TzykTitleBarPopupMenu::MaximizeItem));
+  });
+  ClickControlBox();
+  EXPECT_EQ(Form->WindowState(), wsMaximized);
+}
+
+TEST_F(TitleBarMenuTest, TwoMaximiseButtonsToggleTheFormTwice) {
+  AddBar(MacOS);
+  Bar->Buttons()->Add()->SetButtonType(zykMax);
+  Show();
+  RecordStates();
+  Then([&] { ChooseItem(SystemItem(TzykTitleBarPopupMenu::MaximizeItem)); });
+  ClickControlBox();
+  EXPECT_EQ(Form->WindowState(), wsNormal);
+  ASSERT_GE(States.size(), 2u);
+  EXPECT_EQ(std::count(States.begin(), States.end(), static_cast<WPARAM>(SIZE_MAXIMIZED)), 1);
+  EXPECT_EQ(States.back(), static_cast<WPARAM>(SIZE_RESTORED));
+}
+
+TEST_F(TitleBarMenuTest, MinimizeOfASecondaryFormMinimisesOnlyIt) {
+  AddBar(MacOS);
+  Show();
+  TForm* other = new TForm(nullptr);
+  other->SetBounds(500, 100, 100, 100);
+  other->Show();
+  Desktop.ProcessMessages();
+  Then([&] {
+    EXPECT_TRUE(SystemItem(TzykTitleBarPopupMenu::MinimizeItem)->Enabled());
+    ChooseItem(SystemItem(TzykTitleBarPopupMenu::MinimizeItem));
+  });
+  ClickControlBox();
+  EXPECT_EQ(Desktop.Host(Form->Handle())->ShowState(), SW_SHOWMINIMIZED);
+  EXPECT_TRUE(Desktop.Host(other->Handle())->OnScreen());
+  delete other;
+}
+
+TEST_F(TitleBarMenuTest, ControlBoxWithItsOwnMenuOpensThatOneAndForgetsItWhenItIsFreed) {
+  AddBar(MacOS);
+  auto* own = new TPopupMenu(Form);
+  auto* item = new TMenuItem(own);
+  item->SetCaption("&Own");
+  int ownClicks = 0;
+  item->OnClick = [&](TObject*) { ++ownClicks; };
+  own->Items()->Add(item);
+  TzykTitleBarButton* box = Bar->Buttons()->Items(IndexOf(zykControlBox));
+  box->SetControlBoxMenu(own);
+  // Any button may hold the reference; both must be cleared.
+  TzykTitleBarButton* custom = Bar->Buttons()->Add();
+  custom->SetControlBoxMenu(own);
+  Show();
+  Then([&] {
+    TRect r;
+    EXPECT_FALSE(MenuItemScreenRect(SystemItem(TzykTitleBarPopupMenu::CloseItem), r));
+    GetWindowRect(MenuLevelWindow(0), &r);
+    EXPECT_EQ(r.TopLeft(), OnBar(0, Bar->Height()));
+    ChooseItem(item);
+  });
+  ClickControlBox();
+  EXPECT_EQ(ownClicks, 1);
+  EXPECT_EQ(Closes, 0);
+
+  delete own;
+  EXPECT_EQ(box->ControlBoxMenu(), nullptr);
+  EXPECT_EQ(custom->ControlBoxMenu(), nullptr);
+  Then([&] {
+    TRect r;
+    EXPECT_TRUE(MenuItemScreenRect(SystemItem(TzykTitleBarPopupMenu::CloseItem), r));
+    Desktop.KeyDown(VK_ESCAPE);
+  });
+  Desktop.Advance(1000);
+  ClickControlBox();
+  EXPECT_EQ(Step, 2u);
+  EXPECT_EQ(OpenMenuLevels(), 0);
+}
+
+TEST_F(TitleBarMenuTest, ButtonsMenuOutlivesTheBarAndStillWorks) {
+  AddBar(MacOS);
+  auto* own = new TPopupMenu(Form);
+  auto* item = new TMenuItem(own);
+  item->SetCaption("&Own");
+  int ownClicks = 0;
+  item->OnClick = [&](TObject*) { ++ownClicks; };
+  own->Items()->Add(item);
+  Bar->Buttons()->Items(IndexOf(zykControlBox))->SetControlBoxMenu(own);
+  Show();
+  delete Bar;
+  Bar = nullptr;
+  Then([&] { ChooseItem(item); });
+  own->Popup(200, 200);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(ownClicks, 1);
+  delete own;
+}
+
 // ---- Stored forms
 
 class TitleBarStoredTest : public TitleBarTest {};
@@ -827,6 +1036,9 @@ TEST_F(TitleBarStoredTest, ButtonsAndSectionsWithTheirPicturesRoundTrip) {
   custom->SetPicNormal(SolidPicture(6, 4, clRed).get());
   custom->SetTop(7);
   Bar->Sections()->Items(0)->SetPicture(SolidPicture(9, 23, clBlue).get());
+  auto* menu = new TPopupMenu(Form);
+  menu->SetName("BoxMenu");
+  Bar->Buttons()->Items(0)->SetControlBoxMenu(menu);
   const std::string text = WriteStoredForm(*Form);
 
   auto* copy = new TForm(nullptr);
@@ -841,6 +1053,8 @@ TEST_F(TitleBarStoredTest, ButtonsAndSectionsWithTheirPicturesRoundTrip) {
   ASSERT_EQ(bar->Sections()->Count(), 3);
   EXPECT_EQ(bar->Sections()->Items(0)->Picture()->Width(), 9);
   EXPECT_TRUE(bar->Sections()->Items(2)->Stretch());
+  ASSERT_NE(copy->FindComponent("BoxMenu"), nullptr);
+  EXPECT_EQ(bar->Buttons()->Items(0)->ControlBoxMenu(), copy->FindComponent("BoxMenu"));
   EXPECT_EQ(WriteStoredForm(*copy), text);
   EXPECT_TRUE(Boxes().empty());
   delete copy;
