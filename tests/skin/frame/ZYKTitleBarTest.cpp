@@ -452,8 +452,12 @@ TEST_F(TitleBarThemeTest, DestroyingTheThemeTurnsTheBarDeepBlue) {
   auto* theme = new TzykFileTheme(Form);
   theme->SetThemeFile(WriteTheme(0));
   Bar->SetFileTheme(theme);
+  EXPECT_EQ(Bar->SystemMenu()->FileTheme(), theme);
+  EXPECT_EQ(Bar->SystemMenu()->UIStyle(), FromThemeFile);
   delete theme;
   EXPECT_EQ(Bar->FileTheme(), nullptr);
+  EXPECT_EQ(Bar->SystemMenu()->FileTheme(), nullptr);
+  EXPECT_EQ(Bar->SystemMenu()->UIStyle(), DeepBlue);
   EXPECT_EQ(Bar->UIStyle(), DeepBlue);
   EXPECT_EQ(Bar->Height(), 32);
   EXPECT_TRUE(SamePixels(*Bar->Buttons()->Items(IndexOf(zykClose))->PicNormal(), ButtonFrame(DeepBlue, 16)));
@@ -871,9 +875,21 @@ protected:
     };
   }
 
+  // A popup menu of the form's with one item, OwnItem, that counts its clicks.
+  TPopupMenu* AddOwnMenu() {
+    auto* own = new TPopupMenu(Form);
+    OwnItem = new TMenuItem(own);
+    OwnItem->SetCaption("&Own");
+    OwnItem->OnClick = [this](TObject*) { ++OwnClicks; };
+    own->Items()->Add(OwnItem);
+    return own;
+  }
+
   std::vector<std::function<void()>> Script;
   std::size_t Step = 0;
   std::vector<WPARAM> States;
+  TMenuItem* OwnItem = nullptr;
+  int OwnClicks = 0;
 };
 
 TEST_F(TitleBarMenuTest, SystemMenuHasTheThreeCommandsFromTheStringTable) {
@@ -966,12 +982,7 @@ TEST_F(TitleBarMenuTest, MinimizeOfASecondaryFormMinimisesOnlyIt) {
 
 TEST_F(TitleBarMenuTest, ControlBoxWithItsOwnMenuOpensThatOneAndForgetsItWhenItIsFreed) {
   AddBar(MacOS);
-  auto* own = new TPopupMenu(Form);
-  auto* item = new TMenuItem(own);
-  item->SetCaption("&Own");
-  int ownClicks = 0;
-  item->OnClick = [&](TObject*) { ++ownClicks; };
-  own->Items()->Add(item);
+  TPopupMenu* own = AddOwnMenu();
   TzykTitleBarButton* box = Bar->Buttons()->Items(IndexOf(zykControlBox));
   box->SetControlBoxMenu(own);
   // Any button may hold the reference; both must be cleared.
@@ -983,10 +994,10 @@ TEST_F(TitleBarMenuTest, ControlBoxWithItsOwnMenuOpensThatOneAndForgetsItWhenItI
     EXPECT_FALSE(MenuItemScreenRect(SystemItem(TzykTitleBarPopupMenu::CloseItem), r));
     GetWindowRect(MenuLevelWindow(0), &r);
     EXPECT_EQ(r.TopLeft(), OnBar(0, Bar->Height()));
-    ChooseItem(item);
+    ChooseItem(OwnItem);
   });
   ClickControlBox();
-  EXPECT_EQ(ownClicks, 1);
+  EXPECT_EQ(OwnClicks, 1);
   EXPECT_EQ(Closes, 0);
 
   delete own;
@@ -1005,20 +1016,15 @@ TEST_F(TitleBarMenuTest, ControlBoxWithItsOwnMenuOpensThatOneAndForgetsItWhenItI
 
 TEST_F(TitleBarMenuTest, ButtonsMenuOutlivesTheBarAndStillWorks) {
   AddBar(MacOS);
-  auto* own = new TPopupMenu(Form);
-  auto* item = new TMenuItem(own);
-  item->SetCaption("&Own");
-  int ownClicks = 0;
-  item->OnClick = [&](TObject*) { ++ownClicks; };
-  own->Items()->Add(item);
+  TPopupMenu* own = AddOwnMenu();
   Bar->Buttons()->Items(IndexOf(zykControlBox))->SetControlBoxMenu(own);
   Show();
   delete Bar;
   Bar = nullptr;
-  Then([&] { ChooseItem(item); });
+  Then([&] { ChooseItem(OwnItem); });
   own->Popup(200, 200);
   Desktop.ProcessMessages();
-  EXPECT_EQ(ownClicks, 1);
+  EXPECT_EQ(OwnClicks, 1);
   delete own;
 }
 
