@@ -923,6 +923,9 @@ void TzykTitleBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
   TCustomPanel::MouseUp(Button, Shift, X, Y);
   if (!alive.Alive() || Button != mbLeft)
     return;
+  // A move that came with the release has not been painted yet: find the button under the pointer
+  // now, so the release never runs a button it has left.
+  Repaint();
   if (FHotIndex >= 0 && FHotIndex < FButtons->Count()) {
     const int index = FHotIndex;
     TzykTitleBarButton* button = FButtons->Items(index);

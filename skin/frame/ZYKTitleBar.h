@@ -60,7 +60,8 @@ public:
   explicit TzykTitleBarButton(TCollection* Collection);
   ~TzykTitleBarButton() override;
 
-  // From another title bar button: its settings through the setters, then its pictures and menu.
+  // From another title bar button: its settings through the setters (the source's Transparent and
+  // Top win over what its look would load), then its pictures and menu.
   void Assign(const TPersistent* Source) override;
 
   bool Visible() const { return FVisible; }
@@ -136,6 +137,8 @@ public:
   explicit TzykTitleBarSection(TCollection* Collection);
   ~TzykTitleBarSection() override;
 
+  // From another section: all its settings, its Width too, even where AutoSize would take the
+  // picture's.
   void Assign(const TPersistent* Source) override;
 
   int Width() const { return FWidth; }
