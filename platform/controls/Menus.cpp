@@ -450,6 +450,10 @@ TMenu::~TMenu() {
   // Items that go now must not report to a menu that is half gone.
   Destroying();
   SetImages(nullptr);
+  // The items go while this is still a menu: items it owns would otherwise be freed with the
+  // component's owned list, after the root item, and report to a menu that is no longer one.
+  delete FItems;
+  FItems = nullptr;
 }
 
 void TMenu::SetImages(TImageList* Value) {

@@ -6,6 +6,7 @@
 #include "skin/controls/ZYKTrackBar.h"
 #include "skin/controls/ZYKURLLabel.h"
 #include "skin/foundation/ZYKMgr.h"
+#include "skin/frame/ZYKTitleBar.h"
 
 void RegisterSkinControlClasses() {
   RegisterFileThemeClasses();
@@ -14,4 +15,5 @@ void RegisterSkinControlClasses() {
   RegisterZYKImagePanelClasses();
   RegisterZYKTrackBarClasses();
   RegisterZYKScrollBarClasses();
+  RegisterZYKTitleBarClasses();
 }

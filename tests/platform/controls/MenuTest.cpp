@@ -635,6 +635,24 @@ TEST_F(MenuTest, AMenuFreedWhileItIsOpenClosesIt) {
   EXPECT_EQ(MenuHosts(), 0);
 }
 
+TEST_F(MenuTest, AMenuThatOwnsItsItemsFreesThemWithItself) {
+  auto* own = new TPopupMenu(Form);
+  auto* first = new TMenuItem(own);
+  auto* sub = new TMenuItem(own);
+  auto* loose = new TMenuItem(nullptr);
+  own->Items()->Add(first);
+  first->Add(sub);
+  own->Items()->Add(loose);
+  const UINT command = loose->Command();
+  int changes = 0;
+  own->OnChange = [&](TObject*, TMenuItem*, bool) { ++changes; };
+  const int formComponents = Form->ComponentCount();
+  delete own;
+  EXPECT_EQ(Form->ComponentCount(), formComponents - 1);
+  EXPECT_EQ(FindMenuItemByCommand(command), nullptr);
+  EXPECT_EQ(changes, 0) << "a menu on its way out reports no changes";
+}
+
 TEST_F(MenuTest, TheShortCutsOfAPopupMenuOnTheWayToTheFormRunOnKeyDown) {
   Form->SetPopupMenu(Menu);
   Desktop.KeyDown(VK_CONTROL);
