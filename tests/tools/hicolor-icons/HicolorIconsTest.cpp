@@ -129,7 +129,7 @@ TEST_F(IconSizeArguments, EverythingElseIsRefusedNamingTheArgument) {
 
 class HicolorIconsProgram : public HicolorIcons {
 protected:
-  int Run(const std::vector<std::string>& Args, std::string& Errors) {
+  int RunTool(const std::vector<std::string>& Args, std::string& Errors) {
     std::vector<std::string> argv = {std::string(BRIVO_BIN_DIR) + "/hicolor-icons"};
     argv.insert(argv.end(), Args.begin(), Args.end());
     std::string out;
@@ -145,7 +145,7 @@ TEST_F(HicolorIconsProgram, WritesTheIconFileItIsGiven) {
   std::ofstream(ico, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   std::string errors;
-  ASSERT_EQ(Run({ico.string(), "app", Root.string(), "16", "48"}, errors), 0) << errors;
+  ASSERT_EQ(RunTool({ico.string(), "app", Root.string(), "16", "48"}, errors), 0) << errors;
   EXPECT_EQ(Written(16).At(5, 0), 0x80FF0000u);
   EXPECT_EQ(Written(48).Width(), 48);
 }
@@ -156,11 +156,11 @@ TEST_F(HicolorIconsProgram, ABrokenOrMissingIconFileIsNamedAndNothingIsWritten) 
   const std::string junk("\0\0\1\0\1\0not an icon", 17);
   std::ofstream(ico, std::ios::binary).write(junk.data(), static_cast<std::streamsize>(junk.size()));
   std::string errors;
-  EXPECT_EQ(Run({ico.string(), "app", (Root / "out").string(), "16"}, errors), 1);
+  EXPECT_EQ(RunTool({ico.string(), "app", (Root / "out").string(), "16"}, errors), 1);
   EXPECT_NE(errors.find(ico.string()), std::string::npos) << errors;
-  EXPECT_EQ(Run({(Root / "none.ico").string(), "app", (Root / "out").string(), "16"}, errors), 1);
+  EXPECT_EQ(RunTool({(Root / "none.ico").string(), "app", (Root / "out").string(), "16"}, errors), 1);
   EXPECT_NE(errors.find("none.ico: no such file"), std::string::npos) << errors;
-  EXPECT_EQ(Run({ico.string(), "app", (Root / "out").string(), "big"}, errors), 2);
+  EXPECT_EQ(RunTool({ico.string(), "app", (Root / "out").string(), "big"}, errors), 2);
   EXPECT_FALSE(fs::exists(Root / "out"));
 }
 
