@@ -9,21 +9,32 @@ function(brivo_add_existing_subdirectories)
   endforeach()
 endfunction()
 
+# Where installed headers go; they keep their paths below it ("platform/windows/Gdi.h").
+set(BRIVO_INSTALL_INCLUDEDIR include/brivo)
+
 # brivo_library(name SOURCES ... [LIBS ...]): a static library whose headers are included from the
-# repository root ("platform/windows/Gdi.h").
+# repository root ("platform/windows/Gdi.h"). The libraries of platform/ and skin/ are what other
+# programs build on: they are gathered in the global property BRIVO_EXPORTED_LIBRARIES, which
+# packaging/ installs and exports.
 function(brivo_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_include_directories(${name} PUBLIC
+    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}> $<INSTALL_INTERFACE:${BRIVO_INSTALL_INCLUDEDIR}>)
   if(ARG_LIBS)
     target_link_libraries(${name} PUBLIC ${ARG_LIBS})
   endif()
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  if(folder MATCHES "^(platform|skin)(/|$)")
+    set_property(GLOBAL APPEND PROPERTY BRIVO_EXPORTED_LIBRARIES ${name})
+  endif()
 endfunction()
 
-# brivo_test(name [TIMEOUT seconds] SOURCES ... [LIBS ...]): a GoogleTest program, each test case its
-# own ctest entry; a case that hangs fails after TIMEOUT (300 s unless given).
+# brivo_test(name [TIMEOUT seconds] SOURCES ... [LIBS ...] [PROPERTIES name value ...]): a GoogleTest
+# program, each test case its own ctest entry; a case that hangs fails after TIMEOUT (300 s unless
+# given). PROPERTIES are further test properties of every case (FIXTURES_REQUIRED, ...).
 function(brivo_test name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
@@ -32,7 +43,7 @@ function(brivo_test name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   include(GoogleTest)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "BRIVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}" TIMEOUT ${ARG_TIMEOUT})
+    PROPERTIES ENVIRONMENT "BRIVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}" TIMEOUT ${ARG_TIMEOUT} ${ARG_PROPERTIES})
 endfunction()
 
 # brivo_benchmark(name SOURCES ... [LIBS ...]): a Google Benchmark program (built, run by hand).

@@ -9,6 +9,7 @@ BRIVO_PACKAGES=(
   fonts-arphic-uming fonts-liberation fonts-dejavu-core
   xdg-utils xvfb xdotool x11-xserver-utils x11-utils imagemagick openbox
   clang
+  desktop-file-utils appstream lintian dpkg-dev man-db
 )
 
 brivo_install_packages() {
@@ -29,10 +30,12 @@ brivo_install_packages() {
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# brivo_build DIR [cmake options...]
+# brivo_build DIR [cmake options...]: configures and builds DIR. The lines naming targets that were
+# already up to date are left out, so an up-to-date tree builds in silence and the build speaks only
+# when it builds something or fails (the callers' pipefail keeps its exit status).
 brivo_build() {
   local dir=$1
   shift
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$dir" -j "$(nproc)"
+  cmake --build "$dir" -j "$(nproc)" | sed -u -E '/^\[ *[0-9]+%\] Built target /d'
 }
