@@ -1,4 +1,4 @@
-// A skinned window from a stored description: a scroll bar, the value it stands at, and a button
+// A skinned window from a stored description: a title bar, a scroll bar, the value it stands at, and a button
 // that puts it back in the middle. Built against the installed skin library (Brivo::Skin).
 //
 //   skinned-window                      opens the window on the X display
@@ -29,14 +29,18 @@ const std::string_view Description = R"(object frmExample: TfrmExample
   Left = 200
   Top = 150
   Width = 240
-  Height = 96
+  Height = 116
   Caption = 'Skinned window'
   Color = clBtnFace
   Font.Height = -11
   Font.Name = 'MS Sans Serif'
+  object TitleBar1: TzykTitleBar
+    UIStyle = MacOS
+    Caption = 'Skinned window'
+  end
   object ScrollBar1: TzykScrollBar
     Left = 12
-    Top = 16
+    Top = 36
     Width = 150
     Height = 16
     Orientation = zykHorizontal
@@ -51,7 +55,7 @@ const std::string_view Description = R"(object frmExample: TfrmExample
   end
   object Value: TPanel
     Left = 172
-    Top = 16
+    Top = 36
     Width = 48
     Height = 16
     BevelOuter = bvLowered
@@ -60,7 +64,7 @@ const std::string_view Description = R"(object frmExample: TfrmExample
   end
   object Button1: TzykButton
     Left = 12
-    Top = 44
+    Top = 64
     Width = 96
     Height = 28
     UIStyle = MacOS
