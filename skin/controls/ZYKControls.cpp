@@ -7,6 +7,8 @@
 #include "skin/controls/ZYKURLLabel.h"
 #include "skin/foundation/ZYKMgr.h"
 #include "skin/frame/ZYKTitleBar.h"
+#include "skin/menus/ZYKMainMenu.h"
+#include "skin/menus/ZYKPopupMenu.h"
 
 void RegisterSkinControlClasses() {
   RegisterFileThemeClasses();
@@ -16,4 +18,6 @@ void RegisterSkinControlClasses() {
   RegisterZYKTrackBarClasses();
   RegisterZYKScrollBarClasses();
   RegisterZYKTitleBarClasses();
+  RegisterZYKPopupMenuClasses();
+  RegisterZYKMainMenuClasses();
 }

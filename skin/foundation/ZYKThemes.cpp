@@ -208,8 +208,6 @@ void GetBuiltInBitmap(TzykUIStyle Style, int Element, TBitmap* Bitmap, int Frame
   ExtractBitmapFrame(picture, *Bitmap, FrameCount, FrameIndex);
 }
 
-namespace {
-
 // The skinned form lives in a unit above this one; it is recognised by its class name, which also
 // finds classes derived from it.
 bool IsSkinnedForm(const TObject& Object) {
@@ -218,8 +216,6 @@ bool IsSkinnedForm(const TObject& Object) {
       return true;
   return false;
 }
-
-} // namespace
 
 TzykUIStyle GetFormUIStyle(TComponent* Owner) {
   auto* form = dynamic_cast<TCustomForm*>(Owner);

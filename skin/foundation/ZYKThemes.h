@@ -9,6 +9,7 @@
 
 class TBitmap;
 class TComponent;
+class TObject;
 
 // The looks a skinned component can take. FromThemeFile reads every value from a file theme;
 // DeepBlue is the look a component falls back to when no other can be determined.
@@ -103,6 +104,9 @@ void GetBuiltInBitmap(TzykUIStyle Style, int Element, TBitmap* Bitmap, int Frame
 // Loads a bitmap resource of the program by name (the look pictures outside the element table,
 // "MACOS_MENU_BAR" and the like). Raises EResNotFound for a name the program does not carry.
 void LoadBitmapResource(TBitmap& Bitmap, std::string_view Name);
+
+// Whether Object is a skinned form (a TzykForm or a class derived from it).
+bool IsSkinnedForm(const TObject& Object);
 
 // The look a component created with Owner starts with: the UIStyle of the first skinned form
 // (TzykForm) among the child controls of Owner when Owner is a form; DeepBlue otherwise.

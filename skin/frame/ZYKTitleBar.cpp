@@ -441,7 +441,7 @@ const TClassInfo& TzykTitleBarPopupMenu::StaticClassInfo() {
   return Info;
 }
 
-TzykTitleBarPopupMenu::TzykTitleBarPopupMenu(TComponent* AOwner) : TPopupMenu(AOwner) {
+TzykTitleBarPopupMenu::TzykTitleBarPopupMenu(TComponent* AOwner) : TzykPopupMenu(AOwner) {
   // The captions carry their own access keys.
   SetAutoHotkeys(maManual);
   const struct {
@@ -461,6 +461,7 @@ TzykTitleBarPopupMenu::TzykTitleBarPopupMenu(TComponent* AOwner) : TPopupMenu(AO
     item->SetCaption(LoadStr(entry.Caption));
     item->OnClick = [this, action = entry.Action](TObject*) { (this->*action)(); };
   }
+  HookMenuItems();
 }
 
 TzykTitleBarPopupMenu::~TzykTitleBarPopupMenu() = default;
@@ -485,13 +486,7 @@ void TzykTitleBarPopupMenu::Popup(int X, int Y) {
   Items()->Items(MinimizeItem)->SetEnabled(minimize);
   Items()->Items(MaximizeItem)->SetEnabled(maximize);
   Items()->Items(CloseItem)->SetEnabled(close);
-  TPopupMenu::Popup(X, Y);
-}
-
-void TzykTitleBarPopupMenu::Notification(TComponent* AComponent, TOperation Operation) {
-  TPopupMenu::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FFileTheme)
-    FFileTheme = nullptr;
+  TzykPopupMenu::Popup(X, Y);
 }
 
 void TzykTitleBarPopupMenu::Minimize() {

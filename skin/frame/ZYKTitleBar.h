@@ -7,6 +7,7 @@
 #include "platform/graphics/Picture.h"
 #include "skin/foundation/ZYKMgr.h"
 #include "skin/foundation/ZYKThemes.h"
+#include "skin/menus/ZYKPopupMenu.h"
 
 #include <cstdint>
 #include <functional>
@@ -183,10 +184,10 @@ public:
 };
 
 // The window commands a skinned window loses with its native caption: Minimize, Maximize/Restore
-// and Close, captions from the string table. Each command is enabled only when the bar has a button
-// of that kind, visible or not.
-class TzykTitleBarPopupMenu : public TPopupMenu {
-  BRIVO_CLASS(TzykTitleBarPopupMenu, TPopupMenu)
+// and Close, captions from the string table, drawn in the bar's look (the bar hands its look and
+// theme over). Each command is enabled only when the bar has a button of that kind, visible or not.
+class TzykTitleBarPopupMenu : public TzykPopupMenu {
+  BRIVO_CLASS(TzykTitleBarPopupMenu, TzykPopupMenu)
 
 public:
   explicit TzykTitleBarPopupMenu(TComponent* AOwner);
@@ -199,17 +200,8 @@ public:
   TzykTitleBar* TitleBar() const { return FTitleBar; }
   void SetTitleBar(TzykTitleBar* Value) { FTitleBar = Value; }
 
-  // The look the bar hands over with its own. The theme is not owned and is cleared when it goes.
-  TzykUIStyle UIStyle() const { return FUIStyle; }
-  void SetUIStyle(TzykUIStyle Value) { FUIStyle = Value; }
-  TzykFileTheme* FileTheme() const { return FFileTheme; }
-  void SetFileTheme(TzykFileTheme* Value) { ReplaceReference(FFileTheme, Value); }
-
   // The items, in their order: Minimize, Maximize/Restore, a separator, Close.
   enum : int { MinimizeItem, MaximizeItem, SeparatorItem, CloseItem };
-
-protected:
-  void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
   void Minimize();
@@ -217,8 +209,6 @@ private:
   void Close();
 
   TzykTitleBar* FTitleBar = nullptr;
-  TzykUIStyle FUIStyle = DeepBlue;
-  TzykFileTheme* FFileTheme = nullptr;
 };
 
 // The painted caption strip of a skinned window: a background of picture sections, the control
