@@ -420,6 +420,13 @@ void TzykForm::WndProc(TMessage& Message) {
   TCustomPanel::WndProc(Message);
 }
 
+void TzykForm::Loaded() {
+  TCustomPanel::Loaded();
+  if (FTitleBar && FTitleBar->AutoSize())
+    FTitleBar->SetAutoSize(true);
+  PlacePanel();
+}
+
 // ---- Notifications
 
 void TzykForm::Notification(TComponent* AComponent, TOperation Operation) {

@@ -101,6 +101,8 @@ public:
 
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // A custom title bar gets its stored sections without a look: its height follows them here.
+  void Loaded() override;
   void Paint() override;
   void WndProc(TMessage& Message) override;
 
