@@ -6,6 +6,7 @@
 #include "platform/windows/Gdi.h"
 #include "platform/windows/User.h"
 #include "skin/foundation/ZYKPublic.h"
+#include "skin/frame/ZYKLook.h"
 
 #include <algorithm>
 #include <exception>
@@ -26,39 +27,6 @@ constexpr int CloseFrames = 16;
 constexpr int ResizeEdge = 5;
 // What a theme file's caption colour must hold for a black caption.
 constexpr int ThemeBlackCaption = 0x10000;
-
-// One look as a component reads it: from the file theme when that is in force, otherwise from the
-// built-in tables of the effective look.
-class TLook {
-public:
-  TLook(const TzykFileTheme* Theme, TzykUIStyle Style) : FTheme(Theme) {
-    FFromFile = UsingFileTheme(Theme, Style, FStyle);
-  }
-  bool FromFile() const { return FFromFile; }
-  TzykUIStyle Style() const { return FStyle; }
-  int Int(int Element) const { return FFromFile ? FTheme->GetInt(Element) : GetBuiltInInt(FStyle, Element); }
-  bool Bool(int Element) const { return FFromFile ? FTheme->GetBool(Element) : GetBuiltInBool(FStyle, Element); }
-  TColor Color(int Element) const {
-    return FFromFile ? FTheme->GetColor(Element) : GetBuiltInColor(FStyle, Element);
-  }
-  void Picture(int Element, TBitmap& Bitmap) const {
-    if (FFromFile)
-      FTheme->GetBitmap(Element, Bitmap);
-    else
-      GetBuiltInBitmap(FStyle, Element, &Bitmap, 0, 0);
-  }
-  void Frame(int Element, TBitmap& Bitmap, int Count, int Index) const {
-    if (FFromFile)
-      FTheme->GetBitmapFrame(Element, Bitmap, Count, Index);
-    else
-      GetBuiltInBitmap(FStyle, Element, &Bitmap, Count, Index);
-  }
-
-private:
-  const TzykFileTheme* FTheme;
-  TzykUIStyle FStyle = DeepBlue;
-  bool FFromFile = false;
-};
 
 bool IsMaximized(const TCustomForm* Form) { return Form && Form->WindowState() == wsMaximized; }
 
@@ -234,7 +202,7 @@ void TzykTitleBarButton::SetControlBoxMenu(TPopupMenu* Value) {
 
 void TzykTitleBarButton::LoadStateFrames(int First) {
   const TzykTitleBar* bar = TitleBar();
-  const TLook look(bar ? bar->FileTheme() : nullptr, FUIStyle);
+  const TzykLook look(bar ? bar->FileTheme() : nullptr, FUIStyle);
   TPicture* pictures[] = {FPicNormal.get(), FPicMouseOn.get(), FPicMouseDown.get()};
   for (int i = 0; i < 3; ++i) {
     TBitmap frame;
@@ -247,7 +215,7 @@ void TzykTitleBarButton::LoadStateFrames(int First) {
 
 void TzykTitleBarButton::UpdatePictures() {
   const TzykTitleBar* bar = TitleBar();
-  const TLook look(bar ? bar->FileTheme() : nullptr, FUIStyle);
+  const TzykLook look(bar ? bar->FileTheme() : nullptr, FUIStyle);
   SetTransparent(look.Bool(zteTitleBarButtonTransparentBool));
   int first = 0;
   switch (FButtonType) {
@@ -602,7 +570,7 @@ void TzykTitleBar::SetUIStyle(TzykUIStyle Value) {
 }
 
 void TzykTitleBar::ApplyLook() {
-  const TLook look(FFileTheme, FUIStyle);
+  const TzykLook look(FFileTheme, FUIStyle);
   FSections->BeginUpdate();
   try {
     FSections->Clear();
