@@ -9,7 +9,23 @@
 
 namespace {
 
-std::string Quoted(const std::filesystem::path& P) { return "'" + P.string() + "'"; }
+// Our strings are UTF-8; on Windows a path's narrow form would be the ANSI code page instead.
+std::filesystem::path PathOf(const std::string& Utf8) {
+  return std::filesystem::path(std::u8string(Utf8.begin(), Utf8.end()));
+}
+
+std::string Quoted(const std::filesystem::path& P) {
+  const std::u8string text = P.u8string();
+  return "'" + std::string(text.begin(), text.end()) + "'";
+}
+
+std::FILE* OpenForWriting(const std::filesystem::path& P) {
+#ifdef _WIN32
+  return _wfopen(P.c_str(), L"wb");
+#else
+  return std::fopen(P.c_str(), "wb");
+#endif
+}
 
 // What stopped the write, as the end of "cannot write 'PATH': ...".
 std::string Fault(const std::filesystem::path& Path, int Error) {
@@ -29,8 +45,10 @@ std::string Fault(const std::filesystem::path& Path, int Error) {
     return "the file system is read-only";
   case ENOSPC:
     return "the disk is full";
+#ifdef EDQUOT
   case EDQUOT:
     return "the disk quota is used up";
+#endif
   default:
     return std::strerror(Error);
   }
@@ -43,7 +61,7 @@ struct TCloser {
 } // namespace
 
 void WriteWholeFile(const std::string& Path, std::span<const std::uint8_t> Bytes) {
-  const std::filesystem::path path(Path);
+  const std::filesystem::path path = PathOf(Path);
   // Once the file is open it holds nothing of its own any more: a half-written one goes.
   bool opened = false;
   auto fail = [&](int Error) {
@@ -53,7 +71,7 @@ void WriteWholeFile(const std::string& Path, std::span<const std::uint8_t> Bytes
     throw EFileWriteError("cannot write " + Quoted(path) + ": " + Fault(path, Error));
   };
   errno = 0;
-  std::unique_ptr<std::FILE, TCloser> file(std::fopen(Path.c_str(), "wb"));
+  std::unique_ptr<std::FILE, TCloser> file(OpenForWriting(path));
   if (!file)
     fail(errno);
   opened = true;

@@ -58,6 +58,8 @@ protected:
 // The installed families asked for a font name of the original platform, best first; names not in
 // the substitution table are asked for as they are.
 std::vector<std::string> SubstituteFontName(std::string_view Name);
+// Font names compare without regard to (ASCII) case, as the original platform compares them.
+bool SameFontName(std::string_view A, std::string_view B);
 
 // The face for a font description, shared between canvases and kept for the life of the process
 // (programs use a handful of fonts). Throws std::runtime_error when no face at all is installed.
@@ -66,8 +68,9 @@ std::shared_ptr<TFontInstance> FindFontInstance(const TFont& Font);
 inline constexpr std::size_t MaxCachedFontInstances = 32;
 std::size_t CachedFontInstances();
 
-// The family and size in points that fontconfig gives for the desktop's default sans-serif font (the
-// user's and the system's configuration applied); false when it gives none.
+// The family and size in points of the desktop's default sans-serif font: what fontconfig gives
+// (the user's and the system's configuration applied), on Windows the system's message font; false
+// when there is none.
 bool DefaultSansFont(std::string& Family, double& Points);
 
 // UTF-8 to code points; a malformed sequence becomes U+FFFD and decoding goes on.
