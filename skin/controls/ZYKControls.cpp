@@ -6,6 +6,7 @@
 #include "skin/controls/ZYKTrackBar.h"
 #include "skin/controls/ZYKURLLabel.h"
 #include "skin/foundation/ZYKMgr.h"
+#include "skin/frame/ZYKForm.h"
 #include "skin/frame/ZYKTitleBar.h"
 #include "skin/menus/ZYKMainMenu.h"
 #include "skin/menus/ZYKPopupMenu.h"
@@ -18,6 +19,7 @@ void RegisterSkinControlClasses() {
   RegisterZYKTrackBarClasses();
   RegisterZYKScrollBarClasses();
   RegisterZYKTitleBarClasses();
+  RegisterZYKFormClasses();
   RegisterZYKPopupMenuClasses();
   RegisterZYKMainMenuClasses();
 }
