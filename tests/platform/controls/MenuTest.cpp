@@ -184,6 +184,31 @@ TEST_F(MenuTest, EscapeClosesOneLevel) {
   EXPECT_TRUE(Log.empty());
 }
 
+TEST_F(MenuTest, LeftClosesTheSubMenuAndTheFormStaysActive) {
+  Then([&] {
+    Desktop.KeyDown(VK_DOWN);
+    Desktop.KeyDown(VK_DOWN);
+    Desktop.KeyDown(VK_RIGHT);
+  });
+  Then([&] {
+    ASSERT_EQ(OpenMenuLevels(), 2);
+    EXPECT_EQ(GetActiveWindow(), Form->Handle()) << "a menu window took the activation";
+    Desktop.KeyDown(VK_LEFT);
+  });
+  Then([&] {
+    EXPECT_EQ(OpenMenuLevels(), 1);
+    EXPECT_EQ(MenuLevelSelection(0), Recent);
+    Desktop.KeyDown(VK_LEFT);
+  });
+  Then([&] {
+    EXPECT_EQ(OpenMenuLevels(), 1) << "Left on the first level of a popup menu closed it";
+    Desktop.KeyDown(VK_UP);
+    Desktop.KeyDown(VK_RETURN);
+  });
+  PopupAndSettle();
+  EXPECT_EQ(Log, std::vector<std::string>{"open:click"});
+}
+
 TEST_F(MenuTest, APressOutsideClosesAndReachesNothing) {
   TPanel* panel = AddPanel(Form, "Panel", Bounds(150, 10, 60, 40));
   panel->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { Log.push_back("Panel:down"); };
@@ -757,6 +782,106 @@ TEST_F(MainMenuTest, HoveringAlongTheStripSwitchesItsDropDowns) {
   Desktop.Click(102, y);
   Desktop.ProcessMessages();
   EXPECT_EQ(Log, std::vector<std::string>{"copy:click"});
+}
+
+} // namespace
+
+namespace {
+
+// The platform's own item drawing, on a bitmap of one item's size.
+class DefaultItemDrawingTest : public ::testing::Test {
+protected:
+  static constexpr int W = 200, H = 20;
+  DefaultItemDrawingTest() {
+    Item.SetCaption("&Open");
+    Bitmap.SetSize(W, H);
+  }
+  void Draw(const TMenuItem& I, bool Selected = false) {
+    TCanvas& c = Bitmap.Canvas();
+    GetMenuFont(c.Font());
+    DrawMenuItemDefault(c, I, Rect(0, 0, W, H), Selected, nullptr);
+  }
+  TColor At(int X, int Y) { return Bitmap.Canvas().Pixel(X, Y); }
+  // Pixels of the strip [X0, X1) that differ from the colour Bg.
+  int Marks(int X0, int X1, TColor Bg) {
+    int n = 0;
+    for (int y = 0; y < H; ++y)
+      for (int x = X0; x < X1; ++x)
+        n += At(x, y) != ColorToRGB(Bg);
+    return n;
+  }
+  int Count(int X0, int X1, TColor C) {
+    int n = 0;
+    for (int y = 0; y < H; ++y)
+      for (int x = X0; x < X1; ++x)
+        n += At(x, y) == ColorToRGB(C);
+    return n;
+  }
+
+  TMenuItem Item{nullptr};
+  TBitmap Bitmap;
+};
+
+TEST_F(DefaultItemDrawingTest, CheckAndRadioMarksSitLeftOfTheCaption) {
+  Draw(Item);
+  EXPECT_EQ(Marks(0, 20, clMenu), 0) << "an unchecked item marks its check column";
+  EXPECT_GT(Marks(20, W, clMenu), 0) << "no caption";
+  Item.SetChecked(true);
+  Draw(Item);
+  const int check = Marks(0, 20, clMenu);
+  EXPECT_GT(check, 0);
+  TBitmap checkPicture;
+  checkPicture.Assign(Bitmap);
+  Item.SetRadioItem(true);
+  Draw(Item);
+  EXPECT_GT(Marks(0, 20, clMenu), 0);
+  int differing = 0;
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < 20; ++x)
+      differing += checkPicture.Canvas().Pixel(x, y) != At(x, y);
+  EXPECT_GT(differing, 0) << "the radio mark looks like the check mark";
+}
+
+TEST_F(DefaultItemDrawingTest, DisabledItemsAreGreyAndTheSelectionIsHighlighted) {
+  Draw(Item);
+  EXPECT_GT(Count(20, W, clMenuText), 0);
+  Item.SetEnabled(false);
+  Draw(Item);
+  EXPECT_GT(Count(20, W, clGrayText), 0);
+  EXPECT_EQ(Count(0, W, clMenuText), 0) << "a disabled caption in the normal text colour";
+  Item.SetEnabled(true);
+  Draw(Item, true);
+  EXPECT_EQ(At(0, 0), ColorToRGB(clHighlight));
+  EXPECT_EQ(At(W - 1, H - 1), ColorToRGB(clHighlight));
+  EXPECT_GT(Count(20, W, clHighlightText), 0);
+  EXPECT_EQ(Count(0, W, clMenuText), 0);
+}
+
+TEST_F(DefaultItemDrawingTest, ShortCutAtTheRightAndTheArrowOnlyForSubItems) {
+  Draw(Item);
+  EXPECT_EQ(Marks(W / 2, W, clMenu), 0);
+  Item.SetShortCut(ShortCut('O', {ssCtrl}));
+  Draw(Item);
+  EXPECT_GT(Marks(W / 2, W - 16, clMenu), 0) << "no shortcut text at the right";
+  EXPECT_EQ(Marks(W - 16, W, clMenu), 0) << "an arrow without sub-items";
+  auto* sub = new TMenuItem(nullptr);
+  sub->SetCaption("Sub");
+  Item.Add(sub);
+  Draw(Item);
+  EXPECT_GT(Marks(W - 16, W, clMenu), 0) << "no sub-menu arrow";
+}
+
+TEST_F(DefaultItemDrawingTest, ASeparatorIsAShadowAndALightLineAcrossTheMiddle) {
+  Item.SetCaption("-");
+  Draw(Item, true);
+  const int y = H / 2 - 1;
+  for (int x = 1; x < W - 1; ++x) {
+    ASSERT_EQ(At(x, y), ColorToRGB(clBtnShadow)) << x;
+    ASSERT_EQ(At(x, y + 1), ColorToRGB(clBtnHighlight)) << x;
+  }
+  EXPECT_EQ(At(0, y), ColorToRGB(clMenu));
+  EXPECT_EQ(At(W - 1, y), ColorToRGB(clMenu));
+  EXPECT_EQ(At(W / 2, 0), ColorToRGB(clMenu)) << "a separator is never highlighted";
 }
 
 } // namespace
