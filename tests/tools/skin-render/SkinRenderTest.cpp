@@ -310,6 +310,24 @@ TEST_F(MenuRenderTest, AMenuTooLargeToRenderIsRefusedBeforeItsWindowIsMade) {
   EXPECT_EQ(OpenMenuLevels(), 0) << "the menu is closed all the same";
 }
 
+TEST_F(MenuRenderTest, APopupThatAsksForTheThemeFileOpensInItsColours) {
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / ("brivo-render-menu-" + std::to_string(getpid()) + ".thm");
+  TzykThemeFileWriter writer;
+  writer.AddInt("MenuBackgroundColor", clRed);
+  writer.AddInt("MenuBarColor", clLime);
+  writer.SaveToFile(file.string());
+  Popup().SetUIStyle(FromThemeFile);
+  auto* theme = new TzykFileTheme(Form.get());
+  theme->SetThemeFile(file.string());
+  EXPECT_EQ(HandThemeToComponents(*Form, *theme), 1);
+  const TPoint p{200, 200};
+  const TPixelBuffer shot = RenderFormWithMenu(Desktop, *Form, {"Popup1", p});
+  std::filesystem::remove(file);
+  EXPECT_EQ(PixelToColor(shot.At(p.X - 10 + Frame + 5, p.Y - 10 + ItemTop[0] + 10)), clLime);
+  EXPECT_EQ(PixelToColor(shot.At(p.X - 10 + Frame + 40, p.Y - 10 + ItemTop[0] + 1)), clRed);
+}
+
 constexpr const char* SkinnedBarForm = R"(object Form1: TForm1
   Left = 50
   Top = 50
