@@ -4,11 +4,11 @@
 #include "platform/controls/Application.h"
 #include "platform/controls/MenuLoop.h"
 #include "platform/controls/ToolBar.h"
+#include "platform/core/StoredForm.h"
+#include "platform/core/StoredFormParser.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/windows/User.h"
-#include "platform/core/StoredForm.h"
-#include "platform/core/StoredFormParser.h"
 #include "skin/controls/ZYKControls.h"
 #include "skin/foundation/ZYKMgr.h"
 

@@ -68,7 +68,7 @@ std::optional<std::string> ReadWholeFile(const std::string& Path, std::string& W
   return text.str();
 }
 
-// A whole decimal number (a sign allowed), or nothing.
+// A whole decimal number (a minus sign allowed) that fits an int, or nothing.
 std::optional<int> WholeNumber(std::string_view Text) {
   int value = 0;
   const char* end = Text.data() + Text.size();
@@ -78,6 +78,7 @@ std::optional<int> WholeNumber(std::string_view Text) {
   return value;
 }
 
+// Whether an argument is meant as a number (and so is checked as one) rather than a file name.
 bool LooksNumeric(std::string_view Text) {
   if (Text.starts_with("-") || Text.starts_with("+"))
     Text.remove_prefix(1);

@@ -199,9 +199,9 @@ protected:
 
   TzykPopupMenu& Popup() { return *static_cast<TzykPopupMenu*>(Form->FindComponent("Popup1")); }
   // What RenderFormWithMenu raises for Menu.
-  std::string Refusal(const TOpenMenu& Menu) {
+  std::string Refusal(const TOpenMenu& Menu, int MaxSide = MaxRenderSide) {
     try {
-      RenderFormWithMenu(Desktop, *Form, Menu);
+      RenderFormWithMenu(Desktop, *Form, Menu, MaxSide);
     } catch (const Exception& e) {
       return e.what();
     }
@@ -297,14 +297,7 @@ TEST_F(MenuRenderTest, AMenuTooLargeToRenderIsRefusedBeforeItsWindowIsMade) {
   Popup().SetMenuItemHeight(21);
   // The menu fits, but not beside a form as wide as the limit.
   Form->SetWidth(300);
-  const std::string refusal = [&] {
-    try {
-      RenderFormWithMenu(Desktop, *Form, {"Popup1", TPoint{900, 5}}, 400);
-    } catch (const Exception& e) {
-      return std::string(e.what());
-    }
-    return std::string("rendered");
-  }();
+  const std::string refusal = Refusal({"Popup1", TPoint{900, 5}}, 400);
   EXPECT_EQ(refusal.rfind("the form and 'Popup1' cover ", 0), 0u) << refusal;
   EXPECT_NE(refusal.find("at most 400 x 400 can be rendered"), std::string::npos) << refusal;
   EXPECT_EQ(OpenMenuLevels(), 0) << "the menu is closed all the same";
