@@ -1,7 +1,9 @@
-// Renders arbitrary text as a skinned form description, as skin-render does. Any input must either
-// render or be refused with EReadError (it cannot be read) or Exception (too large to render).
+// Renders arbitrary text as a skinned form description, as skin-render does, then again with the
+// form's first menu open. Any input must either render or be refused with EReadError (it cannot be
+// read) or Exception (too large to render, or a menu with nothing to show).
 
 #include "platform/backends/headless/HeadlessDesktop.h"
+#include "platform/controls/Menus.h"
 #include "platform/core/Errors.h"
 #include "tools/skin-render/FormRender.h"
 
@@ -23,5 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     return 0;
   }
   RenderForm(*Desktop, *form);
+  for (int i = 0; i < form->ComponentCount(); ++i)
+    if (dynamic_cast<const TMenu*>(form->Components(i))) {
+      try {
+        RenderFormWithMenu(*Desktop, *form, {form->Components(i)->Name(), std::nullopt, 0}, 512);
+      } catch (const Exception&) {
+      }
+      break;
+    }
   return 0;
 }

@@ -5,6 +5,7 @@
 #include "platform/controls/ToolBar.h"
 #include "platform/controls/Timer.h"
 #include "platform/core/Resources.h"
+#include "platform/graphics/ImageList.h"
 
 #include <algorithm>
 
@@ -112,7 +113,8 @@ const TClassInfo& TApplication::StaticClassInfo() {
 }
 
 void RegisterControlClasses() {
-  RegisterClasses({&TLabel::StaticClassInfo(), &TPanel::StaticClassInfo(), &TTimer::StaticClassInfo()});
+  RegisterClasses({&TLabel::StaticClassInfo(), &TPanel::StaticClassInfo(), &TTimer::StaticClassInfo(),
+                   &TImageList::StaticClassInfo()});
   RegisterMenuClasses();
   RegisterToolBarClasses();
 }

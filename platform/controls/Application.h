@@ -132,9 +132,8 @@ private:
   std::string FTitle;
 };
 
-// Registers the control classes that stored forms create by name (TLabel, TPanel, TTimer, the menus
-// and the tool bar);
-// Initialize calls it.
+// Registers the classes that stored forms create by name (TLabel, TPanel, TTimer, the menus, the
+// tool bar and TImageList, whose size is stored though its images are not); Initialize calls it.
 void RegisterControlClasses();
 
 // The application and screen objects; they live for the whole process.

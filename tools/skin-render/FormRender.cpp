@@ -2,8 +2,13 @@
 
 #include "platform/backends/headless/HeadlessDesktop.h"
 #include "platform/controls/Application.h"
+#include "platform/controls/MenuLoop.h"
+#include "platform/controls/ToolBar.h"
 #include "platform/core/StoredForm.h"
 #include "platform/core/StoredFormParser.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/ImageList.h"
+#include "platform/windows/User.h"
 #include "skin/controls/ZYKControls.h"
 #include "skin/foundation/ZYKMgr.h"
 
@@ -50,6 +55,59 @@ void CheckSide(const TControl& Control, int MaxSide) {
                     std::to_string(Control.Height()) + " pixels; at most " + std::to_string(MaxSide) + " x " +
                     std::to_string(MaxSide) + " can be rendered");
 }
+
+std::vector<TMenuItem*> VisibleItems(const TMenuItem& Parent) {
+  std::vector<TMenuItem*> items;
+  for (int i = 0; i < Parent.Count(); ++i)
+    if (Parent.Items(i)->Visible())
+      items.push_back(Parent.Items(i));
+  return items;
+}
+
+// Measures the level showing Parent's items as the menu loop does, so that a menu too large to
+// render is refused before its window is made.
+void CheckMenuSize(TMenu& Menu, TMenuItem& Parent, int MaxSide) {
+  TBitmap scratch;
+  scratch.SetSize(1, 1);
+  TCanvas& c = scratch.Canvas();
+  long long height = 0;
+  int width = 0;
+  for (TMenuItem* item : VisibleItems(Parent)) {
+    TFont font;
+    GetMenuFont(font);
+    c.SetFont(font);
+    const TSize size = MeasureMenuItemDefault(c, *item, Menu.Images());
+    int w = size.cx;
+    int h = size.cy;
+    if (Menu.OwnerDraw())
+      item->MeasureItem(c, w, h);
+    width = std::max(width, w);
+    height += std::max(h, 0);
+  }
+  // Room for the menu window's frame.
+  constexpr int Frame = 8;
+  if (width > MaxSide - Frame || height > MaxSide - Frame)
+    throw Exception("'" + Menu.Name() + "' opens a menu of " + std::to_string(width) + " x " + std::to_string(height) +
+                    " pixels; at most " + std::to_string(MaxSide) + " x " + std::to_string(MaxSide) +
+                    " can be rendered");
+}
+
+// The menu button of a bar on Parent (at any depth) that drops Item down.
+TToolButton* BarButtonOf(const TWinControl& Parent, const TMenuItem* Item) {
+  for (int i = 0; i < Parent.ControlCount(); ++i) {
+    TControl* c = Parent.Controls(i);
+    if (!c->Visible())
+      continue;
+    if (auto* button = dynamic_cast<TToolButton*>(c); button && button->MenuItem() == Item)
+      return button;
+    if (const auto* w = dynamic_cast<const TWinControl*>(c))
+      if (TToolButton* button = BarButtonOf(*w, Item))
+        return button;
+  }
+  return nullptr;
+}
+
+std::string Quoted(const std::string& Name) { return "'" + Name + "'"; }
 
 void RegisterRenderClasses() {
   Application->Initialize();
@@ -119,4 +177,124 @@ TPixelBuffer RenderForm(THeadlessDesktop& Desktop, TForm& Form) {
   Form.Show();
   Desktop.ProcessMessages();
   return Desktop.Host(Form.Handle())->Surface();
+}
+
+TPixelBuffer RenderFormWithMenu(THeadlessDesktop& Desktop, TForm& Form, const TOpenMenu& Open, int MaxSide) {
+  TComponent* found = Open.Name.empty() ? nullptr : Form.FindComponent(Open.Name);
+  if (!found)
+    throw Exception("the form has no component named " + Quoted(Open.Name));
+  auto* popup = dynamic_cast<TPopupMenu*>(found);
+  auto* main = dynamic_cast<TMainMenu*>(found);
+  if (!popup && !main)
+    throw Exception(Quoted(Open.Name) + " is a " + std::string(found->ClassName()) + ", not a popup menu or a main menu");
+  TMenu& menu = popup ? static_cast<TMenu&>(*popup) : *main;
+
+  // The item whose sub-items the open level shows.
+  TMenuItem* shown = menu.Items();
+  if (main) {
+    const std::vector<TMenuItem*> top = VisibleItems(*shown);
+    if (top.empty())
+      throw Exception(Quoted(Open.Name) + " has no items to show");
+    shown = top.front();
+    if (VisibleItems(*shown).empty() || !shown->Enabled())
+      throw Exception(Quoted(Open.Name) + " drops nothing down: its first item " + Quoted(shown->Caption()) +
+                      (shown->Enabled() ? " has no sub-items" : " is disabled"));
+  }
+  const std::vector<TMenuItem*> items = VisibleItems(*shown);
+  if (items.empty())
+    throw Exception(Quoted(Open.Name) + " has no items to show");
+  TMenuItem* lit = nullptr;
+  if (Open.Highlight >= 0) {
+    const std::string which = "item " + std::to_string(Open.Highlight) + " of " + Quoted(Open.Name);
+    if (Open.Highlight >= static_cast<int>(items.size()))
+      throw Exception(which + " cannot be highlighted: the menu shows " + std::to_string(items.size()) +
+                      " items, 0 to " + std::to_string(items.size() - 1));
+    lit = items[static_cast<std::size_t>(Open.Highlight)];
+    if (lit->IsLine())
+      throw Exception(which + " is a separator, which is never highlighted");
+  }
+  const TRect screen = Desktop.Monitors().front().Screen;
+  if (Open.At && !screen.Contains(*Open.At))
+    throw Exception("the point (" + std::to_string(Open.At->X) + ", " + std::to_string(Open.At->Y) +
+                    ") is not on the " + std::to_string(screen.Width()) + " x " + std::to_string(screen.Height()) +
+                    " screen");
+  CheckMenuSize(menu, *shown, MaxSide);
+  RenderForm(Desktop, Form);
+
+  // A main menu shown in a bar drops down from its place there, pressed as a user would press it.
+  std::optional<TPoint> press;
+  if (main && !Open.At) {
+    if (const TToolButton* button = BarButtonOf(Form, shown)) {
+      press = button->ClientToScreen({button->Width() / 2, button->Height() / 2});
+    } else if (Form.Menu() == main && Form.MenuBarHeight() > 0) {
+      // The platform's bar starts at the window's left edge with the first item.
+      const TRect w = Desktop.Host(Form.Handle())->Bounds();
+      press = TPoint{w.Left + 2, w.Top + Form.MenuBarHeight() / 2};
+    }
+  }
+  const TPoint at = Open.At.value_or(Form.ClientToScreen({Form.ClientWidth() / 2, Form.ClientHeight() / 2}));
+
+  TPixelBuffer shot;
+  std::string fault;
+  bool moved = false;
+  // While the loop waits for input: rest the pointer on the item to highlight, then take the
+  // picture and close the menu (a drop-down's Esc leaves the bar, the next closes the loop).
+  Desktop.SetIdleHook([&] {
+    if (shot.Empty() && fault.empty() && OpenMenuLevels() > 0) {
+      TRect r;
+      if (lit && MenuLevelSelection(0) != lit && !moved && MenuItemScreenRect(lit, r)) {
+        moved = true;
+        Desktop.MouseMove((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        return;
+      }
+      TRect area = Desktop.Host(Form.Handle())->Bounds();
+      for (int i = 0; i < OpenMenuLevels(); ++i)
+        if (GetWindowRect(MenuLevelWindow(i), &r))
+          area = UnionRect(area, r);
+      if (lit && MenuLevelSelection(0) != lit)
+        fault = "item " + std::to_string(Open.Highlight) + " of " + Quoted(Open.Name) + " did not take the highlight";
+      else if (area.Width() > MaxSide || area.Height() > MaxSide)
+        fault = "the form and " + Quoted(Open.Name) + " cover " + std::to_string(area.Width()) + " x " +
+                std::to_string(area.Height()) + " pixels; at most " + std::to_string(MaxSide) + " x " +
+                std::to_string(MaxSide) + " can be rendered";
+      else
+        shot = Desktop.Screenshot(area);
+    }
+    Desktop.KeyDown(VK_ESCAPE);
+  });
+  struct TUnhook {
+    THeadlessDesktop& Desktop;
+    ~TUnhook() { Desktop.SetIdleHook(nullptr); }
+  } unhook{Desktop};
+
+  if (press) {
+    Desktop.MouseDown(press->X, press->Y);
+    Desktop.MouseUp(press->X, press->Y);
+  } else if (popup) {
+    popup->Popup(at.X, at.Y);
+  } else {
+    TMenuTrack track;
+    track.Menu = main;
+    track.Root = shown;
+    track.At = at;
+    TrackMenu(track); // nothing is chosen: the menu is only closed
+  }
+  Desktop.ProcessMessages();
+  if (!fault.empty())
+    throw Exception(fault);
+  if (shot.Empty())
+    throw Exception(Quoted(Open.Name) + " did not open");
+  return shot;
+}
+
+int FillImageLists(TForm& Form, const TBitmap& Picture) {
+  if (Picture.Empty())
+    return 0;
+  const TColor mask = PixelToColor(Picture.Pixels().At(0, 0));
+  int filled = 0;
+  for (int i = 0; i < Form.ComponentCount(); ++i)
+    if (auto* list = dynamic_cast<TImageList*>(Form.Components(i)); list && list->Count() == 0)
+      if (list->AddMasked(Picture, mask) >= 0)
+        ++filled;
+  return filled;
 }

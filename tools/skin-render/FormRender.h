@@ -4,9 +4,11 @@
 #include "platform/graphics/PixelBuffer.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+class TBitmap;
 class THeadlessDesktop;
 class TzykFileTheme;
 
@@ -35,3 +37,32 @@ int HandThemeToComponents(TForm& Form, TzykFileTheme& Theme);
 
 // Shows Form on Desktop and returns its window's pixels once everything is painted.
 TPixelBuffer RenderForm(THeadlessDesktop& Desktop, TForm& Form);
+
+// A menu of the form to show open while the form is rendered.
+struct TOpenMenu {
+  TOpenMenu() = default;
+  TOpenMenu(std::string AName, std::optional<TPoint> AAt = std::nullopt, int AHighlight = -1)
+      : Name(std::move(AName)), At(AAt), Highlight(AHighlight) {}
+
+  // A popup menu of the form, or a main menu, whose first top-level item then drops down.
+  std::string Name;
+  // Where the popup (or the drop-down) opens, in screen coordinates. Without a point a popup opens
+  // at the centre of the form's client area, and a main menu's drop-down under its place in the
+  // form's menu bar (at the client centre when the form shows the menu in no bar).
+  std::optional<TPoint> At;
+  // The shown item (counting visible items from 0, separators included) the pointer rests on, so
+  // that it is drawn highlighted; -1 for none.
+  int Highlight = -1;
+};
+
+// Shows Form on Desktop, opens the menu through the menu loop and returns the screen area that
+// covers the form's window and the menu's (the desktop's background where neither lies). Raises
+// Exception naming a menu that is missing, is no menu, has nothing to show, would be larger than
+// MaxSide, an item that cannot be highlighted, or a point off the screen.
+TPixelBuffer RenderFormWithMenu(THeadlessDesktop& Desktop, TForm& Form, const TOpenMenu& Menu,
+                                int MaxSide = MaxRenderSide);
+
+// Stored forms keep an image list's size but not its images: every image list of Form that has
+// none takes the pieces of its width cut from Picture, the picture's top-left colour left out.
+// Returns how many lists were filled.
+int FillImageLists(TForm& Form, const TBitmap& Picture);

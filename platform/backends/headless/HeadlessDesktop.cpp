@@ -265,23 +265,26 @@ void THeadlessDesktop::FollowDrag() {
 }
 
 TPixelBuffer THeadlessDesktop::Screenshot() const {
-  const TRect screen = FMonitors.front().Screen;
-  TRect all = screen;
+  TRect all = FMonitors.front().Screen;
   for (const TMonitor& m : FMonitors)
     all = UnionRect(all, m.Screen);
-  TPixelBuffer shot(all.Width(), all.Height(), FBackground);
+  return Screenshot(all);
+}
+
+TPixelBuffer THeadlessDesktop::Screenshot(const TRect& Area) const {
+  TPixelBuffer shot(std::max(Area.Width(), 0), std::max(Area.Height(), 0), FBackground);
   for (auto it = FHosts.rbegin(); it != FHosts.rend(); ++it) {
     const THeadlessWindow& h = **it;
     if (!h.OnScreen())
       continue;
-    TRegion area(Rect(0, 0, h.Bounds().Width(), h.Bounds().Height()));
+    TRegion shown(Rect(0, 0, h.Bounds().Width(), h.Bounds().Height()));
     if (h.Shape())
-      area = area.Intersect(*h.Shape());
-    area.Offset(h.Bounds().Left - all.Left, h.Bounds().Top - all.Top);
-    for (const TRect& r : area.RectsIn(Rect(0, 0, shot.Width(), shot.Height()))) {
-      const int sx = r.Left - (h.Bounds().Left - all.Left);
+      shown = shown.Intersect(*h.Shape());
+    shown.Offset(h.Bounds().Left - Area.Left, h.Bounds().Top - Area.Top);
+    for (const TRect& r : shown.RectsIn(Rect(0, 0, shot.Width(), shot.Height()))) {
+      const int sx = r.Left - (h.Bounds().Left - Area.Left);
       for (int y = r.Top; y < r.Bottom; ++y) {
-        const int sy = y - (h.Bounds().Top - all.Top);
+        const int sy = y - (h.Bounds().Top - Area.Top);
         if (sy < 0 || sy >= h.Surface().Height())
           continue;
         const int width = std::min(r.Width(), h.Surface().Width() - sx);

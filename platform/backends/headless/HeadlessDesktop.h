@@ -104,6 +104,9 @@ public:
 
   // The whole screen as it looks now.
   TPixelBuffer Screenshot() const;
+  // The windows over Area (screen coordinates), including their parts off every monitor; the
+  // background where no window lies.
+  TPixelBuffer Screenshot(const TRect& Area) const;
   TPixel Background() const { return FBackground; }
   const THeadlessWindow* Host(HWND Window) const;
   // Native windows, topmost first.

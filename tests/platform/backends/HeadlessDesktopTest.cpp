@@ -65,6 +65,21 @@ TEST(HeadlessScreen, WindowsAreCompositedInZOrderWithTheirShapes) {
   EXPECT_EQ(desktop.Host(back)->ShowState(), SW_SHOWMINIMIZED);
 }
 
+TEST(HeadlessScreen, AnAreaShotShowsWindowsBeyondTheScreenToo) {
+  THeadlessDesktop desktop(200, 100);
+  Solid(Rect(150, 50, 250, 150), clRed);
+  Solid(Rect(-40, 10, 20, 30), clBlue);
+  desktop.ProcessMessages();
+  const TPixelBuffer shot = desktop.Screenshot(Rect(-50, 0, 260, 160));
+  ASSERT_EQ(shot.Width(), 310);
+  ASSERT_EQ(shot.Height(), 160);
+  EXPECT_EQ(shot.At(240 + 50, 140), 0xFF0000u) << "the part right of and below the screen";
+  EXPECT_EQ(shot.At(-35 + 50, 20), 0x0000FFu) << "the part left of the screen";
+  EXPECT_EQ(shot.At(255 + 50, 20), desktop.Background());
+  EXPECT_EQ(shot.At(0, 0), desktop.Background());
+  EXPECT_TRUE(desktop.Screenshot(Rect(10, 10, 10, 40)).Empty());
+}
+
 TEST(HeadlessScreen, APressKeepsThePointerInItsWindowUntilRelease) {
   THeadlessDesktop desktop(300, 100);
   std::map<HWND, int> moves;

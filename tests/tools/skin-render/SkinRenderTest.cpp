@@ -8,6 +8,9 @@
 #include "skin/controls/ZYKButton.h"
 #include "skin/foundation/ZYKMgr.h"
 #include "skin/foundation/ZYKThemeFile.h"
+#include "skin/frame/ZYKForm.h"
+#include "skin/menus/ZYKMainMenu.h"
+#include "skin/menus/ZYKPopupMenu.h"
 #include "tests/support/PngSize.h"
 #include "tests/support/Process.h"
 
@@ -131,6 +134,251 @@ TEST_F(FormRenderTest, AComponentWithTheThemeDrawsTheThemesPictures) {
   EXPECT_NE(PixelToColor(before.At(35, 23)), clLime);
   EXPECT_EQ(PixelToColor(after.At(35, 23)), clLime);
   EXPECT_EQ(after.At(90, 23), before.At(90, 23)) << "the MacOS button keeps its look";
+}
+
+// ---- Menus shown open.
+
+constexpr const char* MenuForm = R"(object Form1: TForm1
+  Left = 10
+  Top = 10
+  Width = 120
+  Height = 60
+  object Other: TzykButton
+    Width = 50
+    Height = 30
+  end
+  object Icons: TImageList
+  end
+  object Popup1: TzykPopupMenu
+    UIStyle = WinXP
+    Images = Icons
+    object Open1: TMenuItem
+      Caption = '&Open'
+      ShortCut = 16463
+      Default = True
+    end
+    object N1: TMenuItem
+      Caption = '-'
+    end
+    object Pinned1: TMenuItem
+      Caption = '&Pinned'
+      Checked = True
+      ImageIndex = 0
+    end
+    object Hidden1: TMenuItem
+      Caption = 'Hidden'
+      Visible = False
+    end
+    object Quit1: TMenuItem
+      Caption = '&Quit'
+      Enabled = False
+    end
+  end
+  object Empty1: TzykPopupMenu
+    object Gone1: TMenuItem
+      Caption = 'Gone'
+      Visible = False
+    end
+  end
+  object Main1: TzykMainMenu
+    UIStyle = Protein
+    object Edit1: TMenuItem
+      Caption = '&Edit'
+    end
+  end
+end
+)";
+
+// Item rectangles of Popup1 in WinXP: a 3 pixel frame, items 21 high, the separator 5.
+constexpr int Frame = 3;
+constexpr int ItemTop[] = {Frame, Frame + 21, Frame + 26, Frame + 47};
+
+class MenuRenderTest : public ::testing::Test {
+protected:
+  MenuRenderTest() : Form(ReadFormForRendering(MenuForm)) {}
+
+  TzykPopupMenu& Popup() { return *static_cast<TzykPopupMenu*>(Form->FindComponent("Popup1")); }
+  // What RenderFormWithMenu raises for Menu.
+  std::string Refusal(const TOpenMenu& Menu, int MaxSide = MaxRenderSide) {
+    try {
+      RenderFormWithMenu(Desktop, *Form, Menu, MaxSide);
+    } catch (const Exception& e) {
+      return e.what();
+    }
+    return "rendered";
+  }
+
+  THeadlessDesktop Desktop;
+  std::unique_ptr<TForm> Form;
+};
+
+TEST_F(MenuRenderTest, APopupAtAPointIsCompositedOverTheFormAndTheImageCoversBoth) {
+  const TPixelBuffer shot = RenderFormWithMenu(Desktop, *Form, {"Popup1", TPoint{100, 40}});
+  const TPixelBuffer form = Desktop.Host(Form->Handle())->Surface();
+  // The picture starts at the form's corner (10, 10) and reaches past its right and bottom edges.
+  EXPECT_GT(shot.Width(), 120);
+  EXPECT_GT(shot.Height(), 60);
+  auto at = [&](int X, int Y) { return PixelToColor(shot.At(X - 10, Y - 10)); };
+  EXPECT_EQ(shot.At(5, 5), form.At(5, 5)) << "the form left of the menu";
+  EXPECT_EQ(at(100 + Frame + 5, 40 + ItemTop[0] + 10), Popup().BarColor());
+  EXPECT_EQ(at(100 + Frame + 40, 40 + ItemTop[0] + 1), Popup().Color());
+  EXPECT_EQ(at(100 + Frame + 40, 40 + ItemTop[1] + 2), Popup().SeparatorColor());
+  EXPECT_EQ(shot.At(shot.Width() - 1, 0), Desktop.Background()) << "the desktop right of the form, above the menu";
+}
+
+TEST_F(MenuRenderTest, APopupOpensAtTheClientCentreByDefault) {
+  const TPixelBuffer shot = RenderFormWithMenu(Desktop, *Form, {"Popup1"});
+  const TPoint centre = Form->ClientToScreen({Form->ClientWidth() / 2, Form->ClientHeight() / 2});
+  const TRect window = Desktop.Host(Form->Handle())->Bounds();
+  EXPECT_EQ(PixelToColor(shot.At(centre.X - window.Left + Frame + 5, centre.Y - window.Top + Frame + 10)),
+            Popup().BarColor());
+  EXPECT_NE(PixelToColor(shot.At(centre.X - window.Left - 2, centre.Y - window.Top + Frame + 10)),
+            Popup().BarColor()) << "the menu starts at the centre";
+}
+
+TEST_F(MenuRenderTest, TheHighlightedItemIsTheNthShown) {
+  const TPoint p{200, 200};
+  const TPixelBuffer plain = RenderFormWithMenu(Desktop, *Form, {"Popup1", p});
+  const TPixelBuffer lit = RenderFormWithMenu(Desktop, *Form, {"Popup1", p, 2});
+  // Both pictures start at the form's corner (10, 10).
+  auto in = [&](const TPixelBuffer& Shot, int Item) {
+    return PixelToColor(Shot.At(p.X - 10 + Frame + 60, p.Y - 10 + ItemTop[Item] + 2));
+  };
+  EXPECT_EQ(in(plain, 2), Popup().Color());
+  EXPECT_EQ(in(lit, 2), Popup().SelectedColor());
+  EXPECT_EQ(in(lit, 0), Popup().Color());
+  EXPECT_EQ(in(lit, 3), Popup().Color()) << "the hidden item is not counted: 3 is Quit";
+}
+
+TEST_F(MenuRenderTest, FilledImageListsGiveCheckedItemsTheirImageOverTheSelectionBox) {
+  TBitmap picture;
+  picture.SetSize(32, 16);
+  picture.Canvas().Brush().SetColor(clRed);
+  picture.Canvas().FillRect(Rect(0, 0, 32, 16));
+  picture.Pixels().Set(0, 0, ColorToPixel(clWhite));
+  EXPECT_EQ(FillImageLists(*Form, picture), 1);
+  EXPECT_EQ(static_cast<TImageList*>(Form->FindComponent("Icons"))->Count(), 2);
+  EXPECT_EQ(FillImageLists(*Form, picture), 0) << "a list with images keeps them";
+
+  const TPoint p{200, 200};
+  const TPixelBuffer shot = RenderFormWithMenu(Desktop, *Form, {"Popup1", p});
+  auto at = [&](int X, int Y) { return PixelToColor(shot.At(p.X - 10 + Frame + X, p.Y - 10 + ItemTop[2] + Y)); };
+  EXPECT_EQ(at(2, 1), clBlack) << "the box's frame";
+  EXPECT_EQ(at(4 + 8, 3 + 8), clRed) << "the image";
+  EXPECT_EQ(at(4, 3), Popup().SelectedColor()) << "the image's top-left colour is left out";
+}
+
+TEST_F(MenuRenderTest, ANarrowPictureFillsNoList) {
+  TBitmap picture;
+  picture.SetSize(15, 16);
+  EXPECT_EQ(FillImageLists(*Form, picture), 0);
+  EXPECT_EQ(FillImageLists(*Form, TBitmap()), 0);
+}
+
+TEST_F(MenuRenderTest, WhatCannotBeShownOpenIsNamed) {
+  EXPECT_EQ(Refusal({"Nope"}), "the form has no component named 'Nope'");
+  EXPECT_EQ(Refusal({""}), "the form has no component named ''");
+  EXPECT_EQ(Refusal({"Other"}), "'Other' is a TzykButton, not a popup menu or a main menu");
+  EXPECT_EQ(Refusal({"Empty1"}), "'Empty1' has no items to show");
+  EXPECT_EQ(Refusal({"Main1"}), "'Main1' drops nothing down: its first item '&Edit' has no sub-items");
+  EXPECT_EQ(Refusal({"Popup1", std::nullopt, 4}),
+            "item 4 of 'Popup1' cannot be highlighted: the menu shows 4 items, 0 to 3");
+  EXPECT_EQ(Refusal({"Popup1", std::nullopt, 1}), "item 1 of 'Popup1' is a separator, which is never highlighted");
+  EXPECT_EQ(Refusal({"Popup1", TPoint{1024, 5}}), "the point (1024, 5) is not on the 1024 x 768 screen");
+  EXPECT_EQ(Refusal({"Popup1", TPoint{5, -1}}), "the point (5, -1) is not on the 1024 x 768 screen");
+  EXPECT_FALSE(Form->HandleAllocated()) << "refused before the form is shown";
+  EXPECT_EQ(OpenMenuLevels(), 0);
+}
+
+TEST_F(MenuRenderTest, AMenuTooLargeToRenderIsRefusedBeforeItsWindowIsMade) {
+  Popup().SetMenuItemHeight(1 << 30);
+  EXPECT_EQ(Refusal({"Popup1"}).rfind("'Popup1' opens a menu of ", 0), 0u) << Refusal({"Popup1"});
+  EXPECT_TRUE(Desktop.Hosts().empty());
+  Popup().SetMenuItemHeight(21);
+  // The menu fits, but not beside a form as wide as the limit.
+  Form->SetWidth(300);
+  const std::string refusal = Refusal({"Popup1", TPoint{900, 5}}, 400);
+  EXPECT_EQ(refusal.rfind("the form and 'Popup1' cover ", 0), 0u) << refusal;
+  EXPECT_NE(refusal.find("at most 400 x 400 can be rendered"), std::string::npos) << refusal;
+  EXPECT_EQ(OpenMenuLevels(), 0) << "the menu is closed all the same";
+}
+
+TEST_F(MenuRenderTest, APopupThatAsksForTheThemeFileOpensInItsColours) {
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / ("brivo-render-menu-" + std::to_string(getpid()) + ".thm");
+  TzykThemeFileWriter writer;
+  writer.AddInt("MenuBackgroundColor", clRed);
+  writer.AddInt("MenuBarColor", clLime);
+  writer.SaveToFile(file.string());
+  Popup().SetUIStyle(FromThemeFile);
+  auto* theme = new TzykFileTheme(Form.get());
+  theme->SetThemeFile(file.string());
+  EXPECT_EQ(HandThemeToComponents(*Form, *theme), 1);
+  const TPoint p{200, 200};
+  const TPixelBuffer shot = RenderFormWithMenu(Desktop, *Form, {"Popup1", p});
+  std::filesystem::remove(file);
+  EXPECT_EQ(PixelToColor(shot.At(p.X - 10 + Frame + 5, p.Y - 10 + ItemTop[0] + 10)), clLime);
+  EXPECT_EQ(PixelToColor(shot.At(p.X - 10 + Frame + 40, p.Y - 10 + ItemTop[0] + 1)), clRed);
+}
+
+constexpr const char* SkinnedBarForm = R"(object Form1: TForm1
+  Left = 50
+  Top = 50
+  Width = 200
+  Height = 80
+  object zykForm1: TzykForm
+    UIStyle = WinXP
+    Menu = MainMenu1
+  end
+  object MainMenu1: TzykMainMenu
+    UIStyle = BlueGlass
+    object File1: TMenuItem
+      Caption = '&File'
+      object Open1: TMenuItem
+        Caption = '&Open'
+      end
+      object Save1: TMenuItem
+        Caption = '&Save'
+      end
+    end
+    object Help1: TMenuItem
+      Caption = '&Help'
+    end
+  end
+end
+)";
+
+TEST_F(MenuRenderTest, AMainMenuDropsItsFirstItemDownUnderItsButtonInTheSkinnedBar) {
+  Form = ReadFormForRendering(SkinnedBarForm);
+  auto* menu = static_cast<TzykMainMenu*>(Form->FindComponent("MainMenu1"));
+  const TPixelBuffer shot = RenderFormWithMenu(Desktop, *Form, {"MainMenu1", std::nullopt, 1});
+  const auto* skin = static_cast<TzykForm*>(Form->FindComponent("zykForm1"));
+  ASSERT_NE(skin->MenuBar(), nullptr);
+  const TToolButton* file = skin->MenuBar()->Buttons(0);
+  const TPoint under = file->ClientToScreen({0, file->Height()});
+  const TRect window = Desktop.Host(Form->Handle())->Bounds();
+  auto at = [&](int X, int Y) { return PixelToColor(shot.At(under.X - window.Left + X, under.Y - window.Top + Y)); };
+  EXPECT_EQ(at(Frame + 5, Frame + 10), menu->BarColor());
+  EXPECT_EQ(at(Frame + 60, Frame + 21 + 2), menu->SelectedColor()) << "Save, item 1, is highlighted";
+  EXPECT_EQ(at(Frame + 60, Frame + 2), menu->Color());
+}
+
+TEST_F(MenuRenderTest, AMainMenuWithAPointDropsDownThere) {
+  Form = ReadFormForRendering(SkinnedBarForm);
+  auto* menu = static_cast<TzykMainMenu*>(Form->FindComponent("MainMenu1"));
+  const TPixelBuffer shot = RenderFormWithMenu(Desktop, *Form, {"MainMenu1", TPoint{300, 300}});
+  EXPECT_EQ(PixelToColor(shot.At(300 - 50 + Frame + 5, 300 - 50 + Frame + 10)), menu->BarColor());
+}
+
+TEST_F(MenuRenderTest, APlainMainMenuDropsDownFromThePlatformsBar) {
+  Form = ReadFormForRendering("object Form1: TForm1\n  Left = 20\n  Top = 20\n  Width = 100\n  Height = 40\n"
+                              "  Menu = MainMenu1\n  object MainMenu1: TMainMenu\n    object File1: TMenuItem\n"
+                              "      Caption = '&File'\n      object Open1: TMenuItem\n        Caption = '&Open'\n"
+                              "      end\n    end\n  end\nend\n");
+  const TPixelBuffer shot = RenderFormWithMenu(Desktop, *Form, {"MainMenu1", std::nullopt, 0});
+  // The drop-down hangs from the bar at the window's left edge, its first item highlighted.
+  EXPECT_EQ(shot.At(Frame + 10, Form->MenuBarHeight() + Frame + 2), ColorToPixel(clHighlight));
+  EXPECT_GT(shot.Height(), 40) << "the drop-down reaches below the form";
 }
 
 // ---- The program.
@@ -260,6 +508,79 @@ TEST_F(SkinRenderProgramTest, ADescriptionCutShortSaysTheFileEnded) {
   EXPECT_EQ(run.Errors, "skin-render: " + form +
                             ": line 4, column 1: the file ended inside 'object B: TzykButton' of line 2, which "
                             "needs its 'end'\n");
+}
+
+TEST_F(SkinRenderProgramTest, APopupMenuIsRenderedOpenOverTheForm) {
+  const std::string form = Write("menu.txt", MenuForm);
+  TRun run = RunSkinRender({form, Out(), "--popup", "Popup1", "100", "60", "--highlight", "2"});
+  EXPECT_EQ(run.Status, 0) << run.Errors;
+  const auto [width, height] = PngSize();
+  EXPECT_GT(width, 120);
+  EXPECT_GT(height, 60);
+  // The same menu at the client centre of the form at (10, 10) reaches less far.
+  run = RunSkinRender({form, Out(), "--popup", "Popup1"});
+  EXPECT_EQ(run.Status, 0) << run.Errors;
+  EXPECT_LT(PngSize().first, width);
+  EXPECT_LT(PngSize().second, height);
+}
+
+TEST_F(SkinRenderProgramTest, APictureFillsTheFormsImageLists) {
+  const std::vector<std::uint8_t> bmp = EncodeBmp(TPixelBuffer(32, 16, 0x00FF00));
+  const std::string picture = Write("icons.bmp", std::string_view(reinterpret_cast<const char*>(bmp.data()), bmp.size()));
+  TRun run = RunSkinRender({Write("menu.txt", MenuForm), Out(), "--images", picture, "--popup", "Popup1"});
+  EXPECT_EQ(run.Status, 0) << run.Errors;
+  std::filesystem::remove(Out());
+  run = RunSkinRender({Write("plain.txt", DesignedForm), Out(), "--images", picture});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_NE(run.Errors.find(picture + ": the form has no empty image list that the picture fills"), std::string::npos)
+      << run.Errors;
+  run = RunSkinRender({Write("menu.txt", MenuForm), Out(), "--images", Write("bad.bmp", "BM not a bitmap")});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_NE(run.Errors.find("bad.bmp: "), std::string::npos) << run.Errors;
+  run = RunSkinRender({Write("menu.txt", MenuForm), Out(), "--images", (Dir / "none.bmp").string()});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_NE(run.Errors.find("none.bmp: no such file"), std::string::npos) << run.Errors;
+  EXPECT_FALSE(std::filesystem::exists(Out()));
+}
+
+TEST_F(SkinRenderProgramTest, AMenuThatCannotBeOpenedIsNamedAndNothingIsWritten) {
+  const std::string form = Write("menu.txt", MenuForm);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+      {{"--popup", "Nope"}, "the form has no component named 'Nope'"},
+      {{"--popup", "Other"}, "'Other' is a TzykButton, not a popup menu or a main menu"},
+      {{"--popup", "Popup1", "2000", "10"}, "the point (2000, 10) is not on the 1024 x 768 screen"},
+      {{"--popup", "Popup1", "--highlight", "9"}, "item 9 of 'Popup1' cannot be highlighted"},
+  };
+  for (const auto& [args, fault] : cases) {
+    std::vector<std::string> all{form, Out()};
+    all.insert(all.end(), args.begin(), args.end());
+    const TRun run = RunSkinRender(all);
+    EXPECT_EQ(run.Status, 1) << fault;
+    EXPECT_EQ(run.Errors.rfind("skin-render: " + form + ": " + fault, 0), 0u) << run.Errors;
+    EXPECT_FALSE(std::filesystem::exists(Out()));
+  }
+}
+
+TEST_F(SkinRenderProgramTest, WrongMenuArgumentsAreNamedBeforeTheUsage) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+      {{"--popup"}, "--popup needs the name of a menu"},
+      {{"--popup", "P", "1x", "2"}, "--popup P: X must be a whole number, not '1x'"},
+      {{"--popup", "P", "10"}, "--popup P 10: Y is missing"},
+      {{"--popup", "P", "10", "down"}, "--popup P 10: Y must be a whole number, not 'down'"},
+      {{"--popup", "P", "99999999999", "1"}, "--popup P: X must be a whole number, not '99999999999'"},
+      {{"--highlight", "1"}, "--highlight needs --popup: only an open menu has items to highlight"},
+      {{"--popup", "P", "--highlight", "-1"}, "--highlight needs the number of an item (0 or more), not '-1'"},
+      {{"--popup", "P", "--highlight"}, "--highlight needs the number of an item"},
+      {{"--images"}, "--images needs the picture"},
+  };
+  for (const auto& [args, fault] : cases) {
+    std::vector<std::string> all{"a.txt", "b.png"};
+    all.insert(all.end(), args.begin(), args.end());
+    const TRun run = RunSkinRender(all);
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(run.Errors.substr(0, run.Errors.find('\n')), "skin-render: " + fault);
+    EXPECT_NE(run.Errors.find("--popup NAME [X Y]"), std::string::npos) << run.Errors;
+  }
 }
 
 } // namespace
