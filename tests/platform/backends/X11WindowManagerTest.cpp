@@ -4,58 +4,29 @@
 #include "platform/backends/x11/X11Desktop.h"
 #include "platform/controls/Application.h"
 #include "tests/platform/controls/MaximiseFitter.h"
+#include "tests/support/Openbox.h"
 #include "tests/support/Process.h"
 #include "tests/support/Xvfb.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace {
-
-// The window manager's settings and the home it writes its cache into, removed afterwards.
-class TOpenboxHome {
-public:
-  TOpenboxHome() {
-    char pattern[] = "/tmp/brivo-openbox-XXXXXX";
-    if (const char* made = mkdtemp(pattern))
-      FDir = made;
-    std::ofstream(Config()) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                               "<openbox_config xmlns=\"http://openbox.org/3.4/rc\">\n"
-                               "  <margins><top>0</top><bottom>40</bottom><left>0</left><right>0</right></margins>\n"
-                               "</openbox_config>\n";
-  }
-  ~TOpenboxHome() {
-    std::error_code ignored;
-    if (!FDir.empty())
-      std::filesystem::remove_all(FDir, ignored);
-  }
-  const std::string& Dir() const { return FDir; }
-  std::string Config() const { return FDir + "/rc.xml"; }
-
-private:
-  std::string FDir;
-};
 
 class X11UnderOpenbox : public testing::Test {
 protected:
   static void SetUpTestSuite() {
     FServer = new TXvfb();
-    FHome = new TOpenboxHome();
     if (FServer->Running())
-      FWm = new TChildProcess({"openbox", "--config-file", FHome->Config()},
-                              {"DISPLAY=" + FServer->Display(), "HOME=" + FHome->Dir()});
+      FWm = new TOpenbox(FServer->Display());
   }
   static void TearDownTestSuite() {
     delete FWm;
     delete FServer;
-    delete FHome;
     FWm = nullptr;
     FServer = nullptr;
-    FHome = nullptr;
   }
 
   void SetUp() override {
@@ -103,15 +74,13 @@ protected:
   }
 
   static TXvfb* FServer;
-  static TOpenboxHome* FHome;
-  static TChildProcess* FWm;
+  static TOpenbox* FWm;
   std::unique_ptr<TX11Desktop> Desktop;
   TForm* Form = nullptr;
 };
 
 TXvfb* X11UnderOpenbox::FServer = nullptr;
-TOpenboxHome* X11UnderOpenbox::FHome = nullptr;
-TChildProcess* X11UnderOpenbox::FWm = nullptr;
+TOpenbox* X11UnderOpenbox::FWm = nullptr;
 
 TEST_F(X11UnderOpenbox, AFormThatSizesItselfOnMaximiseEndsAtTheWindowManagersSizeWithoutAFight) {
   Form = new TForm(nullptr);
