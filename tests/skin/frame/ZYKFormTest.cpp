@@ -365,6 +365,18 @@ TEST_F(FormTest, MaximiseGivesTheWorkAreaLessOnePixelAndRestoreGivesTheBoundsBac
   EXPECT_EQ(Form->BoundsRect(), Bounds(100, 100, 281, 121));
 }
 
+TEST_F(FormTest, FormThatStartedMaximisedIsRestoredToItsBoundsFromBeforeTheComponent) {
+  Form->SetWindowState(wsMaximized);
+  AddSkin(MacOS);
+  Show();
+  EXPECT_EQ(Form->BoundsRect(), Rect(0, 0, 1024, 727));
+  Form->SetWindowState(wsNormal);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(Form->BoundsRect(), Bounds(100, 100, 300, 200));
+  EXPECT_EQ(Skin->BoundsRect(), Bounds(1, 0, 298, 199));
+  EXPECT_TRUE(TzykForm::MaximizedAdjusted());
+}
+
 TEST_F(FormTest, FormWithoutBorderStyleIsNotFittedToTheWorkArea) {
   Form->SetBorderStyle(bsNone);
   AddSkin(MacOS);
@@ -428,6 +440,28 @@ TEST_F(FormTest, MenuShortcutRunsItsItemOnlyWhileTheFormIsActive) {
   press();
   EXPECT_EQ(Opens, 1);
   delete other;
+}
+
+TEST_F(FormTest, KeysReachingTheFormRunMenuShortcutsWithoutTheApplicationHandler) {
+  Application->OnMessage = [](MSG&, bool&) {};
+  AddSkin(MacOS);
+  Skin->SetMenu(AddMenu());
+  Show();
+  Desktop.KeyDown(VK_CONTROL);
+  Desktop.KeyDown('O');
+  Desktop.KeyUp('O');
+  Desktop.KeyUp(VK_CONTROL);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(Opens, 1);
+  Application->OnMessage = nullptr;
+}
+
+TEST_F(FormTest, ShownFormHasNoNativeMenu) {
+  auto* native = NewComponent<TMainMenu>(Form);
+  Form->SetMenu(native);
+  AddSkin(MacOS);
+  Show();
+  EXPECT_EQ(Form->Menu(), nullptr);
 }
 
 // ---- The menu bar
