@@ -3,51 +3,23 @@
 // xdotool, so the window manager sees the same presses and motions a user would make; where the
 // window is comes from the server (xwininfo, xprop), not from this program's own idea of it.
 
-#include "platform/backends/x11/X11Desktop.h"
-#include "platform/controls/Application.h"
 #include "platform/graphics/Color.h"
 #include "skin/frame/ZYKForm.h"
-#include "tests/support/Openbox.h"
-#include "tests/support/Process.h"
-#include "tests/support/Xvfb.h"
+#include "tests/support/OpenboxTest.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <functional>
 #include <sstream>
 
 namespace {
 
 constexpr TColor kMacOSBorder = 0x007F7F7F; // RGB 127, 127, 127
 
-class SkinnedFormOnX : public testing::Test {
+class SkinnedFormOnX : public TOpenboxTest {
 protected:
-  static void SetUpTestSuite() {
-    FServer = new TXvfb();
-    if (FServer->Running())
-      FWm = new TOpenbox(FServer->Display());
-  }
-  static void TearDownTestSuite() {
-    delete FWm;
-    delete FServer;
-    FWm = nullptr;
-    FServer = nullptr;
-  }
-
   void SetUp() override {
-    ASSERT_TRUE(FServer->Running()) << FServer->Error();
-    ASSERT_TRUE(FWm && FWm->Started()) << "openbox could not be started (is the openbox package installed?)";
-    std::string why;
-    Desktop = TX11Desktop::Open(FServer->Display().c_str(), why);
-    ASSERT_TRUE(Desktop) << why;
-    ASSERT_TRUE(PumpUntil([&] {
-      TRect work;
-      return Desktop->WindowManagerRunning() && SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0) &&
-             work == WindowManagersWorkArea();
-    })) << "openbox did not take over the screen";
-    Application->Initialize();
-
+    TOpenboxTest::SetUp();
+    if (HasFatalFailure())
+      return;
+    ASSERT_EQ(WindowManagersWorkArea(), Rect(0, 0, 1024, 728)) << "what openbox publishes";
     // The adjuster's numbers: a sizeable form whose skinned form is 279 x 120 with a 1-pixel border.
     Form = new TForm(nullptr);
     Form->SetBounds(100, 100, 300, 200);
@@ -64,11 +36,9 @@ protected:
     // A press a failed step left down would start the next test's drag.
     if (FServer && FServer->Running())
       Xdotool({"mouseup", "1"});
-    delete Form;
-    Desktop.reset();
+    TOpenboxTest::TearDown();
   }
 
-  std::vector<std::string> Env() const { return {"DISPLAY=" + FServer->Display()}; }
   int Xdotool(std::vector<std::string> Args) {
     Args.insert(Args.begin(), "xdotool");
     return RunProcess(Args, nullptr, Env());
@@ -90,37 +60,12 @@ protected:
     const std::vector<long> n = Property({"-root", "_NET_WORKAREA"});
     return n.size() >= 4 ? Bounds(int(n[0]), int(n[1]), int(n[2]), int(n[3])) : TRect();
   }
-  std::string WindowId() const { return std::to_string(Desktop->NativeWindow(Form->Handle())); }
-  // Where the server shows the form's window.
-  TRect ServerGeometry() {
-    std::string out;
-    RunProcess({"xwininfo", "-id", WindowId()}, &out, Env());
-    auto field = [&](const std::string& Name) {
-      const auto at = out.find(Name);
-      return at == std::string::npos ? -1 : std::atoi(out.c_str() + at + Name.size());
-    };
-    return Bounds(field("Absolute upper-left X:"), field("Absolute upper-left Y:"), field("Width:"),
-                  field("Height:"));
-  }
   static std::string Describe(const TRect& R) {
     return std::to_string(R.Left) + "," + std::to_string(R.Top) + " " + std::to_string(R.Width()) + "x" +
            std::to_string(R.Height());
   }
   // The form's window where both the server and the form say it is.
   bool WindowIs(const TRect& Want) { return Form->BoundsRect() == Want && ServerGeometry() == Want; }
-
-  // Delivers messages and waits for the server until Done holds or Ms pass.
-  bool PumpUntil(const std::function<bool()>& Done, long long Ms = 10000) {
-    const long long end = Desktop->Now() + Ms;
-    for (;;) {
-      ProcessPendingMessages();
-      if (Done())
-        return true;
-      if (Desktop->Now() >= end)
-        return false;
-      Desktop->WaitForEvents(end);
-    }
-  }
 
   // Presses the left button at From (screen), drags to To and releases there, and waits until the
   // window is at Want. The window manager takes the pointer once the form's request reaches it; a
@@ -142,15 +87,8 @@ protected:
   }
   TColor ServerColor(int X, int Y) { return PixelToColor(Desktop->Screenshot().At(X, Y)); }
 
-  static TXvfb* FServer;
-  static TOpenbox* FWm;
-  std::unique_ptr<TX11Desktop> Desktop;
-  TForm* Form = nullptr;
   TzykForm* Skin = nullptr;
 };
-
-TXvfb* SkinnedFormOnX::FServer = nullptr;
-TOpenbox* SkinnedFormOnX::FWm = nullptr;
 
 TEST_F(SkinnedFormOnX, WindowManagerGivesTheWindowNoDecorations) {
   // Openbox manages the window (it says how wide its frame is) and gives it no frame at all.
