@@ -29,7 +29,7 @@ protected:
     Skin->SetWidth(279);
     Skin->SetHeight(120);
     Form->Show();
-    ASSERT_TRUE(PumpUntil([&] { return ServerGeometry() == Bounds(100, 100, 281, 121); }))
+    ASSERT_TRUE(PollUntil([&] { return ServerGeometry() == Bounds(100, 100, 281, 121); }))
         << "the window is not where it asked to be: " << Describe(ServerGeometry());
   }
   void TearDown() override {
@@ -80,10 +80,10 @@ protected:
     for (int attempt = 0; attempt < 20 && !followed; ++attempt) {
       Xdotool({"mousemove", std::to_string(To.X + 1), std::to_string(To.Y + 1)});
       Xdotool({"mousemove", std::to_string(To.X), std::to_string(To.Y)});
-      followed = PumpUntil([&] { return ServerGeometry() == Want; }, 500);
+      followed = PollUntil([&] { return ServerGeometry() == Want; }, 500);
     }
     Xdotool({"mouseup", "1"});
-    return followed && PumpUntil([&] { return WindowIs(Want); });
+    return followed && PollUntil([&] { return WindowIs(Want); });
   }
   TColor ServerColor(int X, int Y) { return PixelToColor(Desktop->Screenshot().At(X, Y)); }
 
@@ -92,11 +92,11 @@ protected:
 
 TEST_F(SkinnedFormOnX, WindowManagerGivesTheWindowNoDecorations) {
   // Openbox manages the window (it says how wide its frame is) and gives it no frame at all.
-  ASSERT_TRUE(PumpUntil([&] { return !Property({"-id", WindowId(), "_NET_FRAME_EXTENTS"}).empty(); }));
+  ASSERT_TRUE(PollUntil([&] { return !Property({"-id", WindowId(), "_NET_FRAME_EXTENTS"}).empty(); }));
   EXPECT_EQ(Property({"-id", WindowId(), "_NET_FRAME_EXTENTS"}), (std::vector<long>{0, 0, 0, 0}));
   // What the server shows at the window's edges is the painted border, not a frame of openbox's.
   Desktop->Sync();
-  ASSERT_TRUE(PumpUntil([&] { return ServerColor(100, 160) == kMacOSBorder; }));
+  ASSERT_TRUE(PollUntil([&] { return ServerColor(100, 160) == kMacOSBorder; }));
   EXPECT_EQ(ServerColor(380, 160), kMacOSBorder);
   EXPECT_EQ(ServerColor(240, 220), kMacOSBorder);
   EXPECT_NE(ServerColor(240, 100), kMacOSBorder) << "the title bar is at the window's top";
@@ -120,7 +120,7 @@ TEST_F(SkinnedFormOnX, DragOnTheBorderResizesTheWindow) {
       << "window at " << Describe(ServerGeometry()) << ", form at " << Describe(Form->BoundsRect());
   EXPECT_EQ(Skin->Width(), 349);
   Desktop->Sync();
-  EXPECT_TRUE(PumpUntil([&] { return ServerColor(70 + 350, 180) == kMacOSBorder; })) << "the border moved out";
+  EXPECT_TRUE(PollUntil([&] { return ServerColor(70 + 350, 180) == kMacOSBorder; })) << "the border moved out";
 }
 
 TEST_F(SkinnedFormOnX, MaximiseGivesTheWorkAreaTheWindowManagerReports) {
@@ -134,7 +134,7 @@ TEST_F(SkinnedFormOnX, MaximiseGivesTheWorkAreaTheWindowManagerReports) {
   max->DoClick();
   // The window manager places a maximised window itself: the form does not get its work area less
   // one pixel there, and does not fight for it.
-  ASSERT_TRUE(PumpUntil([&] { return WindowIs(work); }))
+  ASSERT_TRUE(PollUntil([&] { return WindowIs(work); }))
       << "window at " << Describe(ServerGeometry()) << ", form at " << Describe(Form->BoundsRect());
   EXPECT_EQ(Form->WindowState(), wsMaximized);
   EXPECT_EQ(Skin->BoundsRect(), Bounds(1, 0, work.Width() - 2, work.Height() - 1));
@@ -142,7 +142,7 @@ TEST_F(SkinnedFormOnX, MaximiseGivesTheWorkAreaTheWindowManagerReports) {
   EXPECT_TRUE(WindowIs(work)) << "the window stays where the window manager put it";
 
   max->DoClick();
-  EXPECT_TRUE(PumpUntil([&] { return WindowIs(Bounds(100, 100, 281, 121)); }))
+  EXPECT_TRUE(PollUntil([&] { return WindowIs(Bounds(100, 100, 281, 121)); }))
       << "window at " << Describe(ServerGeometry()) << ", form at " << Describe(Form->BoundsRect());
   EXPECT_EQ(Form->WindowState(), wsNormal);
 }

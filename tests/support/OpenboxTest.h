@@ -67,6 +67,16 @@ protected:
       Desktop->WaitForEvents(end);
     }
   }
+  // The same for a condition on what other programs see (the server's geometry, its pixels), which
+  // may come true without an event for this program: the wait is cut into slices of 50 ms.
+  bool PollUntil(const std::function<bool()>& Done, long long Ms = 10000) {
+    const long long end = Desktop->Now() + Ms;
+    do {
+      if (PumpUntil(Done, 50))
+        return true;
+    } while (Desktop->Now() < end);
+    return false;
+  }
   std::string WindowId() const { return std::to_string(Desktop->NativeWindow(Form->Handle())); }
   // Where the server shows the form's window (xwininfo, outside this program).
   TRect ServerGeometry() {

@@ -12,7 +12,7 @@ TEST_F(X11UnderOpenbox, AFormThatSizesItselfOnMaximiseEndsAtTheWindowManagersSiz
   Form = new TForm(nullptr);
   Form->SetBounds(100, 100, 300, 200);
   Form->Show();
-  ASSERT_TRUE(PumpUntil([&] { return ServerGeometry() == Bounds(100, 100, 300, 200); }));
+  ASSERT_TRUE(PollUntil([&] { return ServerGeometry() == Bounds(100, 100, 300, 200); }));
   TMaximiseFitter fitter(*Form);
   Form->SetWindowState(wsMaximized);
   // The window manager maximises to its work area; the form ends where the window manager put it.
@@ -29,7 +29,7 @@ TEST_F(X11UnderOpenbox, AFormThatSizesItselfOnMaximiseEndsAtTheWindowManagersSiz
   EXPECT_EQ(Form->WindowState(), wsMaximized);
 
   SendMessage(Form->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
-  EXPECT_TRUE(PumpUntil([&] { return ServerGeometry() == Bounds(100, 100, 300, 200); }))
+  EXPECT_TRUE(PollUntil([&] { return ServerGeometry() == Bounds(100, 100, 300, 200); }))
       << "restored to its bounds before the maximise";
   EXPECT_EQ(Form->BoundsRect(), Bounds(100, 100, 300, 200));
 }
