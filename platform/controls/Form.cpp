@@ -611,6 +611,10 @@ void TCustomForm::WndProc(TMessage& Message) {
     return;
   }
   case WM_SIZE:
+    // A hidden form is sized without a show state (while it is read, say): what it is to be shown
+    // as stays.
+    if (!FShowing)
+      break;
     if (Message.WParam == SIZE_MAXIMIZED)
       FWindowState = wsMaximized;
     else if (Message.WParam == SIZE_MINIMIZED)

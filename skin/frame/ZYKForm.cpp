@@ -4,6 +4,7 @@
 #include "platform/windows/Gdi.h"
 #include "skin/foundation/ZYKPublic.h"
 #include "skin/frame/ZYKLook.h"
+#include "skin/menus/ZYKMenu.h"
 
 #include <algorithm>
 
@@ -160,6 +161,7 @@ TzykForm::~TzykForm() {
   FPreviousProc.Remove();
   if (FMessageHooked && Application)
     Application->OnMessage = nullptr;
+  ReleaseMenuHost();
   if (FFileTheme)
     FFileTheme->RemoveFreeNotification(this);
   if (FMenu)
@@ -216,6 +218,10 @@ void TzykForm::ApplyLook() {
     FTitleBar->SetUIStyle(FUIStyle);
     if (IsMDIChild())
       FTitleBar->SetRoundCorner(0);
+  }
+  if (TzykMainMenu* menu = SkinnedMenu()) {
+    menu->SetUIStyle(FUIStyle);
+    menu->SetFileTheme(FFileTheme);
   }
   if (FUIStyleAutoUpdateSub)
     ApplyStyleToChildren(this, FUIStyle, FFileTheme);
@@ -305,7 +311,10 @@ void TzykForm::SetFormPanel(TCustomPanel* Value) {
 }
 
 void TzykForm::SetMenu(TMainMenu* Value) {
+  ReleaseMenuHost();
   ReplaceReference(FMenu, Value);
+  if (TzykMainMenu* menu = SkinnedMenu())
+    menu->SetHostForm(this);
   if (FMenu) {
     if (!FMenuBar)
       CreateMenuBar();
@@ -405,8 +414,8 @@ void TzykForm::Paint() {
 void TzykForm::WndProc(TMessage& Message) {
   switch (Message.Msg) {
   case WM_ERASEBKGND:
-    // The paint covers the component. The border lies outside it, on the form, whose own erase
-    // draws it.
+    // The paint covers the component; only the border round it, on the form, is drawn.
+    DrawBorder();
     Message.Result = 1;
     return;
   case WM_CREATE:
@@ -503,9 +512,18 @@ void TzykForm::RemoveMenuBar() {
     delete bar;
   }
   if (FMenu) {
+    ReleaseMenuHost();
     FMenu->RemoveFreeNotification(this);
     FMenu = nullptr;
   }
+}
+
+TzykMainMenu* TzykForm::SkinnedMenu() const { return dynamic_cast<TzykMainMenu*>(FMenu); }
+
+void TzykForm::ReleaseMenuHost() {
+  // A menu that is being destroyed no longer reads as a skinned one, and needs no telling.
+  if (TzykMainMenu* menu = SkinnedMenu(); menu && menu->HostForm() == this)
+    menu->SetHostForm(nullptr);
 }
 
 void TzykForm::RebuildMenuBar() {
@@ -546,12 +564,33 @@ void TzykForm::RefreshMenuBar() {
 void TzykForm::ApplyMenuBarFont() {
   if (!FMenuBar || !FMenu)
     return;
+  MenuFont(*FMenuBar->Font());
   FMenuBar->Invalidate();
 }
 
-TzykUIStyle TzykForm::MenuLookStyle() const { return FUIStyle; }
+void TzykForm::MenuFont(TFont& Font) const {
+  const TzykMainMenu* menu = SkinnedMenu();
+  if (!menu)
+    return;
+  if (menu->UseSystemFont()) {
+    ApplySystemMenuFont(Font);
+    return;
+  }
+  Font.SetName(menu->FontName());
+  Font.SetSize(menu->FontSize());
+  Font.SetCharset(menu->FontCharset());
+  Font.SetColor(menu->FontColor());
+}
 
-TzykFileTheme* TzykForm::MenuLookTheme() const { return FFileTheme; }
+TzykUIStyle TzykForm::MenuLookStyle() const {
+  const TzykMainMenu* menu = SkinnedMenu();
+  return menu ? menu->UIStyle() : FUIStyle;
+}
+
+TzykFileTheme* TzykForm::MenuLookTheme() const {
+  const TzykMainMenu* menu = SkinnedMenu();
+  return menu ? menu->FileTheme() : FFileTheme;
+}
 
 void TzykForm::DrawMenuBarBackground(TToolBar* Bar, const TRect& R, bool& DefaultDraw) {
   if (MenuLookStyle() != MacOS)
@@ -568,6 +607,7 @@ void TzykForm::DrawMenuBarButton(TToolBar* Bar, TToolButton* Button, TCustomDraw
   TCanvas& canvas = Bar->Canvas();
   const TCanvasSaver saver(canvas);
   canvas.SetFont(*Bar->Font());
+  MenuFont(canvas.Font());
   TRect r = Button->BoundsRect();
   const unsigned centred = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
   const bool selected = State.Contains(cdsSelected);
@@ -582,7 +622,7 @@ void TzykForm::DrawMenuBarButton(TToolBar* Bar, TToolButton* Button, TCustomDraw
     TCanvas& b = buffer.Canvas();
     b.StretchDraw(Rect(0, 0, w, h), picture);
     b.Brush().SetStyle(bsClear);
-    b.SetFont(*Bar->Font());
+    b.SetFont(canvas.Font());
     b.Font().SetColor(look.Color(zteMenuSelectedFontColor));
     TRect text = Rect(0, 0, w, h + 2);
     b.DrawText(Button->Caption(), text, centred);

@@ -8,6 +8,7 @@
 #include "skin/foundation/ZYKMgr.h"
 #include "skin/foundation/ZYKThemes.h"
 #include "skin/frame/ZYKTitleBar.h"
+#include "skin/menus/ZYKMainMenu.h"
 
 #include <string>
 
@@ -17,7 +18,7 @@
 // takes over the form's window procedure for activation, the border, resizing from the edges and
 // the maximised size. Only one may stand on a form; on an owner that is no form it stays a plain
 // panel without title bar (its title-bar properties are then not to be used).
-class TzykForm : public TCustomPanel, public TzykTitleBarHost {
+class TzykForm : public TCustomPanel, public TzykTitleBarHost, public TzykMenuBarHost {
   BRIVO_CLASS(TzykForm, TCustomPanel)
 
 public:
@@ -63,7 +64,8 @@ public:
   // The title bar's caption font.
   TFont* TitleBarFont() const { return FTitleBar ? FTitleBar->Font() : Font(); }
   void SetTitleBarFont(TFont* Value) { TitleBarFont()->Assign(Value); }
-  // The main menu (not owned) whose top-level items the menu bar shows.
+  // The main menu (not owned) whose top-level items the menu bar shows. A skinned main menu is told
+  // that this component hosts it, and forgets that when it is replaced or the component goes.
   TMainMenu* Menu() const { return FMenu; }
   void SetMenu(TMainMenu* Value);
   TColor MenuBarColor() const { return FMenuBarColor; }
@@ -79,9 +81,10 @@ public:
   void SetVersion(const std::string&) {}
 
   // What the main menu asks of the form that shows it.
-  void RebuildMenuBar();
-  void RefreshMenuBar();
-  void ApplyMenuBarFont();
+  void RebuildMenuBar() override;
+  void RefreshMenuBar() override;
+  // A skinned main menu's font (or the system menu font) for the bar, then a repaint.
+  void ApplyMenuBarFont() override;
 
   // Lays the component over the form's client area less the border.
   void PlacePanel();
@@ -111,9 +114,14 @@ private:
   void ApplyLook();
   void CreateMenuBar();
   void RemoveMenuBar();
-  // The look, theme and main menu the menu bar is drawn with.
+  TzykMainMenu* SkinnedMenu() const;
+  // Tells a skinned Menu that this component no longer shows it.
+  void ReleaseMenuHost();
+  // The look and theme the menu bar is drawn with: a skinned Menu's, else this component's.
   TzykUIStyle MenuLookStyle() const;
   TzykFileTheme* MenuLookTheme() const;
+  // The font of the bar's captions: a skinned Menu's own or the system menu font.
+  void MenuFont(TFont& Font) const;
   void DrawMenuBarBackground(TToolBar* Bar, const TRect& R, bool& DefaultDraw);
   void DrawMenuBarButton(TToolBar* Bar, TToolButton* Button, TCustomDrawState State, bool& DefaultDraw);
   void DrawBorderOn(TCanvas& Canvas);

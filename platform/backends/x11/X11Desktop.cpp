@@ -725,6 +725,10 @@ void TX11Desktop::WaitForEvents(long long Until) {
     const long long now = Now();
     if (Until >= 0 && now >= Until)
       return;
+    // A round trip since the drain (a grab, the focus query) may have read events off the
+    // connection: they wait in the queue, and the socket would not wake the poll for them.
+    if (XEventsQueued(f.Dpy, QueuedAlready) > 0)
+      continue;
     XFlush(f.Dpy);
     pollfd fds[2] = {{ConnectionNumber(f.Dpy), POLLIN, 0}, {f.Opener->WakeDescriptor(), POLLIN, 0}};
     const int count = fds[1].fd >= 0 ? 2 : 1;

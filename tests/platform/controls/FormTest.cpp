@@ -357,6 +357,18 @@ TEST_F(FormProcedureTest, AFormThatSizesItselfOnMaximiseSettlesAtOnce) {
   EXPECT_EQ(Form->BoundsRect(), Bounds(100, 100, 281, 121));
 }
 
+TEST_F(FormProcedureTest, AHiddenFormSizedAfterItsStateWasSetShowsInThatState) {
+  Form->SetWindowState(wsMaximized);
+  Form->HandleNeeded();
+  Form->SetBounds(120, 110, 300, 200);
+  EXPECT_EQ(Form->WindowState(), wsMaximized);
+  Form->Show();
+  EXPECT_EQ(Form->WindowState(), wsMaximized);
+  EXPECT_TRUE(IsZoomed(Form->Handle()));
+  Form->SetWindowState(wsNormal);
+  EXPECT_EQ(Form->BoundsRect(), Bounds(120, 110, 300, 200));
+}
+
 TEST_F(FormProcedureTest, AComponentGoneBeforeItsFormLeavesTheFormWorking) {
   ShowForm();
   auto* hooker = NewComponent<TFormHooker>(Form);

@@ -12,6 +12,8 @@
 #include "platform/windows/Gdi.h"
 #include "skin/foundation/ZYKPublic.h"
 #include "skin/foundation/ZYKThemeFile.h"
+#include "skin/menus/ZYKMainMenu.h"
+#include "skin/menus/ZYKMenu.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +31,7 @@ protected:
   FormTest() : Desktop(1024, 768, Rect(0, 0, 1024, 728)) {
     Application->Initialize();
     RegisterZYKFormClasses();
+    RegisterZYKMainMenuClasses();
     Form = new TForm(nullptr);
     Form->SetBounds(100, 100, 300, 200);
     Form->SetCaption("Skinned");
@@ -77,9 +80,12 @@ protected:
   void Then(std::function<void()> F) { Script.push_back(std::move(F)); }
   const std::vector<TRecordedMessageBox>& Boxes() { return Desktop.MessageBoxes().Boxes(); }
 
-  // A main menu with "&File" (holding "&Open", Ctrl+O) and "&Edit".
-  TMainMenu* AddMenu() {
-    Menu = NewComponent<TMainMenu>(Form);
+  // A main menu with "&File" (holding "&Open", Ctrl+O) and "&Edit". A skinned one finds the skinned
+  // form on its own as soon as it is made, before it has items.
+  template <class TMenu = TMainMenu>
+  TMenu* AddMenu() {
+    auto* menu = NewComponent<TMenu>(Form);
+    Menu = menu;
     File = NewComponent<TMenuItem>(Form);
     File->SetCaption("&File");
     Open = NewComponent<TMenuItem>(Form);
@@ -93,7 +99,24 @@ protected:
     Edit->Items(0)->SetCaption("&Undo");
     Menu->Items()->Add(File);
     Menu->Items()->Add(Edit);
-    return Menu;
+    return menu;
+  }
+  // A skinned main menu with the items above, its bar built as loading a stored form builds it.
+  TzykMainMenu* AddSkinnedMenu() {
+    auto* menu = AddMenu<TzykMainMenu>();
+    menu->HookMenuItems();
+    return menu;
+  }
+  // The pixels of a control as the screen shows them.
+  TPixelBuffer Shown(const TControl* C) {
+    Desktop.ProcessMessages();
+    const TPixelBuffer shot = Desktop.Screenshot();
+    const TPoint p = C->ClientToScreen({0, 0});
+    TPixelBuffer out(C->Width(), C->Height());
+    for (int y = 0; y < C->Height(); ++y)
+      for (int x = 0; x < C->Width(); ++x)
+        out.ScanLine(y)[x] = shot.At(p.X + x, p.Y + y);
+    return out;
   }
 
   THeadlessDesktop Desktop;
@@ -307,6 +330,17 @@ TEST_F(FormTest, SizeableFormIsResizedFromItsBorderAndTheBarsTopEdge) {
   EXPECT_EQ(Skin->Height(), 170);
 }
 
+TEST_F(FormTest, SizeableFormStopsAtItsMinimumSize) {
+  AddSkin(MacOS);
+  Show();
+  Drag(OnForm(280, 120), -250, -100);
+  // 50 high at least; the title bar asks for more than 125 wide in this look.
+  const int width = GetBuiltInInt(MacOS, zteFormMinWidthInt);
+  ASSERT_GT(width, 125);
+  EXPECT_EQ(Form->BoundsRect(), Bounds(100, 100, width, 50));
+  EXPECT_EQ(Skin->BoundsRect(), Bounds(1, 0, width - 2, 49));
+}
+
 TEST_F(FormTest, SingleBorderFormCannotBeResized) {
   Form->SetBorderStyle(bsSingle);
   AddSkin(MacOS);
@@ -329,6 +363,18 @@ TEST_F(FormTest, MaximiseGivesTheWorkAreaLessOnePixelAndRestoreGivesTheBoundsBac
   Form->SetWindowState(wsNormal);
   Desktop.ProcessMessages();
   EXPECT_EQ(Form->BoundsRect(), Bounds(100, 100, 281, 121));
+}
+
+TEST_F(FormTest, FormThatStartedMaximisedIsRestoredToItsBoundsFromBeforeTheComponent) {
+  Form->SetWindowState(wsMaximized);
+  AddSkin(MacOS);
+  Show();
+  EXPECT_EQ(Form->BoundsRect(), Rect(0, 0, 1024, 727));
+  Form->SetWindowState(wsNormal);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(Form->BoundsRect(), Bounds(100, 100, 300, 200));
+  EXPECT_EQ(Skin->BoundsRect(), Bounds(1, 0, 298, 199));
+  EXPECT_TRUE(TzykForm::MaximizedAdjusted());
 }
 
 TEST_F(FormTest, FormWithoutBorderStyleIsNotFittedToTheWorkArea) {
@@ -394,6 +440,28 @@ TEST_F(FormTest, MenuShortcutRunsItsItemOnlyWhileTheFormIsActive) {
   press();
   EXPECT_EQ(Opens, 1);
   delete other;
+}
+
+TEST_F(FormTest, KeysReachingTheFormRunMenuShortcutsWithoutTheApplicationHandler) {
+  Application->OnMessage = [](MSG&, bool&) {};
+  AddSkin(MacOS);
+  Skin->SetMenu(AddMenu());
+  Show();
+  Desktop.KeyDown(VK_CONTROL);
+  Desktop.KeyDown('O');
+  Desktop.KeyUp('O');
+  Desktop.KeyUp(VK_CONTROL);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(Opens, 1);
+  Application->OnMessage = nullptr;
+}
+
+TEST_F(FormTest, ShownFormHasNoNativeMenu) {
+  auto* native = NewComponent<TMainMenu>(Form);
+  Form->SetMenu(native);
+  AddSkin(MacOS);
+  Show();
+  EXPECT_EQ(Form->Menu(), nullptr);
 }
 
 // ---- The menu bar
@@ -494,6 +562,102 @@ TEST_F(FormTest, MacOSMenuBarShowsItsPicturesAndAHoveredButtonTheSelectionPictur
   EXPECT_EQ(shot.At(right.X, right.Y), expectBack.Pixels().At(bar->Width() - 2, 1)) << "the bar's own picture";
 }
 
+// ---- A skinned main menu on the bar
+
+TEST_F(FormTest, SkinnedMainMenuKnowsItsHostUntilReplacedOrTheComponentGoes) {
+  AddSkin(MacOS);
+  TzykMainMenu* menu = AddSkinnedMenu();
+  EXPECT_EQ(Skin->Menu(), menu) << "the menu found the skinned form on its form";
+  EXPECT_EQ(menu->HostForm(), Skin);
+  EXPECT_EQ(Form->Menu(), nullptr);
+  TToolBar* bar = Skin->MenuBar();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_EQ(bar->ButtonCount(), 2);
+  // Run-time item changes reach the bar through the menu.
+  File->SetCaption("&Datei");
+  Edit->SetEnabled(false);
+  EXPECT_EQ(bar->Buttons(0)->Caption(), "&Datei");
+  EXPECT_FALSE(bar->Buttons(1)->Enabled());
+
+  auto* other = NewComponent<TzykMainMenu>(Form);
+  EXPECT_EQ(Skin->Menu(), other);
+  EXPECT_EQ(other->HostForm(), Skin);
+  EXPECT_EQ(menu->HostForm(), nullptr) << "the replaced menu forgets the bar";
+  File->SetCaption("&File");
+  EXPECT_EQ(Skin->MenuBar()->ButtonCount(), 0) << "the new, empty menu's bar";
+
+  Skin->SetMenu(menu);
+  EXPECT_EQ(other->HostForm(), nullptr);
+  EXPECT_EQ(Skin->MenuBar()->ButtonCount(), 2);
+  delete Skin;
+  Skin = nullptr;
+  EXPECT_EQ(menu->HostForm(), nullptr) << "a menu must not reach a component that is gone";
+  File->SetCaption("&Again");
+  menu->SetUseSystemFont(false);
+  menu->HookMenuItems();
+}
+
+TEST_F(FormTest, SkinnedMainMenuTakesTheLookAndKeepsItsOwnForTheBar) {
+  AddSkin(MacOS);
+  TzykMainMenu* menu = AddSkinnedMenu();
+  Skin->SetUIStyle(WinXP);
+  EXPECT_EQ(menu->UIStyle(), WinXP);
+  // A look of the menu's own, set afterwards, is the one the bar is drawn in.
+  menu->SetUIStyle(MacOS);
+  Show();
+  TToolBar* bar = Skin->MenuBar();
+  TBitmap back;
+  LoadBitmapResource(back, "MACOS_MENU_BAR");
+  TBitmap expectBack(bar->Width(), bar->Height());
+  expectBack.Canvas().StretchDraw(Rect(0, 0, bar->Width(), bar->Height()), back);
+  const TPixelBuffer shown = Shown(bar);
+  EXPECT_EQ(shown.At(bar->Width() - 2, 1), expectBack.Pixels().At(bar->Width() - 2, 1));
+
+  Skin->SetUIStyle(MacOS);
+  menu->SetUIStyle(DeepBlue);
+  TToolButton* edit = bar->Buttons(1);
+  const TPoint corner = edit->ClientToScreen({0, 0});
+  Desktop.MouseMove(corner.X + 3, corner.Y + 3);
+  const TPixelBuffer hot = Shown(edit);
+  EXPECT_EQ(PixelToColor(hot.At(0, 0)), GetBuiltInColor(DeepBlue, zteMenuSelectedBorderColor));
+  EXPECT_EQ(PixelToColor(hot.At(1, 1)), GetBuiltInColor(DeepBlue, zteMenuSelectedBackgroundColor));
+  EXPECT_EQ(PixelToColor(Shown(bar).At(bar->Width() - 2, 1)), bar->Color()) << "no MacOS picture behind";
+}
+
+TEST_F(FormTest, SkinnedMainMenusFontReachesTheBarWhenItAsks) {
+  AddSkin(DeepBlue);
+  TzykMainMenu* menu = AddSkinnedMenu();
+  TToolBar* bar = Skin->MenuBar();
+  TFont system;
+  ApplySystemMenuFont(system);
+  ASSERT_NE(system.Name(), "DejaVu Serif");
+  menu->SetFontName("DejaVu Serif");
+  menu->SetFontSize(14);
+  EXPECT_NE(bar->Font()->Name(), "DejaVu Serif") << "the font fields alone change nothing";
+  menu->SetUseSystemFont(false);
+  EXPECT_EQ(bar->Font()->Name(), "DejaVu Serif");
+  EXPECT_EQ(bar->Font()->Size(), 14);
+
+  // An unlit button writes its caption in that font and the menu font colour, two pixels down.
+  Show();
+  TToolButton* file = bar->Buttons(0);
+  TBitmap expected(file->Width(), file->Height());
+  TCanvas& c = expected.Canvas();
+  c.Brush().SetColor(bar->Color());
+  c.FillRect(Rect(0, 0, file->Width(), file->Height()));
+  c.Brush().SetStyle(bsClear);
+  c.Font().SetName("DejaVu Serif");
+  c.Font().SetSize(14);
+  c.Font().SetColor(GetBuiltInColor(DeepBlue, zteMenuFontColor));
+  TRect text = Rect(0, 2, file->Width(), file->Height());
+  c.DrawText(file->Caption(), text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  EXPECT_EQ(Shown(file).Pixels(), expected.Pixels().Pixels());
+
+  menu->SetUseSystemFont(true);
+  EXPECT_EQ(bar->Font()->Name(), system.Name());
+  EXPECT_NE(Shown(file).Pixels(), expected.Pixels().Pixels());
+}
+
 // ---- Themes
 
 class FormThemeTest : public FormTest {
@@ -543,6 +707,21 @@ TEST_F(FormThemeTest, RemovingTheThemeFallsBackToDeepBlue) {
   EXPECT_EQ(Skin->BorderColor(), GetBuiltInColor(DeepBlue, zteFormBorderColor));
   EXPECT_EQ(Skin->TitleBar()->UIStyle(), DeepBlue);
   EXPECT_EQ(Skin->TitleBar()->FileTheme(), nullptr);
+}
+
+TEST_F(FormThemeTest, ThemeAndLookReachASkinnedMainMenu) {
+  AddSkin(MacOS);
+  TzykMainMenu* menu = AddSkinnedMenu();
+  auto* theme = NewComponent<TzykFileTheme>(Form);
+  theme->SetThemeFile(WriteTheme(0));
+  Skin->SetFileTheme(theme);
+  Skin->SetUIStyle(FromThemeFile);
+  EXPECT_EQ(menu->FileTheme(), theme);
+  EXPECT_EQ(menu->UIStyle(), FromThemeFile);
+  delete theme;
+  EXPECT_EQ(menu->FileTheme(), nullptr);
+  EXPECT_EQ(menu->UIStyle(), DeepBlue);
+  EXPECT_EQ(Skin->UIStyle(), DeepBlue);
 }
 
 // ---- Design time and stored forms
@@ -622,6 +801,36 @@ TEST_F(FormTest, SkinnedFormWithTitleBarItemsAndMenuRoundTrips) {
   EXPECT_EQ(copy->Width(), 281);
   EXPECT_EQ(WriteStoredForm(*copy), text);
   EXPECT_TRUE(Boxes().empty());
+  delete copy;
+}
+
+TEST_F(FormTest, SkinnedFormWithASkinnedMainMenuRoundTrips) {
+  Form->SetName("Form1");
+  AddSkin(MacOS);
+  Skin->SetName("zykForm1");
+  TzykMainMenu* menu = AddSkinnedMenu();
+  menu->SetUIStyle(WinXP);
+  Menu->SetName("MainMenu1");
+  File->SetName("File1");
+  Open->SetName("Open1");
+  Edit->SetName("Edit1");
+  Edit->Items(0)->SetName("Undo1");
+  const std::string text = WriteStoredForm(*Form);
+
+  auto* copy = new TForm(nullptr);
+  ReadStoredForm(text, *copy);
+  auto* skin = dynamic_cast<TzykForm*>(copy->FindComponent("zykForm1"));
+  auto* read = dynamic_cast<TzykMainMenu*>(copy->FindComponent("MainMenu1"));
+  ASSERT_NE(skin, nullptr);
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(skin->Menu(), read);
+  EXPECT_EQ(read->HostForm(), skin);
+  EXPECT_EQ(read->UIStyle(), WinXP) << "the menu's stored look comes after the form's";
+  ASSERT_NE(skin->MenuBar(), nullptr);
+  ASSERT_EQ(skin->MenuBar()->ButtonCount(), 2);
+  EXPECT_EQ(skin->MenuBar()->Buttons(1)->MenuItem(), copy->FindComponent("Edit1"));
+  EXPECT_EQ(copy->Menu(), nullptr);
+  EXPECT_EQ(WriteStoredForm(*copy), text);
   delete copy;
 }
 
