@@ -285,9 +285,12 @@ TEST_F(StoredWindowTest, ComponentsComeInStoredOrderWithTheirClasses) {
   }
   EXPECT_EQ(actual, expected);
   EXPECT_EQ(Window->zykForm1->Parent(), Window);
-  for (int i = 0; i < Window->ComponentCount(); ++i)
-    if (auto* control = dynamic_cast<const TControl*>(Window->Components(i)); control && control != Window->zykForm1)
+  for (int i = 0; i < Window->ComponentCount(); ++i) {
+    const auto* control = dynamic_cast<const TControl*>(Window->Components(i));
+    if (control && control != Window->zykForm1) {
       EXPECT_EQ(control->Parent(), Window->zykForm1) << control->Name() << " stands on the skinned form";
+    }
+  }
   EXPECT_EQ(Window->FindComponent("Label9"), Window->Label9) << "fields are bound by name";
   EXPECT_EQ(Window->FindComponent("zykURLLabel1"), Window->zykURLLabel1);
 }
