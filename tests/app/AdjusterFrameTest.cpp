@@ -237,6 +237,25 @@ TEST_F(AdjusterFrameTest, TheMacOSBackgroundIsTiledBehindTheControls) {
           << "form point (" << x << ", " << y << ")";
 }
 
+// A repaint of a small part, off the tile grid, tiles that part as the whole surface tiles it.
+TEST_F(AdjusterFrameTest, APartOfTheBackgroundPaintedAloneKeepsThePatternInPlace) {
+  TBitmap tile;
+  LoadBitmapResource(tile, "MACOS_FORM_BACKGROUND");
+  ASSERT_FALSE(tile.Empty());
+  // Scribble over the form's surface first, so that only a repaint can bring the pattern back.
+  TPixelBuffer& surface = const_cast<TPixelBuffer&>(Surface());
+  const TRect part = Rect(5, 105, 29, 120); // in the skinned form, left of the link line
+  for (int y = part.Top; y < part.Bottom; ++y)
+    for (int x = part.Left; x < part.Right; ++x)
+      surface.Set(1 + x, y, 0x00FF00);
+  InvalidateRect(Window->zykForm1->Handle(), &part, 1);
+  Desktop.ProcessMessages();
+  for (int y = part.Top; y < part.Bottom; ++y)
+    for (int x = part.Left; x < part.Right; ++x)
+      ASSERT_EQ(Surface().At(1 + x, y) & 0xFFFFFF, tile.Pixels().At(x % tile.Width(), y % tile.Height()) & 0xFFFFFF)
+          << "form point (" << x << ", " << y << ")";
+}
+
 // Dark pixels in the reset button's caption, which the MacOS look draws bold while focused.
 int CaptionInk(const TPixelBuffer& Screen, const TControl* Button) {
   const TPoint at = Button->ClientToScreen({0, 0});
