@@ -127,16 +127,22 @@ protected:
       }
     return out;
   }
-  // Whether the screen shows the reference menu, moved by Shift pixels to the right.
-  bool ShowsMenu(const TReferenceMenu& Menu, int Shift = 0) {
-    TPixelBuffer want = Menu.Pixels;
-    for (TPixel& p : want.Pixels())
-      p &= 0xFFFFFF;
+  // Whether the screen shows the reference menu now, moved by Shift pixels to the right.
+  bool MenuShownNow(const TReferenceMenu& Menu, int Shift) {
     const TRect at = Rect(Menu.Menu.Left + Shift, Menu.Menu.Top, Menu.Menu.Right + Shift, Menu.Menu.Bottom);
-    if (Eventually([&] { return ScreenArea(at) == want; }))
+    return ScreenArea(at) == Opaque(Menu.Pixels);
+  }
+  static TPixelBuffer Opaque(TPixelBuffer Pixels) {
+    for (TPixel& p : Pixels.Pixels())
+      p &= 0xFFFFFF;
+    return Pixels;
+  }
+  // Waits for the menu to show; says where the screen differs when it does not.
+  bool ShowsMenu(const TReferenceMenu& Menu, int Shift = 0) {
+    if (Eventually([&] { return MenuShownNow(Menu, Shift); }))
       return true;
-    // Where it differs, for whoever reads the failure.
-    const TPixelBuffer got = ScreenArea(at);
+    const TRect at = Rect(Menu.Menu.Left + Shift, Menu.Menu.Top, Menu.Menu.Right + Shift, Menu.Menu.Bottom);
+    const TPixelBuffer got = ScreenArea(at), want = Opaque(Menu.Pixels);
     int wrong = 0;
     for (int y = 0; y < want.Height(); ++y)
       for (int x = 0; x < want.Width(); ++x)
@@ -228,6 +234,7 @@ TEST_P(FrameOnX, AltSpaceOpensTheSystemMenu) {
   // At the window's left edge, one pixel left of where the control box (inside the border) opens it.
   ASSERT_TRUE(ShowsMenu(menu, -1));
   ASSERT_EQ(Xdotool({"key", "Escape"}), 0);
+  ASSERT_TRUE(Eventually([&] { return !MenuShownNow(menu, -1); })) << "Escape closes the menu";
   // Closed again, the window takes the keys: Enter still resets.
   Click(At(Reference.Form().ScrollBar3->IncButton(), 8, 8));
   ASSERT_TRUE(RampBecomes(Expected(1.0f, 1.0f, 1.1f)));
