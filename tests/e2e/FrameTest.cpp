@@ -255,6 +255,18 @@ TEST_P(FrameOnX, ADoubleClickOnTheCaptionChangesNothing) {
   EXPECT_TRUE(Program->Running());
 }
 
+TEST_P(FrameOnX, TheWindowCarriesTheProgramsIcon) {
+  ASSERT_TRUE(RampBecomes(Identity));
+  const std::vector<TPixelBuffer>& icon = Reference.Desktop().Host(Reference.Form().Handle())->Icon();
+  ASSERT_FALSE(icon.empty());
+  std::string out;
+  ASSERT_EQ(RunProcess({"xprop", "-id", Window, "_NET_WM_ICON"}, &out, Env()), 0);
+  for (const TPixelBuffer& image : icon) {
+    const std::string size = "Icon (" + std::to_string(image.Width()) + " x " + std::to_string(image.Height()) + ")";
+    EXPECT_NE(out.find(size), std::string::npos) << size << " in\n" << out.substr(0, 300);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Desktops, FrameOnX, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& I) { return I.param ? "Openbox" : "Bare"; });
 
