@@ -46,6 +46,7 @@ const TClassInfo& TfrmBrivo::StaticClassInfo() {
                                      .Field("Label8", &T::Label8)
                                      .Field("stat2", &T::stat2)
                                      .Field("stat3", &T::stat3)
+                                     .Field("zykForm1", &T::zykForm1)
                                      .Field("ScrollBar2", &T::ScrollBar2)
                                      .Field("Button1", &T::Button1)
                                      .Field("Label2", &T::Label2)

@@ -7,6 +7,7 @@
 #include "skin/controls/ZYKButton.h"
 #include "skin/controls/ZYKScrollBar.h"
 #include "skin/controls/ZYKURLLabel.h"
+#include "skin/frame/ZYKForm.h"
 
 #include <string_view>
 
@@ -19,7 +20,8 @@ void SetGamma(HDC DC, float Offset, float Contrast, float Power);
 // The adjuster window: three sliders (top: power, middle: contrast, bottom: offset, each position
 // k standing for k / 10), their value panels and a reset button. It keeps no state of its own; the
 // adjustment lives in the sliders' positions. Its controls come from the stored description
-// resource named after the class.
+// resource named after the class: the skinned form zykForm1 (frame and title bar) first, carrying
+// every other control.
 class TfrmBrivo : public TForm {
   BRIVO_CLASS(TfrmBrivo, TForm)
 
@@ -31,6 +33,7 @@ public:
   TLabel* Label8 = nullptr;
   TPanel* stat2 = nullptr;
   TPanel* stat3 = nullptr;
+  TzykForm* zykForm1 = nullptr;
   TzykScrollBar* ScrollBar2 = nullptr;
   TzykButton* Button1 = nullptr;
   TLabel* Label2 = nullptr;

@@ -272,7 +272,7 @@ TEST_F(StoredWindowTest, TheDescriptionIsTheResourceNamedAfterTheClass) {
 TEST_F(StoredWindowTest, ComponentsComeInStoredOrderWithTheirClasses) {
   Create();
   const std::vector<std::pair<std::string, std::string>> expected = {
-      {"Label8", "TLabel"},         {"Label2", "TLabel"},     {"zykURLLabel1", "TzykURLLabel"},
+      {"zykForm1", "TzykForm"},     {"Label8", "TLabel"},         {"Label2", "TLabel"},     {"zykURLLabel1", "TzykURLLabel"},
       {"Label3", "TLabel"},         {"Label9", "TLabel"},     {"Label1", "TLabel"},
       {"ScrollBar2", "TzykScrollBar"}, {"stat2", "TPanel"},  {"stat3", "TPanel"},
       {"Button1", "TzykButton"},    {"ScrollBar3", "TzykScrollBar"}, {"ScrollBar1", "TzykScrollBar"},
@@ -280,11 +280,17 @@ TEST_F(StoredWindowTest, ComponentsComeInStoredOrderWithTheirClasses) {
   std::vector<std::pair<std::string, std::string>> actual;
   for (int i = 0; i < Window->ComponentCount(); ++i) {
     const TComponent* c = Window->Components(i);
-    if (c->Owner() == Window && dynamic_cast<const TControl*>(c) &&
-        static_cast<const TControl*>(c)->Parent() == Window)
+    if (c->Owner() == Window && dynamic_cast<const TControl*>(c))
       actual.emplace_back(c->Name(), std::string(c->ClassName()));
   }
   EXPECT_EQ(actual, expected);
+  EXPECT_EQ(Window->zykForm1->Parent(), Window);
+  for (int i = 0; i < Window->ComponentCount(); ++i) {
+    const auto* control = dynamic_cast<const TControl*>(Window->Components(i));
+    if (control && control != Window->zykForm1) {
+      EXPECT_EQ(control->Parent(), Window->zykForm1) << control->Name() << " stands on the skinned form";
+    }
+  }
   EXPECT_EQ(Window->FindComponent("Label9"), Window->Label9) << "fields are bound by name";
   EXPECT_EQ(Window->FindComponent("zykURLLabel1"), Window->zykURLLabel1);
 }

@@ -83,6 +83,7 @@ public:
     Application->SetActive(false);
   }
   TfrmBrivo& Form() { return *FForm; }
+  THeadlessDesktop& Desktop() { return FDesktop; }
   // Offset of a control's client point from the window's top-left corner.
   TPoint Offset(const TControl* C, int X, int Y) const {
     const TPoint p = C->ClientToScreen({X, Y});
@@ -109,6 +110,9 @@ class AdjusterOnX : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(Server.Running()) << Server.Error();
+    BeforeProgram();
+    if (HasFatalFailure())
+      return;
     // Start from a ramp that is clearly not the identity, so the start-up's reset shows.
     std::string why;
     auto device = TX11GammaDevice::Open(Server.Display().c_str(), why);
@@ -135,6 +139,9 @@ protected:
     }
     ASSERT_FALSE(Window.empty()) << out;
   }
+
+  // What a test needs on the server before the program starts (a window manager).
+  virtual void BeforeProgram() {}
 
   void TearDown() override {
     Program.reset();

@@ -5,8 +5,9 @@
 #include <memory>
 #include <string>
 
-// Openbox (from Debian) running on a test's X server, with settings and a home of its own that go
-// with it. The margin at the bottom keeps its work area from being the whole screen, so that a
+// A real window manager (openbox) on a test's own X server, with its settings and the home it
+// writes its cache into in a folder of its own that goes with it. The manager stops with the
+// object. The margin at the bottom keeps its work area from being the whole screen, so that a
 // window maximised to the work area can be told from one that covers the screen.
 class TOpenbox {
 public:
@@ -16,8 +17,14 @@ public:
   TOpenbox& operator=(const TOpenbox&) = delete;
 
   bool Started() const { return FProcess && FProcess->Started(); }
+  // Whether it runs and has announced itself on the root window (asked of the server, waiting at
+  // most TimeoutMs); Error() says what went wrong otherwise.
+  bool WaitUntilManaging(int TimeoutMs);
+  const std::string& Error() const { return FError; }
 
 private:
-  std::string FDir;
+  std::string FDisplay;
+  std::string FHome;
   std::unique_ptr<TChildProcess> FProcess;
+  std::string FError;
 };

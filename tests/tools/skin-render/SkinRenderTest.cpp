@@ -419,7 +419,7 @@ TEST_F(SkinRenderProgramTest, RendersTheAdjustersOwnDescription) {
   const std::string form = std::string(std::getenv("BRIVO_SOURCE_DIR")) + "/resources/forms/TfrmBrivo.txt";
   const TRun run = RunSkinRender({form, Out()});
   EXPECT_EQ(run.Status, 0) << run.Errors;
-  EXPECT_EQ(PngSize(), std::make_pair(289, 155));
+  EXPECT_EQ(PngSize(), std::make_pair(281, 121)) << "the skinned form's size and its border";
 }
 
 TEST_F(SkinRenderProgramTest, RendersADesignedFormWithATheme) {
