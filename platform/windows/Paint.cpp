@@ -226,8 +226,14 @@ HDC GetWindowDCFor(HWND Wnd) {
   if (!w || w->IsMessageOnly())
     return nullptr;
   TWnd* top = TopLevelOf(*w);
+  TRegion area = ClientVisibleArea(*w);
+  // A window that clips its children cannot draw over them outside its paint either.
+  if (w->Style & WS_CLIPCHILDREN)
+    for (HWND child : w->Children)
+      if (const TWnd* c = LiveWnd(child); c && c->Visible())
+        area = area.Subtract(VisibleArea(*c));
   auto canvas = std::make_unique<TCanvas>(top->Frame.get());
-  canvas->IntersectClipRegion(ClientVisibleArea(*w));
+  canvas->IntersectClipRegion(area);
   canvas->SetViewportOrigin(ClientRectInFrame(*w).TopLeft());
   return RegisterWindowDC(std::move(canvas), Wnd);
 }

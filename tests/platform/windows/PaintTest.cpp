@@ -109,6 +109,22 @@ TEST_F(PaintCycle, WindowContextsDrawOutsideTheCycleAndShowOnRelease) {
   EXPECT_EQ(ReleaseDC(**Other, dc), 0);
 }
 
+TEST_F(PaintCycle, AContextOfAWindowThatClipsItsChildrenLeavesThemAlone) {
+  auto form = Make(nullptr, Bounds(400, 100, 200, 100), clWhite, WS_VISIBLE | WS_CLIPCHILDREN);
+  auto panel = Make(**form, Bounds(10, 10, 50, 50), clBlue);
+  Desktop.ProcessMessages();
+  for (HWND w : {**form, **Form}) {
+    HDC dc = GetDC(w);
+    ASSERT_NE(dc, nullptr);
+    CanvasFromDC(dc)->Brush().SetColor(clYellow);
+    CanvasFromDC(dc)->FillRect(Rect(0, 0, 200, 100));
+    ReleaseDC(w, dc);
+  }
+  EXPECT_EQ(ScreenPixel(405, 105), 0xFFFF00u);
+  EXPECT_EQ(ScreenPixel(415, 115), 0x0000FFu) << "drawn over a child of a window that clips children";
+  EXPECT_EQ(ScreenPixel(115, 115), 0xFFFF00u) << "a window without the style draws over its children";
+}
+
 TEST_F(PaintCycle, ShapedWindowsShowOnlyInsideTheirRegionAndHitOnlyThere) {
   SetWindowRgn(**Form, CreateRoundRectRgn(0, 0, 200, 100, 40, 40), 1);
   Desktop.ProcessMessages();
