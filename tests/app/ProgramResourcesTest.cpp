@@ -67,7 +67,7 @@ TEST_P(ProgramResourcesTest, ManifestDeclaresPerMonitorDpiAwareness) {
   EXPECT_NE(manifest.find("true/pm"), std::string::npos) << manifest;
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, ProgramResourcesTest, testing::Values("brivo", "skin-render", "themepack"),
+INSTANTIATE_TEST_SUITE_P(Programs, ProgramResourcesTest, testing::Values("brivo", "gamma-probe", "skin-render", "themepack"),
                          [](const testing::TestParamInfo<const char*>& Info) {
                            std::string name = Info.param;
                            std::erase(name, '-');
