@@ -9,3 +9,13 @@ foreach(lib gtest gtest_main gmock gmock_main)
     add_library(GTest::${lib} ALIAS ${lib})
   endif()
 endforeach()
+
+# Under wine every test program, and the listing of its cases, runs in the build folder's own prefix
+# (made by tools/setup/wine-prefix.sh before ctest), never in the user's, without a display, and
+# without wine's own chatter.
+if(CMAKE_CROSSCOMPILING_EMULATOR MATCHES "wine")
+  set(BRIVO_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix CACHE PATH "The wine prefix the tests run in")
+  set(CMAKE_CROSSCOMPILING_EMULATOR
+    /usr/bin/env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX=${BRIVO_WINE_PREFIX} WINEDEBUG=-all
+    "WINEDLLOVERRIDES=mscoree,mshtml=" ${CMAKE_CROSSCOMPILING_EMULATOR})
+endif()

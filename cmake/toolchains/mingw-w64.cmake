@@ -2,7 +2,7 @@
 # and friends):
 #   cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64.cmake
 # The programs are linked statically, C and C++ runtime included, so an .exe needs no DLL beside it.
-# Tests run through wine (tools/setup/wine-env.sh prepares the prefix they run in).
+# Tests run through wine, in the build folder's own prefix (see cmake/CrossTesting.cmake).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 

@@ -1,6 +1,8 @@
-// The real backends of a Windows machine. There is no native desktop backend in this build yet:
-// the program renders its window to a file as it does on Linux without a display.
+// The real backends of a Windows machine: the displays' gamma. There is no native desktop backend in
+// this build yet: the program renders its window to a file as it does on Linux without a display.
 #include "platform/backends/Backends.h"
+
+#include "platform/backends/win32/DisplayGammaDevice.h"
 
 #include "platform/windows/GammaDevice.h"
 #include "platform/windows/Backend.h"
@@ -57,7 +59,7 @@ TNativeDisplay UseNativeBackends(std::string* Why) {
   if (Why)
     *Why = NoDesktop;
   SetGammaDeviceFactory([]() -> std::unique_ptr<TGammaDevice> {
-    return std::make_unique<TUnavailableGammaDevice>(NoDesktop);
+    return std::make_unique<TDisplayGammaDevice>(OpenWin32DisplayGammaPorts);
   });
   return TNativeDisplay::None;
 }

@@ -122,8 +122,10 @@ std::unique_ptr<TGdiFace> TGdiFace::Open(const std::string& Family, int Height, 
   TGdiMetrics& m = face->FMetrics;
   m.Ascent = tm.tmAscent;
   m.Descent = tm.tmDescent;
-  m.InternalLeading = tm.tmInternalLeading;
-  m.EmHeight = std::max(1, static_cast<int>(tm.tmHeight - tm.tmInternalLeading));
+  // A negative height is the em itself; the internal leading is what the cell has above it (GDI's
+  // own figure can be a pixel off after rounding the face's metrics).
+  m.EmHeight = Height < 0 ? -Height : std::max(1, static_cast<int>(tm.tmHeight - tm.tmInternalLeading));
+  m.InternalLeading = std::max(0, static_cast<int>(tm.tmHeight) - m.EmHeight);
   m.StrikeoutPosition = std::max(1, m.EmHeight * 3 / 10);
   m.UnderlineThickness = std::max(1, m.EmHeight / 14);
   m.UnderlinePosition = std::max(1, std::min(m.Descent - m.UnderlineThickness, m.EmHeight / 9));
@@ -156,8 +158,10 @@ TGdiFace::~TGdiFace() = default;
 
 bool TGdiFace::Has(char32_t C) const {
   const std::wstring text = Utf16Of(C);
+  // GDI answers glyph indices per UTF-16 unit only, and draws its default box for a character the
+  // face lacks: a character beyond the first plane is taken as missing (blank) rather than risk it.
   if (text.size() != 1)
-    return true; // GDI answers glyph indices per UTF-16 unit only; drawn as it comes
+    return false;
   WORD index = 0xFFFF;
   if (GetGlyphIndicesW(F->Dc, text.c_str(), 1, &index, GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR)
     return false;

@@ -1,6 +1,7 @@
 #include "skin/foundation/ZYKMgr.h"
 
 #include "platform/controls/Form.h"
+#include "platform/core/Executable.h"
 #include "platform/graphics/Bitmap.h"
 #include "skin/foundation/ZYKPublic.h"
 
@@ -12,18 +13,6 @@ namespace {
 bool FileExists(const std::string& Name) {
   std::error_code Error;
   return std::filesystem::is_regular_file(Name, Error);
-}
-
-// The directory of the running program, with its trailing separator; empty when unknown.
-std::string ExecutableDirectory() {
-  std::error_code Error;
-  const std::filesystem::path Exe = std::filesystem::read_symlink("/proc/self/exe", Error);
-  if (Error)
-    return {};
-  std::string Directory = Exe.parent_path().string();
-  if (Directory.empty() || Directory.back() != '/')
-    Directory += '/';
-  return Directory;
 }
 
 } // namespace
@@ -46,8 +35,7 @@ void TzykFileTheme::SetThemeFile(const std::string& Value) {
     return;
   std::string Name = Value;
   if (!FileExists(Name)) {
-    const std::size_t Slash = Value.rfind('/');
-    Name = ExecutableDirectory() + (Slash == std::string::npos ? Value : Value.substr(Slash + 1));
+    Name = ExecutableDirectory() + ExtractFileName(Value);
     if (!FileExists(Name))
       return;
   }

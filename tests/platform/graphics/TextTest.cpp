@@ -7,6 +7,27 @@
 
 namespace {
 
+// The faces each text engine ends up with. FreeType asks fontconfig for the faces the setup installs
+// in place of the design's; GDI has the design's faces natively (the CJK caption face among them),
+// and a Windows machine has its symbols in a face of their own.
+#ifdef _WIN32
+const std::string CaptionFamily = "新細明體";
+const std::string SymbolFamily = "Segoe UI Symbol";
+#else
+const std::string CaptionFamily = "AR PL UMing TW";
+const std::string SymbolFamily = "DejaVu";
+#endif
+
+#ifdef _WIN32
+// GDI's table: only the bitmap faces are replaced, by the outline faces that took their place.
+TEST(FontSubstitution, BitmapFacesOfThePlatformMapToOutlineFaces) {
+  EXPECT_EQ(SubstituteFontName("ms sans serif").front(), "Microsoft Sans Serif");
+  EXPECT_EQ(SubstituteFontName("MS Shell Dlg 2").front(), "Tahoma");
+  EXPECT_EQ(SubstituteFontName("新細明體"), std::vector<std::string>{"新細明體"});
+  EXPECT_EQ(SubstituteFontName("Tahoma"), std::vector<std::string>{"Tahoma"});
+}
+#else
+// FreeType's table: every face of the original platform maps to a face the setup installs.
 TEST(FontSubstitution, NamesOfTheOriginalPlatformMapToInstalledFaces) {
   EXPECT_EQ(SubstituteFontName("新細明體").front(), "AR PL UMing TW");
   EXPECT_EQ(SubstituteFontName("MS Sans Serif").front(), "Liberation Sans");
@@ -14,6 +35,7 @@ TEST(FontSubstitution, NamesOfTheOriginalPlatformMapToInstalledFaces) {
   EXPECT_EQ(SubstituteFontName("Arial").back(), "DejaVu Sans");
   EXPECT_EQ(SubstituteFontName("DejaVu Serif"), std::vector<std::string>{"DejaVu Serif"});
 }
+#endif
 
 TEST(Utf8, DecodesAndEncodesEveryLength) {
   const std::string text = "a\xC3\xA9\xE8\x9E\xA2\xF0\x9F\x98\x80";  // a, é, 螢, an emoji
@@ -40,7 +62,7 @@ protected:
 
 TEST_F(CaptionFont, TraditionalChineseCaptionsHaveEveryGlyph) {
   auto font = FindFontInstance(FFont);
-  EXPECT_EQ(font->FamilyName(), "AR PL UMing TW");
+  EXPECT_EQ(font->FamilyName(), CaptionFamily);
   for (char32_t c : DecodeUtf8("Tavolu螢幕調整程式伽瑪對比亮度預設")) {
     const TGlyph& glyph = font->Glyph(c);
     EXPECT_FALSE(glyph.Missing) << static_cast<unsigned>(c);
@@ -54,8 +76,8 @@ TEST_F(CaptionFont, TraditionalChineseCaptionsHaveEveryGlyph) {
 
 TEST_F(CaptionFont, CharactersTheFaceLacksComeFromAnotherFace) {
   auto font = FindFontInstance(FFont);
-  EXPECT_EQ(font->FamilyFor(U'螢'), "AR PL UMing TW");
-  EXPECT_NE(font->FamilyFor(U'\u2603').find("DejaVu"), std::string::npos);
+  EXPECT_EQ(font->FamilyFor(U'螢'), CaptionFamily);
+  EXPECT_NE(font->FamilyFor(U'\u2603').find(SymbolFamily), std::string::npos) << font->FamilyFor(U'\u2603');
   EXPECT_FALSE(font->Glyph(U'\u2603').Missing);
 }
 

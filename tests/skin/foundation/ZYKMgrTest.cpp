@@ -2,6 +2,7 @@
 
 #include "platform/backends/headless/HeadlessDesktop.h"
 #include "platform/controls/Application.h"
+#include "platform/core/Executable.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/BmpCodec.h"
 #include "skin/foundation/ZYKThemeFile.h"
@@ -28,8 +29,6 @@ std::filesystem::path ScratchDir() {
   std::filesystem::create_directories(Dir);
   return Dir;
 }
-
-std::string ExecutableDir() { return std::filesystem::read_symlink("/proc/self/exe").parent_path().string(); }
 
 // A 3-pixel-wide, 1-high picture of red, green, blue.
 std::vector<std::uint8_t> ThreeColourBmp() {
@@ -137,7 +136,7 @@ TEST_F(FileThemeTest, MissingNameChangesNothingAndBrokenFileDropsTheOldOne) {
 
 TEST_F(FileThemeTest, FallsBackToTheFileBesideTheExecutable) {
   const std::string FileName = "brivo-beside-exe-" + std::to_string(getpid()) + ".thm";
-  const std::string Beside = ExecutableDir() + "/" + FileName;
+  const std::string Beside = ExecutableDirectory() + FileName;
   TzykThemeFileWriter Writer;
   Writer.AddInt("FormMinWidthInt", 77);
   Writer.SaveToFile(Beside);
