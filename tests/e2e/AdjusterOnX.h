@@ -194,8 +194,8 @@ protected:
     ASSERT_EQ(Xdotool({"click", "1"}), 0);
   }
 
-  // The control's pixels on the X server's screen now.
-  TPixelBuffer Screen(const TControl* C) {
+  // The X server's whole screen now.
+  TPixelBuffer ScreenShot() {
     const std::string file = (std::filesystem::temp_directory_path() /
                               ("brivo-e2e-" + std::to_string(Program->Pid()) + ".bmp")).string();
     EXPECT_EQ(RunProcess({"import", "-display", Server.Display(), "-window", "root", "bmp3:" + file}), 0);
@@ -204,11 +204,17 @@ protected:
     std::filesystem::remove(file);
     TBitmap shot;
     shot.LoadFromBytes(bytes);
+    return shot.Pixels();
+  }
+
+  // The control's pixels on the X server's screen now.
+  TPixelBuffer Screen(const TControl* C) {
+    const TPixelBuffer shot = ScreenShot();
     const TPoint p = At(C, 0, 0);
     TPixelBuffer out(C->Width(), C->Height());
     for (int y = 0; y < C->Height(); ++y)
       for (int x = 0; x < C->Width(); ++x)
-        out.ScanLine(y)[x] = shot.Pixels().At(p.X + x, p.Y + y);
+        out.ScanLine(y)[x] = shot.At(p.X + x, p.Y + y);
     return out;
   }
 

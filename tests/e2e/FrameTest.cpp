@@ -111,19 +111,12 @@ protected:
 
   // The screen's pixels over a rectangle of the window now.
   TPixelBuffer ScreenArea(const TRect& InWindowRect) {
-    const std::string file = (std::filesystem::temp_directory_path() /
-                              ("brivo-e2e-menu-" + std::to_string(Program->Pid()) + ".bmp")).string();
-    EXPECT_EQ(RunProcess({"import", "-display", Server.Display(), "-window", "root", "bmp3:" + file}), 0);
-    std::ifstream in(file, std::ios::binary);
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::filesystem::remove(file);
-    TBitmap shot;
-    shot.LoadFromBytes(bytes);
+    const TPixelBuffer shot = ScreenShot();
     TPixelBuffer out(InWindowRect.Width(), InWindowRect.Height());
     for (int y = 0; y < out.Height(); ++y)
       for (int x = 0; x < out.Width(); ++x) {
         const TPoint p = InWindow(InWindowRect.Left + x, InWindowRect.Top + y);
-        out.Set(x, y, shot.Pixels().InBounds(p.X, p.Y) ? shot.Pixels().At(p.X, p.Y) & 0xFFFFFF : 0);
+        out.Set(x, y, shot.InBounds(p.X, p.Y) ? shot.At(p.X, p.Y) & 0xFFFFFF : 0);
       }
     return out;
   }
