@@ -1,5 +1,8 @@
 #include "tests/support/Openbox.h"
 
+#include <X11/Xlib.h>
+#include <poll.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -36,6 +39,48 @@ TOpenbox::~TOpenbox() {
     std::filesystem::remove_all(FHome, ignored);
 }
 
+namespace {
+
+// Maps a window of its own and waits until the manager has taken it (it sets WM_STATE on windows it
+// manages) and so is past its start, when it may lose a window mapped in the meantime. A map that
+// is not taken within a second is made again.
+bool ProbeTaken(const std::string& Display, std::chrono::steady_clock::time_point Deadline, std::string& Why) {
+  ::Display* dpy = XOpenDisplay(Display.c_str());
+  if (!dpy) {
+    Why = "the X server " + Display + " could not be opened";
+    return false;
+  }
+  const Window probe = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, 10, 10, 0, 0, 0);
+  XSelectInput(dpy, probe, PropertyChangeMask);
+  const Atom state = XInternAtom(dpy, "WM_STATE", False);
+  bool taken = false;
+  while (!taken && std::chrono::steady_clock::now() < Deadline) {
+    XUnmapWindow(dpy, probe);
+    XMapWindow(dpy, probe);
+    XFlush(dpy);
+    const auto retry = std::min(Deadline, std::chrono::steady_clock::now() + std::chrono::seconds(1));
+    while (!taken) {
+      while (!taken && XPending(dpy)) {
+        XEvent e;
+        XNextEvent(dpy, &e);
+        taken = e.type == PropertyNotify && e.xproperty.atom == state && e.xproperty.state == PropertyNewValue;
+      }
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(retry - std::chrono::steady_clock::now());
+      if (taken || left.count() <= 0)
+        break;
+      pollfd fd{ConnectionNumber(dpy), POLLIN, 0};
+      poll(&fd, 1, static_cast<int>(left.count()));
+    }
+  }
+  XDestroyWindow(dpy, probe);
+  XCloseDisplay(dpy);
+  if (!taken)
+    Why = "openbox did not take a window mapped on " + Display;
+  return taken;
+}
+
+} // namespace
+
 bool TOpenbox::WaitUntilManaging(int TimeoutMs) {
   if (!FProcess || !FProcess->Started())
     return false;
@@ -49,7 +94,7 @@ bool TOpenbox::WaitUntilManaging(int TimeoutMs) {
     std::string out;
     RunProcess({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, &out, {"DISPLAY=" + FDisplay});
     if (out.find("window id #") != std::string::npos)
-      return true;
+      return ProbeTaken(FDisplay, deadline, FError);
   } while (std::chrono::steady_clock::now() < deadline);
   FError = "openbox did not announce itself on the root window";
   return false;

@@ -17,8 +17,8 @@ public:
   TOpenbox& operator=(const TOpenbox&) = delete;
 
   bool Started() const { return FProcess && FProcess->Started(); }
-  // Whether it runs and has announced itself on the root window (asked of the server, waiting at
-  // most TimeoutMs); Error() says what went wrong otherwise.
+  // Whether it runs, has announced itself on the root window and manages windows mapped from now on
+  // (asked of the server, waiting at most TimeoutMs); Error() says what went wrong otherwise.
   bool WaitUntilManaging(int TimeoutMs);
   const std::string& Error() const { return FError; }
 

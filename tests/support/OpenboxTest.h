@@ -31,11 +31,13 @@ protected:
     delete FServer;
     FWm = nullptr;
     FServer = nullptr;
+    FWmManaging = false;
   }
 
   void SetUp() override {
     ASSERT_TRUE(FServer->Running()) << FServer->Error();
     ASSERT_TRUE(FWm && FWm->Started()) << "openbox could not be started (is the openbox package installed?)";
+    ASSERT_TRUE(FWmManaging || (FWmManaging = FWm->WaitUntilManaging(10000))) << FWm->Error();
     std::string why;
     Desktop = TX11Desktop::Open(FServer->Display().c_str(), why);
     ASSERT_TRUE(Desktop) << why;
@@ -78,6 +80,12 @@ protected:
     return false;
   }
   std::string WindowId() const { return std::to_string(Desktop->NativeWindow(Form->Handle())); }
+  // Whether the server shows the form's window: openbox maps it some time after the form is shown.
+  bool ServerShows() {
+    std::string out;
+    RunProcess({"xwininfo", "-id", WindowId()}, &out, Env());
+    return out.find("Map State: IsViewable") != std::string::npos;
+  }
   // Where the server shows the form's window (xwininfo, outside this program).
   TRect ServerGeometry() {
     std::string out;
@@ -92,6 +100,7 @@ protected:
 
   static inline TXvfb* FServer = nullptr;
   static inline TOpenbox* FWm = nullptr;
+  static inline bool FWmManaging = false;
   std::unique_ptr<TX11Desktop> Desktop;
   TForm* Form = nullptr;
 };

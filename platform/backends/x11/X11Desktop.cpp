@@ -323,8 +323,12 @@ void TX11Desktop::TImpl::Handle(XEvent& E) {
   TX11Window* w = Find(E.xany.window);
   if (!w)
     return;
-  // A window manager's move/resize ends when we hear from the pointer again.
-  if (WmMoveSize && (E.type == ButtonRelease || E.type == MotionNotify || E.type == EnterNotify ||
+  // A window manager's move/resize ends when we hear from the pointer again with the button up, or
+  // the manager lets go of its grab. Motion with the button still down was sent before the manager
+  // took the pointer.
+  if (WmMoveSize && (E.type == ButtonRelease || (E.type == MotionNotify && !(E.xmotion.state & Button1Mask)) ||
+                     (E.type == EnterNotify &&
+                      (E.xcrossing.mode == NotifyUngrab || !(E.xcrossing.state & Button1Mask))) ||
                      (E.type == FocusIn && E.xfocus.mode == NotifyUngrab)))
     EndWmMoveSize();
   switch (E.type) {
@@ -412,6 +416,12 @@ void TX11Desktop::TImpl::Handle(XEvent& E) {
   case ButtonPress:
   case ButtonRelease:
     LastPointer = {E.xbutton.x_root, E.xbutton.y_root};
+    if (E.xbutton.button == Button1) {
+      PressHeld = E.type == ButtonPress;
+      (PressHeld ? PressAt : ReleaseAt) = LastPointer;
+      if (PressHeld)
+        PressWindow = E.xbutton.window;
+    }
     if (Drag) {
       if (E.type == ButtonRelease && E.xbutton.button == Button1) {
         FollowDrag(LastPointer);

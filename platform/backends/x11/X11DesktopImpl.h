@@ -55,6 +55,13 @@ struct TX11Desktop::TImpl {
   std::map<int, Cursor> Cursors;
   int CursorId = IDC_ARROW;
   TPoint LastPointer;
+  // The last press of the left button (root coordinates), its window, and where it was let go
+  // again (while PressHeld is false): a move/size loop starts from the press, however late the
+  // program gets to it.
+  TPoint PressAt;
+  TPoint ReleaseAt;
+  Window PressWindow = 0;
+  bool PressHeld = false;
   HWND DialogOwner = nullptr;
   bool DialogNext = false;
   bool FocusLeft = false;

@@ -1,4 +1,5 @@
 #include "platform/backends/x11/X11DesktopImpl.h"
+#include "platform/backends/x11/X11Translate.h"
 
 #include "platform/graphics/TextEngine.h"
 
@@ -485,8 +486,19 @@ void TX11Window::BeginMoveSize(int HitCode) {
   int rootX = 0, rootY = 0, winX = 0, winY = 0;
   unsigned mask = 0;
   XQueryPointer(dpy, FWindow, &root, &child, &rootX, &rootY, &winX, &winY, &mask);
-  // The button may already be up (a quick click): then there is nothing to follow.
-  if (!(mask & Button1Mask)) {
+  const bool held = (mask & Button1Mask) != 0;
+  const TPoint now = held ? TPoint{rootX, rootY} : FDesktop.ReleaseAt;
+  const MINMAXINFO limits = QueryMinMaxInfo(FHandle);
+  const TRect start = FBounds;
+  TPoint from = {rootX, rootY};
+  // The pointer may have gone on, or the button come up, before the program got here (a quick drag,
+  // a busy program): the window first catches up with the drag from where the button went down.
+  if (FDesktop.PressWindow == FWindow && (held || !FDesktop.PressHeld)) {
+    from = FDesktop.PressAt;
+    if (now != from)
+      HostBoundsChanged(FHandle, MoveSizeBounds(HitCode, start, now.X - from.X, now.Y - from.Y, limits));
+  }
+  if (!held || Dead()) {
     HostMoveSizeEnded(FHandle);
     return;
   }
@@ -506,7 +518,7 @@ void TX11Window::BeginMoveSize(int HitCode) {
     HostMoveSizeEnded(FHandle);
     return;
   }
-  FDesktop.Drag = TX11Desktop::TImpl::TDrag{this, HitCode, {rootX, rootY}, FBounds, QueryMinMaxInfo(FHandle)};
+  FDesktop.Drag = TX11Desktop::TImpl::TDrag{this, HitCode, from, start, limits};
 }
 
 

@@ -224,6 +224,41 @@ TEST_P(X11Desktop, CaptionDragMovesTheWindow) {
   EXPECT_NE(out.find("Position: 200,160"), std::string::npos) << out;
 }
 
+// A program that gets to the press late, when the pointer has gone on or the button is up again,
+// still moves the window by the whole drag from where the button went down.
+TEST_P(X11Desktop, ADragThePressIsHandledLateForStillMovesByTheWholeDrag) {
+  TTestWindow& form = Make(nullptr, Bounds(100, 100, 200, 120), kFormColor);
+  form.OnMessage = [](TMessage& M) {
+    if (M.Msg != WM_NCHITTEST)
+      return false;
+    M.Result = HTCAPTION;
+    return true;
+  };
+  Settle();
+  const auto at = [&] {
+    TRect r;
+    GetWindowRect(*form, &r);
+    return r.TopLeft();
+  };
+  ASSERT_EQ(Xdotool({"mousemove", "150", "110", "mousedown", "1", "mousemove", "250", "170"}), 0);
+  ASSERT_TRUE(PumpUntil([&] { return Desktop->MoveSizeActive(); }));
+  ASSERT_TRUE(PumpUntil([&] { return at() == TPoint{200, 160}; })) << "at " << at().X << ", " << at().Y;
+  ASSERT_EQ(Xdotool({"mousemove", "260", "175", "mouseup", "1"}), 0);
+  ASSERT_TRUE(PumpUntil([&] { return Log.Count(*form, WM_EXITSIZEMOVE) == 1; }));
+  EXPECT_EQ(at(), (TPoint{210, 165}));
+
+  // Pressed, dragged and let go before the program hears of the press at all.
+  ASSERT_EQ(Xdotool({"mousemove", "220", "170", "mousedown", "1", "mousemove", "240", "200", "mouseup", "1"}), 0);
+  Desktop->Sync();
+  ASSERT_TRUE(PumpUntil([&] { return Log.Count(*form, WM_EXITSIZEMOVE) == 2; }));
+  EXPECT_EQ(at(), (TPoint{230, 195}));
+  EXPECT_FALSE(Desktop->MoveSizeActive());
+  Settle();
+  std::string out;
+  ASSERT_EQ(Xdotool({"getwindowgeometry", std::to_string(Desktop->NativeWindow(*form))}, &out), 0);
+  EXPECT_NE(out.find("Position: 230,195"), std::string::npos) << out;
+}
+
 TEST_P(X11Desktop, EdgeDragResizesWithinTheLimits) {
   TTestWindow& form = Make(nullptr, Bounds(100, 100, 200, 120), kFormColor);
   form.OnMessage = [](TMessage& M) {

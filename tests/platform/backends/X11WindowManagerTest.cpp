@@ -8,6 +8,40 @@ namespace {
 
 class X11UnderOpenbox : public TOpenboxTest {};
 
+// A form that is all caption: a press anywhere on it starts a move.
+class TCaptionForm : public TForm {
+public:
+  using TForm::TForm;
+
+protected:
+  void WndProc(TMessage& Message) override {
+    if (Message.Msg == WM_NCHITTEST) {
+      Message.Result = HTCAPTION;
+      return;
+    }
+    TForm::WndProc(Message);
+  }
+};
+
+// The window manager moves the window; when the program hears of the press only after the pointer
+// went on, the window still moves by the whole drag from where the button went down.
+TEST_F(X11UnderOpenbox, ADragThePressIsHandledLateForStillMovesByTheWholeDrag) {
+  Form = new TCaptionForm(nullptr);
+  Form->SetBounds(100, 100, 300, 200);
+  Form->Show();
+  ASSERT_TRUE(PollUntil([&] { return ServerShows() && ServerGeometry() == Bounds(100, 100, 300, 200); }));
+  ASSERT_EQ(RunProcess({"xdotool", "mousemove", "200", "150", "mousedown", "1", "mousemove", "260", "190"}, nullptr,
+                       Env()),
+            0);
+  ASSERT_TRUE(PollUntil([&] { return ServerGeometry() == Bounds(160, 140, 300, 200); }))
+      << "at " << ServerGeometry().Left << ", " << ServerGeometry().Top;
+  EXPECT_TRUE(Desktop->MoveSizeActive()) << "the move goes on while the button is down";
+  ASSERT_EQ(RunProcess({"xdotool", "mousemove", "270", "195", "mouseup", "1"}, nullptr, Env()), 0);
+  EXPECT_TRUE(PollUntil([&] { return ServerGeometry() == Bounds(170, 145, 300, 200); }))
+      << "at " << ServerGeometry().Left << ", " << ServerGeometry().Top;
+  EXPECT_TRUE(PumpUntil([&] { return Form->BoundsRect() == Bounds(170, 145, 300, 200) && !Desktop->MoveSizeActive(); }));
+}
+
 TEST_F(X11UnderOpenbox, AFormThatSizesItselfOnMaximiseEndsAtTheWindowManagersSizeWithoutAFight) {
   Form = new TForm(nullptr);
   Form->SetBounds(100, 100, 300, 200);
