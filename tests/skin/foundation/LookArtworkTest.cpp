@@ -52,14 +52,20 @@ const TRow Rows[] = {
 const char* const Prefixes[] = {"MACOS_", "WINXP_", "DEEPBLUE_", "PROTEIN_", "BLUEGLASS_"};
 
 std::vector<TExpected> AllPictures() {
-  static std::vector<std::string> names; // keeps the composed names alive
+  // The composed names are made once and live as long as the program, so every caller's list
+  // points at the same strings.
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> made;
+    for (const TRow& row : Rows)
+      for (int look = 0; look < 5; ++look)
+        made.push_back(std::string(Prefixes[look]) + row.Suffix);
+    return made;
+  }();
   std::vector<TExpected> all;
-  names.reserve(200);
+  std::size_t next = 0;
   for (const TRow& row : Rows)
-    for (int look = 0; look < 5; ++look) {
-      names.push_back(std::string(Prefixes[look]) + row.Suffix);
-      all.push_back({names.back().c_str(), row.Look[look].Width, row.Look[look].Height, row.Look[look].Bits, row.Frames});
-    }
+    for (int look = 0; look < 5; ++look, ++next)
+      all.push_back({names[next].c_str(), row.Look[look].Width, row.Look[look].Height, row.Look[look].Bits, row.Frames});
   for (const TExpected& e : {TExpected{"MACOS_SCROLLBUTTON", 72, 18, 8, 1}, TExpected{"WINXP_SCROLLBUTTON", 72, 18, 8, 1},
                              TExpected{"MORE_SCROLLBUTTON", 72, 17, 4, 1}, TExpected{"MACOS_MENU_BAR", 1, 22, 4, 1},
                              TExpected{"MACOS_MENU_SELECT", 1, 21, 8, 1}, TExpected{"MACOS_FORM_BACKGROUND", 8, 8, 4, 1},
