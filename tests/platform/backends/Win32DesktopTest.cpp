@@ -121,6 +121,20 @@ TEST_F(Win32Desktop, ADialogBelongsToTheActiveWindow) {
   EXPECT_FALSE(s.AppWindow);
 }
 
+TEST_F(Win32Desktop, TheIconsAreTheImagesAndNoImagesTakeThemAway) {
+  const HWND tag = reinterpret_cast<HWND>(std::uintptr_t{0x7002});
+  const std::unique_ptr<TWindowHost> host = Desktop->CreateHost(tag, TWindowKind::Normal, Bounds(10, 10, 60, 60));
+  void* native = Native(tag);
+  ASSERT_NE(native, nullptr);
+  EXPECT_FALSE(ProbeHasIcon(native, true));
+  host->SetIcon({TPixelBuffer(16, 16, 0xFF2040C0u), TPixelBuffer(32, 32, 0xFFC04020u)});
+  EXPECT_TRUE(ProbeHasIcon(native, true));
+  EXPECT_TRUE(ProbeHasIcon(native, false));
+  host->SetIcon({});
+  EXPECT_FALSE(ProbeHasIcon(native, true));
+  EXPECT_FALSE(ProbeHasIcon(native, false));
+}
+
 TEST_F(Win32Desktop, TheFramesPixelsAreOnTheWindowAndComeBackFromTheKeptFrame) {
   const auto [form, panel] = MakeForm(Bounds(100, 80, 200, 150));
   Settle();
