@@ -61,18 +61,25 @@ protected:
     Program = std::make_unique<TChildProcess>(std::vector<std::string>{"wine", (kWinBin / "brivo.exe").string()},
                                               Env(), ErrorsFile, true);
     ASSERT_TRUE(Program->Started());
-    std::string out;
     // --sync waits until the window is shown; the test's time limit covers a window that never comes.
-    ASSERT_EQ(Xdotool({"search", "--sync", "--onlyvisible", "--name", "Tavolu", "getwindowgeometry", "--shell"}, &out),
-              0);
+    ASSERT_EQ(Xdotool({"search", "--sync", "--onlyvisible", "--name", "Tavolu"}), 0);
+    Origin = WindowOrigin();
+  }
+  // Where the server has the program's window now.
+  TPoint WindowOrigin() {
+    std::string out;
+    EXPECT_EQ(Xdotool({"search", "--onlyvisible", "--name", "Tavolu", "getwindowgeometry", "--shell"}, &out), 0);
+    TPoint at{-1, -1};
     std::istringstream lines(out);
     for (std::string line; std::getline(lines, line);) {
       if (line.rfind("X=", 0) == 0)
-        Origin.X = std::stoi(line.substr(2));
+        at.X = std::stoi(line.substr(2));
       else if (line.rfind("Y=", 0) == 0)
-        Origin.Y = std::stoi(line.substr(2));
+        at.Y = std::stoi(line.substr(2));
     }
+    return at;
   }
+  int MoveTo(TPoint P) { return Xdotool({"mousemove", "--sync", std::to_string(P.X), std::to_string(P.Y)}); }
 
   int Xdotool(std::vector<std::string> Args, std::string* Out = nullptr) {
     Args.insert(Args.begin(), "xdotool");
@@ -123,7 +130,7 @@ protected:
 };
 
 // One program run for all of it: a wine prefix of its own takes far longer than the checks.
-TEST_F(WineDesktop, TheWindowTakesAClickOnTheTopArrowSaysWhyTheGammaIsNotSetAndClosesFromItsButton) {
+TEST_F(WineDesktop, TheWindowTakesAClickSaysWhyTheGammaIsNotSetMovesByItsCaptionAndClosesFromItsButton) {
   StartProgram();
   if (HasFatalFailure())
     return;
@@ -148,7 +155,27 @@ TEST_F(WineDesktop, TheWindowTakesAClickOnTheTopArrowSaysWhyTheGammaIsNotSetAndC
   EXPECT_EQ(errors.rfind("brivo: display gamma ramp not set: display ", 0), 0u) << errors;
   EXPECT_NE(errors.find("refused the gamma ramp"), std::string::npos) << errors;
 
-  // The title bar's close button, right of the caption (as the form's look places it).
+  // Dragged by its caption, the window follows the pointer through the system's move loop. The loop
+  // starts once the program has taken the press, so the pointer keeps moving (by a pixel to and
+  // fro) until the window does.
+  const TPoint grab{Origin.X + 80, Origin.Y + 12};
+  ASSERT_EQ(MoveTo(grab), 0);
+  ASSERT_EQ(Xdotool({"mousedown", "1"}), 0);
+  TPoint pointer;
+  int step = 0;
+  const bool moved = Eventually([&] {
+    pointer = {grab.X + 60 + step++ % 2, grab.Y + 40};
+    return MoveTo(pointer) == 0 && WindowOrigin() != Origin;
+  });
+  ASSERT_EQ(Xdotool({"mouseup", "1"}), 0);
+  ASSERT_TRUE(moved) << "the window did not follow a drag of its caption";
+  const TPoint want{Origin.X + pointer.X - grab.X, Origin.Y + pointer.Y - grab.Y};
+  EXPECT_TRUE(Eventually([&] { return WindowOrigin() == want; }));
+  Origin = WindowOrigin();
+  ScreenShot("wine-desktop-moved");
+
+  // The title bar's close button, right of the caption (as the form's look places it), where the
+  // window is now.
   Click({Origin.X + 1 + 260 + 8, Origin.Y + 4 + 8});
   EXPECT_EQ(Program->Wait(), 0);
 }
