@@ -62,7 +62,8 @@ protected:
                                               Env(), ErrorsFile, true);
     ASSERT_TRUE(Program->Started());
     // --sync waits until the window is shown; the test's time limit covers a window that never comes.
-    ASSERT_EQ(Xdotool({"search", "--sync", "--onlyvisible", "--name", "Tavolu"}), 0);
+    std::string found;
+    ASSERT_EQ(Xdotool({"search", "--sync", "--onlyvisible", "--name", "Tavolu"}, &found), 0);
     Origin = WindowOrigin();
   }
   // Where the server has the program's window now.
@@ -157,21 +158,25 @@ TEST_F(WineDesktop, TheWindowTakesAClickSaysWhyTheGammaIsNotSetMovesByItsCaption
 
   // Dragged by its caption, the window follows the pointer through the system's move loop. The loop
   // starts once the program has taken the press, so the pointer keeps moving (by a pixel to and
-  // fro) until the window does.
+  // fro) until the window does; the window then keeps the point it was grabbed by under the pointer.
   const TPoint grab{Origin.X + 80, Origin.Y + 12};
   ASSERT_EQ(MoveTo(grab), 0);
   ASSERT_EQ(Xdotool({"mousedown", "1"}), 0);
   TPoint pointer;
   int step = 0;
   const bool moved = Eventually([&] {
-    pointer = {grab.X + 60 + step++ % 2, grab.Y + 40};
+    const int wobble = step++ % 2;
+    pointer = {grab.X + 60 + wobble, grab.Y + 40 + wobble};
     return MoveTo(pointer) == 0 && WindowOrigin() != Origin;
   });
   ASSERT_EQ(Xdotool({"mouseup", "1"}), 0);
   ASSERT_TRUE(moved) << "the window did not follow a drag of its caption";
   const TPoint want{Origin.X + pointer.X - grab.X, Origin.Y + pointer.Y - grab.Y};
-  EXPECT_TRUE(Eventually([&] { return WindowOrigin() == want; }));
-  Origin = WindowOrigin();
+  TPoint now;
+  EXPECT_TRUE(Eventually([&] { return (now = WindowOrigin()) == want; }))
+      << "dragged from " << grab.X << ", " << grab.Y << " to " << pointer.X << ", " << pointer.Y
+      << ", the window went from " << Origin.X << ", " << Origin.Y << " to " << now.X << ", " << now.Y;
+  Origin = now;
   ScreenShot("wine-desktop-moved");
 
   // The title bar's close button, right of the caption (as the form's look places it), where the

@@ -175,6 +175,8 @@ struct TNativeDesktop::TState {
   HWND Grab = nullptr;
   HWND LayerCapture = nullptr;
   HWND Tracking = nullptr;
+  // Where on the screen the left button went down last.
+  POINT Press{};
   int MoveSizeLoops = 0;
 
   explicit TState(TNativeSink& S) : Sink(S) {}
@@ -377,6 +379,10 @@ LRESULT TNativeWindow::TState::Handle(UINT Msg, WPARAM WParam, LPARAM LParam) {
     const int button = ButtonOf(Msg);
     if (d.Buttons == 0)
       d.ButtonWindow = Wnd;
+    if (button == 0) {
+      d.Press = {GET_X_LPARAM(LParam), GET_Y_LPARAM(LParam)};
+      ClientToScreen(Wnd, &d.Press);
+    }
     d.Buttons |= 1u << button;
     d.FollowCapture();
     d.ReportMouse(*this, TNativeMouse::Down, button, {GET_X_LPARAM(LParam), GET_Y_LPARAM(LParam)});
@@ -526,11 +532,13 @@ TNativeWindow::~TNativeWindow() {
   TNativeDesktop::TState& d = F->Desktop;
   std::erase(d.Windows, F.get());
   std::erase_if(d.Pending, [this](const TEvent& E) { return E.Tag == F->Tag && E.Tag != 0; });
+  if (F->Wnd == d.ButtonWindow)
+    d.Buttons = 0;
   for (HWND* h : {&d.Grab, &d.ButtonWindow, &d.LayerCapture, &d.Tracking})
     if (*h == F->Wnd)
       *h = nullptr;
-  if (F->Wnd == d.ButtonWindow)
-    d.Buttons = 0;
+  // What the system sends a window on its way out is no news for the layer, which let it go.
+  SetWindowLongPtrW(F->Wnd, GWLP_USERDATA, 0);
   DestroyWindow(F->Wnd);
   if (F->BigIcon)
     DestroyIcon(F->BigIcon);
@@ -672,6 +680,15 @@ void TNativeWindow::BeginMoveSize(int HitCode) {
   }
   POINT p{};
   GetCursorPos(&p);
+  // The system's loop follows the pointer from where it is when the loop starts; a pointer that
+  // moved on since the press (the program was busy) is caught up with first, so the window stays
+  // where it was grabbed under the pointer.
+  if (HitCode == 2 /* HTCAPTION */ && (p.x != d.Press.x || p.y != d.Press.y)) {
+    RECT r{};
+    GetWindowRect(F->Wnd, &r);
+    SetWindowPos(F->Wnd, nullptr, r.left + p.x - d.Press.x, r.top + p.y - d.Press.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   ReleaseCapture();
   // The loop takes the release: no window hears of it, but the button is up.
   d.Buttons = 0;
