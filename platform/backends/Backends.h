@@ -12,7 +12,9 @@ enum class TNativeDisplay {
 // named by DISPLAY when one can be opened; otherwise a gamma device that refuses and says why, a
 // message box that writes to standard error and an address opener that refuses (there is no
 // desktop then, and creating a top-level window fails with an error that says so). Says which,
-// with Why naming the display and the fault when it is not Opened.
+// with Why naming the display and the fault when it is not Opened. On Windows the desktop is the
+// session's own: Opened wherever the system makes windows, None (with the reason) where it makes
+// none; never Unreachable.
 TNativeDisplay UseNativeBackends(std::string* Why = nullptr);
 // Ends the native desktop chosen by UseNativeBackends (its windows with it), if one was.
 void ReleaseNativeBackends();

@@ -1,19 +1,28 @@
 #!/usr/bin/env bash
-# wine-prefix.sh create PREFIX | remove PREFIX
+# wine-prefix.sh create PREFIX | create-desktop PREFIX DISPLAY | remove PREFIX
 #
 # The private wine prefix the Windows tests run in. "create" makes a fresh prefix that needs no
 # display (the null graphics driver), has the fonts the program's face names resolve to, and leaves
 # its wine server and services running, so that the tests start fast and nothing started inside a
-# test lingers on the test runner's output. "remove" stops that server and deletes the prefix.
+# test lingers on the test runner's output. "create-desktop" makes the same prefix with wine's own
+# graphics driver left in place, its services started on the X display DISPLAY (for programs that
+# are to show their windows there). "remove" stops that server and deletes the prefix.
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 create|remove PREFIX" >&2
+  echo "usage: $0 create|remove PREFIX, or $0 create-desktop PREFIX DISPLAY" >&2
   exit 2
 }
-[ $# -eq 2 ] || usage
+[ $# -ge 2 ] || usage
 action=$1
 prefix=$2
+display=
+if [ "$action" = create-desktop ]; then
+  [ $# -eq 3 ] || usage
+  display=$3
+else
+  [ $# -eq 2 ] || usage
+fi
 case $prefix in
   /*) ;;
   *) prefix=$PWD/$prefix ;;
@@ -67,15 +76,20 @@ create() {
     # reg takes its arguments as UTF-8 under a UTF-8 locale (a .reg file would need UTF-16).
     LC_ALL=C.UTF-8 quiet wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$name" /d "$face" /f
   done < <(font_replacements)
-  quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+  if [ -z "$display" ]; then
+    quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+  fi
   # The registry is written when the server ends; then the prefix is started again for the tests.
   stop_server
+  if [ -n "$display" ]; then
+    export DISPLAY=$display
+  fi
   quiet wineserver -p
   quiet wine wineboot
 }
 
 case $action in
-  create) create ;;
+  create | create-desktop) create ;;
   remove)
     stop_server
     rm -rf "$prefix"
