@@ -110,6 +110,10 @@ TEST_P(SecondStartOnX, AStartAfterTheFirstWasKilledOpensItsOwnWindow) {
   ASSERT_TRUE(RampBecomes(Identity));
   Program->Send(SIGKILL);
   Program->Wait();
+  // The server lets go of the killed program's windows and selection as it notices the connection
+  // end, which can be a moment after the process is gone.
+  std::string out, errors;
+  ASSERT_TRUE(Eventually([&] { return RunProcess({"xwininfo", "-id", Window}, &out, Env(), &errors) != 0; }));
   TChildProcess third({kBin + "/brivo"}, Env());
   ASSERT_TRUE(third.Started());
   std::string found, pid;

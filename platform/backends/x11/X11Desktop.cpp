@@ -16,6 +16,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -39,6 +40,18 @@ int IgnoreError(Display* D, XErrorEvent* E) {
 
 // The data of the client message a later start sends to the instance selection's owner.
 constexpr long kFrontRequest = 1;
+
+// A client message about window W with five longs of data.
+XEvent MakeClientMessage(Window W, Atom Type, std::array<long, 5> Data) {
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = W;
+  e.xclient.message_type = Type;
+  e.xclient.format = 32;
+  for (std::size_t i = 0; i < Data.size(); ++i)
+    e.xclient.data.l[i] = Data[i];
+  return e;
+}
 
 // Xlib's own handler writes a few lines about the broken connection and ends the process. Each of
 // our connections has an exit handler of its own that decides what to say (the desktop's says one
@@ -85,16 +98,7 @@ Cursor TX11Desktop::TImpl::CursorOf(int Id) {
 }
 
 void TX11Desktop::TImpl::SendRootMessage(Window W, Atom Type, long D0, long D1, long D2, long D3, long D4) {
-  XEvent e{};
-  e.xclient.type = ClientMessage;
-  e.xclient.window = W;
-  e.xclient.message_type = Type;
-  e.xclient.format = 32;
-  e.xclient.data.l[0] = D0;
-  e.xclient.data.l[1] = D1;
-  e.xclient.data.l[2] = D2;
-  e.xclient.data.l[3] = D3;
-  e.xclient.data.l[4] = D4;
+  XEvent e = MakeClientMessage(W, Type, {D0, D1, D2, D3, D4});
   XSendEvent(Dpy, Root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
 }
 
@@ -776,12 +780,7 @@ TInstanceClaim TX11Desktop::ClaimInstance(const std::string& Program) {
       return TInstanceClaim::Claimed;
     }
     XUngrabServer(f.Dpy);
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = owner;
-    e.xclient.message_type = selection;
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = kFrontRequest;
+    XEvent e = MakeClientMessage(owner, selection, {kFrontRequest, 0, 0, 0, 0});
     const unsigned long serial = NextRequest(f.Dpy);
     // No event mask: the event goes to the client that made the window, the holder.
     XSendEvent(f.Dpy, owner, False, NoEventMask, &e);
