@@ -137,15 +137,17 @@ protected:
   SecondStartUnderOpenbox() : InstanceOnX(true) {}
 };
 
-TEST_F(SecondStartUnderOpenbox, BringsTheFirstWindowBackFromAnIcon) {
+TEST_F(SecondStartUnderOpenbox, BringsTheFirstWindowBackFromAnIconWithItsRamp) {
   ASSERT_TRUE(RampBecomes(Identity));
+  Click(At(Reference.Form().ScrollBar2->DecButton(), 8, 8));
+  ASSERT_TRUE(RampBecomes(Expected(1.0f, 0.9f, 1.0f)));
   ASSERT_EQ(Xdotool({"windowminimize", "--sync", Window}), 0);
   std::string said;
   EXPECT_EQ(StartAgain(said), 0);
   EXPECT_EQ(said, "");
   EXPECT_TRUE(Eventually([&] { return KeyboardWindow() == Window; })) << "the first window is not active";
   EXPECT_EQ(AdjusterWindows(), std::vector<std::string>{Window}) << "the first window is not shown";
-  EXPECT_EQ(Probe(), Identity);
+  EXPECT_EQ(Probe(), Expected(1.0f, 0.9f, 1.0f)) << "coming back reset the ramp";
 }
 
 } // namespace
