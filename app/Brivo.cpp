@@ -6,6 +6,7 @@
 #include "platform/core/FileWrite.h"
 #include "platform/core/Report.h"
 #include "platform/graphics/PngCodec.h"
+#include "platform/windows/Backend.h"
 
 #include <chrono>
 #include <cstdio>
@@ -95,6 +96,10 @@ int main(int argc, char** argv) {
       ReportLine(why);
       return 1;
     }
+    // One adjuster per desktop: two would fight over one ramp. A second start hands over to the
+    // running one, which comes to the front, and ends before it touches anything.
+    if (CurrentDesktopBackend().ClaimInstance("brivo") == TInstanceClaim::Running)
+      return 0;
     Application->Initialize();
     CreateMainForm();
     if (exitAfterFirstFrame)

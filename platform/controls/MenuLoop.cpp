@@ -83,7 +83,7 @@ private:
   void CloseAll();
   void Select(TLevel& L, int Index);
   void Paint(TLevel& L);
-  void Measure(TLevel& L, TMenuItem& Parent);
+  void Measure(TLevel& L, TMenuItem& Parent, const TRect& Work);
   TLevel* LevelAt(TPoint P, int& Index);
   int BarAt(TPoint P) const;
   void OpenBar(int Index, bool SelectFirst);
@@ -123,25 +123,6 @@ public:
 
 TLoop* gLoop = nullptr;
 
-// Which entries stay shown: visible ones, and with line reduction no separator at either end or
-// right after another.
-std::vector<TMenuItem*> ShownItems(const TMenuItem& Parent, const TMenu* Menu) {
-  std::vector<TMenuItem*> items;
-  for (int i = 0; i < Parent.Count(); ++i)
-    if (Parent.Items(i)->Visible())
-      items.push_back(Parent.Items(i));
-  if (Menu && Menu->AutoLineReduction() == maAutomatic) {
-    std::vector<TMenuItem*> kept;
-    for (TMenuItem* i : items)
-      if (!i->IsLine() || (!kept.empty() && !kept.back()->IsLine()))
-        kept.push_back(i);
-    while (!kept.empty() && kept.back()->IsLine())
-      kept.pop_back();
-    items = std::move(kept);
-  }
-  return items;
-}
-
 // Access keys: the caption's own "&" letter; with automatic hot keys an item without one takes the
 // first letter of its caption that no sibling uses yet.
 std::vector<char32_t> AccessKeys(const std::vector<TMenuItem*>& Items, const TMenu* Menu) {
@@ -174,6 +155,23 @@ TRect WorkAreaAt(TPoint P) {
 }
 
 } // namespace
+
+std::vector<TMenuItem*> ShownMenuItems(const TMenuItem& Parent, const TMenu* Menu) {
+  std::vector<TMenuItem*> items;
+  for (int i = 0; i < Parent.Count(); ++i)
+    if (Parent.Items(i)->Visible())
+      items.push_back(Parent.Items(i));
+  if (Menu && Menu->AutoLineReduction() == maAutomatic) {
+    std::vector<TMenuItem*> kept;
+    for (TMenuItem* i : items)
+      if (!i->IsLine() || (!kept.empty() && !kept.back()->IsLine()))
+        kept.push_back(i);
+    while (!kept.empty() && kept.back()->IsLine())
+      kept.pop_back();
+    items = std::move(kept);
+  }
+  return items;
+}
 
 // ---- Drawing
 
@@ -308,30 +306,31 @@ void DrawMenuItemDefault(TCanvas& Canvas, const TMenuItem& Item, const TRect& R,
 
 namespace {
 
-void TLoop::Measure(TLevel& L, TMenuItem& Parent) {
-  const std::vector<TMenuItem*> items = ShownItems(Parent, Menu());
+// An owner-draw handler or a stored item height may ask for any size: no item is larger than the
+// work area, and the menu ends at the work area's height (the items below its end are not shown).
+void TLoop::Measure(TLevel& L, TMenuItem& Parent, const TRect& Work) {
+  const std::vector<TMenuItem*> items = ShownMenuItems(Parent, Menu());
   const std::vector<char32_t> keys = AccessKeys(items, Menu());
+  const int maxWidth = std::max(Work.Width() - 2 * Border, 0);
+  const int maxHeight = std::max(Work.Height() - 2 * Border, 0);
   TBitmap scratch;
   scratch.SetSize(1, 1);
   TCanvas& c = scratch.Canvas();
   int width = 0;
   int y = Border;
-  std::vector<int> heights;
-  for (TMenuItem* item : items) {
+  for (std::size_t i = 0; i < items.size(); ++i) {
     UseMenuFont(c);
-    const TSize size = MeasureMenuItemDefault(c, *item, Images());
+    const TSize size = MeasureMenuItemDefault(c, *items[i], Images());
     int w = size.cx;
     int h = size.cy;
     if (UsesOwnerDraw())
-      item->MeasureItem(c, w, h);
-    width = std::max(width, w);
-    heights.push_back(std::max(h, 0));
+      items[i]->MeasureItem(c, w, h);
+    width = std::max(width, std::clamp(w, 0, maxWidth));
+    const int top = y;
+    y = std::min(y + std::clamp(h, 0, maxHeight), Border + maxHeight);
+    L.Entries.push_back({items[i]->Command(), Rect(Border, top, Border, y), keys[i]});
   }
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    L.Entries.push_back({items[i]->Command(), Rect(Border, y, Border, y + heights[i]), keys[i]});
-    y += heights[i];
-  }
-  width = std::max(width, 40);
+  width = std::max(width, std::min(40, maxWidth));
   for (TLevel::TEntry& e : L.Entries)
     e.Rect.Right = Border + width;
   L.Bounds = Rect(0, 0, width + 2 * Border, y + Border);
@@ -343,12 +342,12 @@ void TLoop::OpenLevel(TMenuItem& Parent, TRect Anchor, bool Beside, bool SelectF
   auto level = std::make_unique<TLevel>();
   TLevel& L = *level;
   L.Parent = Parent.Command();
-  Measure(L, Parent);
+  const TRect work = WorkAreaAt(Anchor.TopLeft());
+  Measure(L, Parent, work);
   if (L.Entries.empty())
     return;
   const int w = L.Bounds.Width();
   const int h = L.Bounds.Height();
-  const TRect work = WorkAreaAt(Anchor.TopLeft());
   int x = 0, y = 0;
   if (Beside) {
     x = Anchor.Right;
@@ -555,7 +554,8 @@ void TLoop::Step(TLevel& L, int Direction) {
   for (int k = 0; k < n; ++k) {
     i = ((i + Direction) % n + n) % n;
     TMenuItem* item = L.Item(i);
-    if (item && !item->IsLine()) {
+    // Items past the end of a menu cut to the work area are not shown, so not stepped to.
+    if (item && !item->IsLine() && !L.Entries[static_cast<std::size_t>(i)].Rect.IsEmpty()) {
       Select(L, i);
       return;
     }
@@ -860,7 +860,7 @@ bool MenuItemScreenRect(const TMenuItem* Item, TRect& R) {
     for (const TLevel::TEntry& e : l->Entries)
       if (e.Command == Item->Command()) {
         R = OffsetRect(e.Rect, l->Bounds.Left, l->Bounds.Top);
-        return true;
+        return !e.Rect.IsEmpty();
       }
   return false;
 }

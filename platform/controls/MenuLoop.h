@@ -46,6 +46,11 @@ struct TMenuTrack {
   bool BarOnly = false;              // a menu bar: only highlight the place, drop nothing (Alt)
 };
 
+// The items a level showing Parent's sub-items shows, in order: the visible ones, and with the
+// menu's automatic line reduction no separator at either end or right after another. Menu (the
+// menu Parent belongs to, for its flags) may be null.
+std::vector<TMenuItem*> ShownMenuItems(const TMenuItem& Parent, const TMenu* Menu);
+
 // Runs the menu loop until the menu closes; returns the chosen item's command, or 0 when the menu
 // was cancelled (or another loop is already running). The item is not clicked here.
 UINT TrackMenu(const TMenuTrack& Track);

@@ -44,6 +44,15 @@ public:
   // open menu does, so that a press on another program's window comes here. Returns whether the
   // grab is held; a backend may take a moment (it keeps trying while asked to hold it).
   virtual bool GrabInput(bool Grab) = 0;
+  // Puts the shown window above every other program's windows and gives it the keyboard, as the
+  // user choosing it on the desktop would (SetForegroundWindow).
+  virtual void BringToFront() = 0;
+};
+
+// What a program learns when it claims to be the one running instance of itself on a desktop.
+enum class TInstanceClaim {
+  Claimed, // this process is the one now
+  Running, // another process is; it was asked to bring its window to the front
 };
 
 struct TMonitor {
@@ -64,6 +73,11 @@ public:
   // An IDC_ value.
   virtual void SetCursorShape(int CursorId) = 0;
   virtual LOGFONT MenuFont() const = 0;
+  // Claims the one instance of Program on this desktop (an X display's screen, a Windows session, a
+  // headless desktop object). The claim lasts as long as the desktop and ends with the process,
+  // however it ends. While this process holds it, a later claim elsewhere reaches it as
+  // HostFrontRequested.
+  virtual TInstanceClaim ClaimInstance(const std::string& Program) = 0;
 };
 
 // The clock and the wait for input.
@@ -99,6 +113,12 @@ void InstallDesktopBackend(TDesktopBackend* Backend);
 void InstallEventSource(TEventSource* Source);
 void InstallMessageBoxService(TMessageBoxService* Service);
 void InstallAddressOpener(TAddressOpener* Opener);
+// What a desktop installs as it opens: the layer starts afresh (ResetMessageLayer) and takes all
+// four services. RemoveDesktopServices, as the desktop goes, resets the layer again and leaves no
+// service installed.
+void InstallDesktopServices(TDesktopBackend& Desktop, TEventSource& Events, TMessageBoxService& MessageBoxes,
+                            TAddressOpener& Opener);
+void RemoveDesktopServices();
 // The installed objects; each throws std::logic_error naming the missing backend when none is.
 TDesktopBackend& CurrentDesktopBackend();
 TEventSource& CurrentEventSource();
@@ -140,6 +160,10 @@ void HostActivated(HWND Window);
 // PBT_APMRESUMESUSPEND), and for WM_WTSSESSION_CHANGE with WTS_SESSION_UNLOCK (after registering
 // its window with WTSRegisterSessionNotification); it must not forward the native message itself.
 void HostDisplayChanged();
+// Another start of the program asked this one, which holds its instance claim, to come to the
+// front: the topmost window that can be active is restored when minimised, raised above every
+// other program's windows and activated.
+void HostFrontRequested();
 // Part of the native window must be shown again (nothing is lost: the frame is kept).
 void HostExposed(HWND Window, const TRect& Rect);
 // The size limits the window accepts (WM_GETMINMAXINFO).

@@ -31,6 +31,17 @@ void InstallEventSource(TEventSource* Source) { Slots().Events = Source; }
 void InstallMessageBoxService(TMessageBoxService* Service) { Slots().MessageBoxes = Service; }
 void InstallAddressOpener(TAddressOpener* Opener) { Slots().Opener = Opener; }
 
+void InstallDesktopServices(TDesktopBackend& Desktop, TEventSource& Events, TMessageBoxService& MessageBoxes,
+                            TAddressOpener& Opener) {
+  ResetMessageLayer();
+  Slots() = {&Desktop, &Events, &MessageBoxes, &Opener};
+}
+
+void RemoveDesktopServices() {
+  ResetMessageLayer();
+  Slots() = {};
+}
+
 TDesktopBackend& CurrentDesktopBackend() { return Installed(Slots().Desktop, "desktop backend"); }
 TEventSource& CurrentEventSource() { return Installed(Slots().Events, "event source"); }
 TMessageBoxService& CurrentMessageBoxService() { return Installed(Slots().MessageBoxes, "message box service"); }

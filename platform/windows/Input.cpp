@@ -344,7 +344,30 @@ HWND SetActiveWindow(HWND Wnd) {
 
 HWND GetActiveWindow() { return LiveWnd(WM().Active) ? WM().Active : nullptr; }
 
-BOOL SetForegroundWindow(HWND Wnd) { return SetActiveWindow(Wnd) || GetActiveWindow() == Wnd ? 1 : 0; }
+BOOL SetForegroundWindow(HWND Wnd) {
+  if (!SetActiveWindow(Wnd) && GetActiveWindow() != Wnd)
+    return 0;
+  // Active among the program's own windows, and now in front of the other programs' too.
+  if (TWnd* w = LiveWnd(Wnd); w && w->Host && IsShowing(*w))
+    w->Host->BringToFront();
+  return 1;
+}
+
+void HostFrontRequested() {
+  // The topmost window that can take the focus: a message box before the form it belongs to.
+  HWND target = nullptr;
+  for (HWND h : WM().TopLevels)
+    if (TWnd* w = LiveWnd(h); w && w->Visible() && w->Enabled() && !(w->ExStyle & WS_EX_NOACTIVATE)) {
+      target = h;
+      break;
+    }
+  if (!target)
+    return;
+  if (IsIconic(target))
+    ShowWindow(target, SW_RESTORE);
+  if (LiveWnd(target))
+    SetForegroundWindow(target);
+}
 
 void HostActivated(HWND Wnd) {
   if (LiveWnd(Wnd))
@@ -373,7 +396,12 @@ void ActivateNextTopLevel(HWND Leaving) {
       return;
     }
   }
+  // No window takes over: the one leaving still hears that it is no longer active, as it would
+  // from the one that took over, so that it gives its focus back when it is active again.
+  const bool wasActive = wm.Active == Leaving;
   wm.Active = nullptr;
+  if (wasActive)
+    SendActivation(Leaving, false, nullptr);
   SetFocus(nullptr);
 }
 

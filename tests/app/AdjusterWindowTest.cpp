@@ -259,6 +259,31 @@ TEST_F(DisplayChangeTest, NoticesTheWindowHasNotTakenYetAreOne) {
   EXPECT_EQ(Desktop.GammaDevice().DisplayChanges(), 3);
 }
 
+// A second start of the program on the same desktop, as the program's start-up makes its claim.
+class SecondStartTest : public AdjusterWindowTest {
+protected:
+  SecondStartTest() { EXPECT_EQ(Desktop.ClaimInstance("brivo"), TInstanceClaim::Claimed); }
+};
+
+TEST_F(SecondStartTest, TheMinimisedWindowComesBackAsItWasWithoutAnotherRamp) {
+  CreateAndShow();
+  Window->ScrollBar3->SetPosition(14);
+  Window->ScrollBar2->SetPosition(8);
+  ShowWindow(Window->Handle(), SW_MINIMIZE);
+  Desktop.ProcessMessages();
+  ASSERT_TRUE(IsIconic(Window->Handle()));
+  Desktop.GammaDevice().Clear();
+
+  EXPECT_EQ(Desktop.ClaimInstance("brivo"), TInstanceClaim::Running);
+  Desktop.ProcessMessages();
+  EXPECT_FALSE(IsIconic(Window->Handle()));
+  EXPECT_EQ(GetActiveWindow(), Window->Handle());
+  EXPECT_EQ(Desktop.Host(Window->Handle())->BroughtToFront(), 1);
+  EXPECT_TRUE(Tables().empty()) << "coming back is no new show: the ramp stays";
+  EXPECT_EQ(Panels(), (std::vector<std::string>{"1.0", "0.8", "1.4"}));
+  EXPECT_TRUE(Window->Button1->Focused()) << "Enter still resets";
+}
+
 class StoredWindowTest : public AdjusterWindowTest {};
 
 TEST_F(StoredWindowTest, TheDescriptionIsTheResourceNamedAfterTheClass) {

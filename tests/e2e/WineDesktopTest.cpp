@@ -121,6 +121,12 @@ protected:
     std::ifstream in(ErrorsFile);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
+  // What the system says of the adjuster's windows (win32-window-probe, in the same session).
+  std::string WindowProbe(const std::string& Command) {
+    std::string out;
+    EXPECT_EQ(RunProcess({"wine", (kWinBin / "win32-window-probe.exe").string(), Command, "Tavolu"}, &out, Env()), 0);
+    return out;
+  }
 
   TXvfb Server;
   TReferenceWindow Reference;
@@ -183,6 +189,29 @@ TEST_F(WineDesktop, TheWindowTakesAClickSaysWhyTheGammaIsNotSetMovesByItsCaption
   // window is now.
   Click({Origin.X + 1 + 260 + 8, Origin.Y + 4 + 8});
   EXPECT_EQ(Program->Wait(), 0);
+}
+
+TEST_F(WineDesktop, ASecondStartEndsAndTheFirstWindowComesBackFromAnIconToTheForeground) {
+  StartProgram();
+  if (HasFatalFailure())
+    return;
+  // One line per window: whether it is an icon, whether it is the foreground window. Another
+  // program's window takes the foreground once the adjuster's is an icon.
+  ASSERT_EQ(WindowProbe("minimize"), "1\n");
+  TChildProcess other({"wine", "notepad"}, Env());
+  ASSERT_TRUE(other.Started());
+  ASSERT_TRUE(Eventually([&] { return WindowProbe("list") == "1 0\n"; }));
+
+  const std::string againErrors = Prefix + ".again";
+  TChildProcess again({"wine", (kWinBin / "brivo.exe").string()}, Env(), againErrors, true);
+  ASSERT_TRUE(again.WaitForExit(60000)) << "the second start still runs";
+  EXPECT_EQ(again.Wait(), 0);
+  std::ifstream said(againErrors);
+  EXPECT_EQ(again.Output() + std::string(std::istreambuf_iterator<char>(said), std::istreambuf_iterator<char>()), "");
+  fs::remove(againErrors);
+  std::string shown;
+  EXPECT_TRUE(Eventually([&] { return (shown = WindowProbe("list")) == "0 1\n"; })) << shown;
+  EXPECT_TRUE(Program->Running());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -213,4 +214,24 @@ int TChildProcess::Wait() {
     FStatus = ExitStatus(status);
   }
   return FStatus;
+}
+
+bool TChildProcess::WaitForExit(int TimeoutMs) {
+  if (!Running())
+    return FPid > 0;
+  // The process's descriptor becomes readable when it exits: a wait with a deadline, no polling.
+  const int fd = static_cast<int>(syscall(SYS_pidfd_open, FPid, 0));
+  if (fd < 0) {
+    Wait();
+    return true;
+  }
+  pollfd p{fd, POLLIN, 0};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) != -1 || errno != EINTR)
+      break;
+  }
+  close(fd);
+  return !Running();
 }

@@ -30,6 +30,9 @@ public:
   int Stop();
   // Waits until the program exits by itself; returns its exit status as RunProcess does.
   int Wait();
+  // Waits at most TimeoutMs for the program to exit by itself; true when it has (Wait then returns
+  // its status at once).
+  bool WaitForExit(int TimeoutMs);
   // Sends Signal (SIGINT, SIGHUP, ...) to the program.
   void Send(int Signal);
   // What the program wrote to its standard output so far.

@@ -10,7 +10,7 @@ BRIVO_PACKAGES=(
   xdg-utils xvfb xdotool x11-xserver-utils x11-utils imagemagick openbox
   clang
   desktop-file-utils appstream lintian dpkg-dev man-db
-  g++-mingw-w64-x86-64-posix wine wine64 fonts-wine
+  g++-mingw-w64-x86-64-posix wine wine64 fonts-wine nsis
 )
 
 brivo_install_packages() {

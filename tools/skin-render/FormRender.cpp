@@ -72,7 +72,7 @@ void CheckMenuSize(TMenu& Menu, TMenuItem& Parent, int MaxSide) {
   TCanvas& c = scratch.Canvas();
   long long height = 0;
   int width = 0;
-  for (TMenuItem* item : VisibleItems(Parent)) {
+  for (TMenuItem* item : ShownMenuItems(Parent, &Menu)) {
     TFont font;
     GetMenuFont(font);
     c.SetFont(font);
@@ -196,11 +196,13 @@ TPixelBuffer RenderFormWithMenu(THeadlessDesktop& Desktop, TForm& Form, const TO
     if (top.empty())
       throw Exception(Quoted(Open.Name) + " has no items to show");
     shown = top.front();
-    if (VisibleItems(*shown).empty() || !shown->Enabled())
+    if (ShownMenuItems(*shown, &menu).empty() || !shown->Enabled())
       throw Exception(Quoted(Open.Name) + " drops nothing down: its first item " + Quoted(shown->Caption()) +
                       (shown->Enabled() ? " has no sub-items" : " is disabled"));
   }
-  const std::vector<TMenuItem*> items = VisibleItems(*shown);
+  // The items a person sees and can rest the pointer on: separators that line reduction hides are
+  // not among them.
+  const std::vector<TMenuItem*> items = ShownMenuItems(*shown, &menu);
   if (items.empty())
     throw Exception(Quoted(Open.Name) + " has no items to show");
   TMenuItem* lit = nullptr;

@@ -50,8 +50,9 @@ struct TOpenMenu {
   // at the centre of the form's client area, and a main menu's drop-down under its place in the
   // form's menu bar (at the client centre when the form shows the menu in no bar).
   std::optional<TPoint> At;
-  // The shown item (counting visible items from 0, separators included) the pointer rests on, so
-  // that it is drawn highlighted; -1 for none.
+  // The shown item the pointer rests on, so that it is drawn highlighted; -1 for none. Counted from
+  // 0 over the items the menu shows: visible ones, with the separators that the menu's line
+  // reduction keeps and without those it hides.
   int Highlight = -1;
 };
 

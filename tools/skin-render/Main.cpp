@@ -36,7 +36,7 @@ int Usage(const std::string& Fault) {
                "             popup opens at the centre of the form's client area and a\n"
                "             drop-down under its place in the menu bar; the PNG covers the\n"
                "             form and the menu\n"
-               "--highlight  draws shown item N (from 0, separators counted) highlighted\n");
+               "--highlight  draws shown item N (from 0, shown separators counted) highlighted\n");
   return 2;
 }
 

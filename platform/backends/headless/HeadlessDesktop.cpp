@@ -50,11 +50,7 @@ THeadlessDesktop::THeadlessDesktop(int ScreenWidth, int ScreenHeight, std::optio
   auto gamma = std::make_unique<TRecordingGammaDevice>();
   FGamma = gamma.get();
   InstallGammaDevice(std::move(gamma));
-  ResetMessageLayer();
-  InstallDesktopBackend(this);
-  InstallEventSource(this);
-  InstallMessageBoxService(&FMessageBoxes);
-  InstallAddressOpener(&FOpener);
+  InstallDesktopServices(*this, *this, FMessageBoxes, FOpener);
 }
 
 THeadlessDesktop::~THeadlessDesktop() {
@@ -64,11 +60,7 @@ THeadlessDesktop::~THeadlessDesktop() {
     if (!FHosts.empty() && FHosts.front()->Window() == w)
       break; // not ours to destroy; the layer keeps it
   }
-  ResetMessageLayer();
-  InstallDesktopBackend(nullptr);
-  InstallEventSource(nullptr);
-  InstallMessageBoxService(nullptr);
-  InstallAddressOpener(nullptr);
+  RemoveDesktopServices();
   InstallGammaDevice(nullptr);
 }
 
@@ -76,6 +68,16 @@ std::unique_ptr<TWindowHost> THeadlessDesktop::CreateHost(HWND Window, TWindowKi
   auto host = std::make_unique<THeadlessWindow>(*this, Window, Kind, Bounds);
   FHosts.push_back(host.get());
   return host;
+}
+
+TInstanceClaim THeadlessDesktop::ClaimInstance(const std::string& Program) {
+  if (std::find(FClaims.begin(), FClaims.end(), Program) == FClaims.end()) {
+    FClaims.push_back(Program);
+    return TInstanceClaim::Claimed;
+  }
+  HostFrontRequested();
+  Deliver();
+  return TInstanceClaim::Running;
 }
 
 void THeadlessDesktop::Restack(const std::vector<TWindowHost*>& TopToBottom) {

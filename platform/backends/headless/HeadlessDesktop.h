@@ -26,6 +26,8 @@ public:
   void BeginMoveSize(int HitCode) override;
   // Every pointer event of this desktop is the program's anyway: the grab is always held.
   bool GrabInput(bool) override { return true; }
+  // There are no other programs' windows to go in front of: only counted.
+  void BringToFront() override { ++FBroughtToFront; }
 
   HWND Window() const { return FWindow; }
   TWindowKind Kind() const { return FKind; }
@@ -39,6 +41,8 @@ public:
   // What the window shows, in window coordinates.
   const TPixelBuffer& Surface() const { return FSurface; }
   int Presents() const { return FPresents; }
+  // How often the layer asked for the window to be put in front of other programs' windows.
+  int BroughtToFront() const { return FBroughtToFront; }
   const TRegion& LastPresented() const { return FLastDamage; }
   // Whether a screen point falls on the window (inside its bounds and shape, and shown).
   bool Covers(TPoint Screen) const;
@@ -54,6 +58,7 @@ private:
   std::vector<TPixelBuffer> FIcon;
   TPixelBuffer FSurface;
   int FPresents = 0;
+  int FBroughtToFront = 0;
   TRegion FLastDamage;
 };
 
@@ -76,6 +81,10 @@ public:
   TPoint CursorPos() const override { return FCursor; }
   void SetCursorShape(int CursorId) override { FCursorShape = CursorId; }
   LOGFONT MenuFont() const override { return FMenuFont; }
+  // The claim holds for this desktop object only, so that desktops of tests side by side never
+  // meet. A second claim of the same program stands for a second start on this desktop: its
+  // request to come to the front is delivered before the call returns.
+  TInstanceClaim ClaimInstance(const std::string& Program) override;
 
   // TEventSource
   long long Now() const override { return FNow; }
@@ -156,6 +165,7 @@ private:
   HWND FPointerWindow = nullptr;
   std::optional<TDrag> FDrag;
   TRecordingGammaDevice* FGamma = nullptr;
+  std::vector<std::string> FClaims;
   TRecordingMessageBox FMessageBoxes;
   TRecordingAddressOpener FOpener;
 };

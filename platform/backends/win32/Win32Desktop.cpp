@@ -95,6 +95,7 @@ struct TWin32Desktop::TImpl final : TNativeSink {
   }
   void AppDeactivated() override { HostAppDeactivated(); }
   void DisplayChanged() override { HostDisplayChanged(); }
+  void FrontRequested() override { HostFrontRequested(); }
   TNativeMinMax MinMax(std::uintptr_t Tag) override {
     const MINMAXINFO info = QueryMinMaxInfo(LayerWindow(Tag));
     TNativeMinMax m;
@@ -148,6 +149,7 @@ public:
   }
   void BeginMoveSize(int HitCode) override { FNative->BeginMoveSize(HitCode); }
   bool GrabInput(bool Grab) override { return FNative->GrabInput(Grab); }
+  void BringToFront() override { FNative->BringToFront(); }
 
   HWND Handle() const { return FHandle; }
   TNativeWindow& Native() { return *FNative; }
@@ -186,11 +188,7 @@ std::unique_ptr<TWin32Desktop> TWin32Desktop::Open(std::string& Why) {
   TImpl& d = *desktop->F;
   d.MessageBox = std::make_unique<TWin32MessageBox>(d);
   d.Opener = std::make_unique<TWin32AddressOpener>(*d.Native);
-  ResetMessageLayer();
-  InstallDesktopBackend(desktop.get());
-  InstallEventSource(desktop.get());
-  InstallMessageBoxService(d.MessageBox.get());
-  InstallAddressOpener(d.Opener.get());
+  InstallDesktopServices(*desktop, *desktop, *d.MessageBox, *d.Opener);
   return desktop;
 }
 
@@ -203,11 +201,7 @@ TWin32Desktop::~TWin32Desktop() {
     if (!F->Windows.empty() && F->Windows.front()->Handle() == w)
       break; // not the layer's window any more; nothing else can free it
   }
-  ResetMessageLayer();
-  InstallDesktopBackend(nullptr);
-  InstallEventSource(nullptr);
-  InstallMessageBoxService(nullptr);
-  InstallAddressOpener(nullptr);
+  RemoveDesktopServices();
 }
 
 std::unique_ptr<TWindowHost> TWin32Desktop::CreateHost(HWND Window, TWindowKind Kind, const TRect& Bounds) {
@@ -263,6 +257,10 @@ LOGFONT TWin32Desktop::MenuFont() const {
   font.lfCharSet = 136; // the Traditional Chinese character set
   SetFaceName(font, "\xE6\x96\xB0\xE7\xB4\xB0\xE6\x98\x8E\xE9\xAB\x94");
   return font;
+}
+
+TInstanceClaim TWin32Desktop::ClaimInstance(const std::string& Program) {
+  return F->Native->ClaimInstance(Program) ? TInstanceClaim::Claimed : TInstanceClaim::Running;
 }
 
 long long TWin32Desktop::Now() const { return F->Native->Now(); }

@@ -26,6 +26,8 @@ public:
   TPoint CursorPos() const override;
   void SetCursorShape(int CursorId) override;
   LOGFONT MenuFont() const override;
+  // A named mutex of the session (see TNativeDesktop::ClaimInstance).
+  TInstanceClaim ClaimInstance(const std::string& Program) override;
 
   // TEventSource
   long long Now() const override;

@@ -20,6 +20,12 @@ namespace {
 const wchar_t* const kWindowClass = L"BrivoWindow";
 const wchar_t* const kHiddenClass = L"BrivoDesktop";
 
+// What a later start posts to the hidden window of the desktop that holds the instance claim.
+UINT FrontRequestMessage() {
+  static const UINT message = RegisterWindowMessageW(L"BrivoFrontRequest");
+  return message;
+}
+
 // What the native windows told, kept until the wait hands it to the layer: the system sends many of
 // its messages while the layer itself is inside a call to a window (showing, moving, destroying it),
 // and the layer hears of them only from its wait, as from every other backend.
@@ -163,6 +169,9 @@ struct TNativeDesktop::TState {
   HINSTANCE Instance = nullptr;
   HWND Hidden = nullptr;
   bool SessionNotices = false;
+  // The instance claim held, and a request for the front not yet handed on.
+  HANDLE InstanceMutex = nullptr;
+  bool FrontRequested = false;
   std::vector<TNativeWindow::TState*> Windows;
   std::vector<TEvent> Pending;
   bool DisplaysChanged = false;
@@ -250,6 +259,12 @@ LRESULT CALLBACK HiddenProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   LRESULT result = 0;
   if (desktop && DisplayNotice(*desktop, Msg, WParam, result))
     return result;
+  if (desktop && Msg == FrontRequestMessage() && Msg != 0) {
+    // Only the holder answers: a desktop that lost the race for the claim takes no requests.
+    if (desktop->InstanceMutex)
+      desktop->FrontRequested = true;
+    return 0;
+  }
   if (Msg == WM_CLOSE)
     return 0; // only the desktop ends its window
   return DefWindowProcW(Wnd, Msg, WParam, LParam);
@@ -262,6 +277,11 @@ bool TNativeDesktop::TState::Deliver() {
   if (DisplaysChanged) {
     DisplaysChanged = false;
     Sink.DisplayChanged();
+    any = true;
+  }
+  if (FrontRequested) {
+    FrontRequested = false;
+    Sink.FrontRequested();
     any = true;
   }
   if (Pending.empty())
@@ -699,6 +719,12 @@ void TNativeWindow::BeginMoveSize(int HitCode) {
   d.Post(up);
 }
 
+void TNativeWindow::BringToFront() {
+  if (IsIconic(F->Wnd))
+    ShowWindow(F->Wnd, SW_RESTORE);
+  SetForegroundWindow(F->Wnd);
+}
+
 bool TNativeWindow::GrabInput(bool Grab) {
   TNativeDesktop::TState& d = F->Desktop;
   if (!Grab) {
@@ -755,6 +781,8 @@ TNativeDesktop::~TNativeDesktop() {
   if (F->SessionNotices)
     WTSUnRegisterSessionNotification(F->Hidden);
   DestroyWindow(F->Hidden);
+  if (F->InstanceMutex)
+    CloseHandle(F->InstanceMutex);
 }
 
 std::unique_ptr<TNativeWindow> TNativeDesktop::MakeWindow(TNativeKind Kind, const TNativeRect& Screen,
@@ -924,6 +952,45 @@ bool TNativeDesktop::OpenAddress(const std::string& Address, std::string& Why) {
   if (code > 32)
     return true;
   Why = "cannot open '" + Address + "': " + ShellExecuteFailure(code);
+  return false;
+}
+
+bool TNativeDesktop::ClaimInstance(const std::string& Name) {
+  TState& f = *F;
+  if (f.InstanceMutex) {
+    // This desktop holds the claim already: the second start is this process's own.
+    f.Sink.FrontRequested();
+    return false;
+  }
+  const std::wstring name = WideFromUtf8(Name);
+  // Named before the mutex is made, so that a start that finds the mutex finds the window too.
+  SetWindowTextW(f.Hidden, name.c_str());
+  // "Local\": one instance per session. The rest of the name may hold no backslash.
+  std::wstring mutexName = L"Local\\" + name + L".instance";
+  std::replace(mutexName.begin() + 6, mutexName.end(), L'\\', L'_');
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, mutexName.c_str());
+  const DWORD error = GetLastError();
+  if (mutex && error != ERROR_ALREADY_EXISTS) {
+    f.InstanceMutex = mutex;
+    return true;
+  }
+  if (mutex)
+    CloseHandle(mutex);
+  SetWindowTextW(f.Hidden, L"");
+  // Access denied: the mutex is there, made by a process this one may not open. Anything else: the
+  // system made no mutex at all, and the program runs rather than leave the user nothing.
+  if (!mutex && error != ERROR_ACCESS_DENIED)
+    return true;
+  // Every hidden window of that name: two starts racing for the claim both named theirs for a
+  // moment, and only the holder answers.
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, kHiddenClass, name.c_str())) != nullptr;) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(w, &process);
+    // The system gives the foreground to the program the user started last (this one); it may
+    // pass that on.
+    AllowSetForegroundWindow(process);
+    PostMessageW(w, FrontRequestMessage(), 0, 0);
+  }
   return false;
 }
 

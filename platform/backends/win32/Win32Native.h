@@ -63,6 +63,8 @@ public:
   virtual void AppDeactivated() = 0;
   // Once per burst of display, resume or unlock notices.
   virtual void DisplayChanged() = 0;
+  // Another start of the program asked this one, which holds the instance claim, for the front.
+  virtual void FrontRequested() = 0;
   virtual TNativeMinMax MinMax(std::uintptr_t Tag) = 0;
 };
 
@@ -91,6 +93,8 @@ public:
   // Runs the system's move/size loop when the left button is down; reports the end either way.
   void BeginMoveSize(int HitCode);
   bool GrabInput(bool Grab);
+  // Restores the window when it is an icon and makes it the foreground window.
+  void BringToFront();
 
   struct TState;
 
@@ -127,6 +131,11 @@ public:
   void FollowCapture(TNativeWindow* Window);
   int ShowMessageBox(TNativeWindow* Owner, const std::string& Text, const std::string& Caption, unsigned Type);
   bool OpenAddress(const std::string& Address, std::string& Why);
+  // Claims the one instance of Name in this session with a named mutex, which the system frees
+  // with the process however it ends: true when this desktop holds it now (until it goes). False
+  // when another process holds it: its desktop's hidden window, which carries Name as its title,
+  // was asked for the front (and allowed to take the foreground).
+  bool ClaimInstance(const std::string& Name);
   // On Now's clock; -1 before the first frame.
   long long FirstPresentTime() const;
   // The hidden window of the desktop (an HWND).

@@ -16,6 +16,8 @@
 #include <time.h>
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -23,9 +25,33 @@
 
 namespace {
 
+// The connection and request of the last protocol error: Xlib's handler is one for the process, and
+// a caller that must know whether its request failed compares the serial after a sync.
+Display* gErrorDisplay = nullptr;
+unsigned long gErrorSerial = 0;
+
 // Protocol errors (a window the window manager already destroyed, a restack it refused) are not
 // worth ending the program for, which is what Xlib's own handler does.
-int IgnoreError(Display*, XErrorEvent*) { return 0; }
+int IgnoreError(Display* D, XErrorEvent* E) {
+  gErrorDisplay = D;
+  gErrorSerial = E->serial;
+  return 0;
+}
+
+// The data of the client message a later start sends to the instance selection's owner.
+constexpr long kFrontRequest = 1;
+
+// A client message about window W with five longs of data.
+XEvent MakeClientMessage(Window W, Atom Type, std::array<long, 5> Data) {
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = W;
+  e.xclient.message_type = Type;
+  e.xclient.format = 32;
+  for (std::size_t i = 0; i < Data.size(); ++i)
+    e.xclient.data.l[i] = Data[i];
+  return e;
+}
 
 // Xlib's own handler writes a few lines about the broken connection and ends the process. Each of
 // our connections has an exit handler of its own that decides what to say (the desktop's says one
@@ -72,16 +98,7 @@ Cursor TX11Desktop::TImpl::CursorOf(int Id) {
 }
 
 void TX11Desktop::TImpl::SendRootMessage(Window W, Atom Type, long D0, long D1, long D2, long D3, long D4) {
-  XEvent e{};
-  e.xclient.type = ClientMessage;
-  e.xclient.window = W;
-  e.xclient.message_type = Type;
-  e.xclient.format = 32;
-  e.xclient.data.l[0] = D0;
-  e.xclient.data.l[1] = D1;
-  e.xclient.data.l[2] = D2;
-  e.xclient.data.l[3] = D3;
-  e.xclient.data.l[4] = D4;
+  XEvent e = MakeClientMessage(W, Type, {D0, D1, D2, D3, D4});
   XSendEvent(Dpy, Root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
 }
 
@@ -106,6 +123,7 @@ void TX11Desktop::TImpl::DetectWindowManager() {
   Wm = check != 0 && readWindow(check) == check;
   WmMoveResize = false;
   WmMaximize = false;
+  WmActivate = false;
   if (!Wm)
     return;
   Atom type = 0;
@@ -119,6 +137,7 @@ void TX11Desktop::TImpl::DetectWindowManager() {
     auto supported = [&](const char* Name) { return std::find(atoms, atoms + count, A(Name)) != atoms + count; };
     WmMoveResize = supported("_NET_WM_MOVERESIZE");
     WmMaximize = supported("_NET_WM_STATE_MAXIMIZED_VERT") && supported("_NET_WM_STATE_MAXIMIZED_HORZ");
+    WmActivate = supported("_NET_ACTIVE_WINDOW");
   }
   if (data)
     XFree(data);
@@ -264,6 +283,25 @@ void TX11Desktop::TImpl::HandleKey(TX11Window& W, XKeyEvent& E) {
     }
 }
 
+void TX11Desktop::TImpl::HandleInstance(const XEvent& E) {
+  if (E.type == ClientMessage && E.xclient.message_type == InstanceSelection && E.xclient.format == 32 &&
+      E.xclient.data.l[0] == kFrontRequest) {
+    // The layer hears of it after the drain, as of a display change.
+    FrontRequested = true;
+    Reported = true;
+  } else if (E.type == SelectionRequest) {
+    // The selection holds no data; a client asking for some is told so rather than left waiting.
+    XEvent reply{};
+    reply.xselection.type = SelectionNotify;
+    reply.xselection.requestor = E.xselectionrequest.requestor;
+    reply.xselection.selection = E.xselectionrequest.selection;
+    reply.xselection.target = E.xselectionrequest.target;
+    reply.xselection.property = None;
+    reply.xselection.time = E.xselectionrequest.time;
+    XSendEvent(Dpy, E.xselectionrequest.requestor, False, NoEventMask, &reply);
+  }
+}
+
 void TX11Desktop::TImpl::FollowDrag(TPoint RootPos) {
   const TDrag& d = *Drag;
   const TRect r = MoveSizeBounds(d.Hit, d.StartBounds, RootPos.X - d.Start.X, RootPos.Y - d.Start.Y, d.Limits);
@@ -318,6 +356,10 @@ void TX11Desktop::TImpl::Handle(XEvent& E) {
     }
     else if (E.xproperty.atom == A("_NET_SUPPORTING_WM_CHECK") || E.xproperty.atom == A("_NET_SUPPORTED"))
       DetectWindowManager();
+    return;
+  }
+  if (InstanceOwner && E.xany.window == InstanceOwner) {
+    HandleInstance(E);
     return;
   }
   TX11Window* w = Find(E.xany.window);
@@ -457,6 +499,10 @@ void TX11Desktop::TImpl::Drain() {
   if (!Lost && DisplaysChanged) {
     DisplaysChanged = false;
     HostDisplayChanged();
+  }
+  if (!Lost && FrontRequested) {
+    FrontRequested = false;
+    HostFrontRequested();
   }
   if (!Lost && FocusLeft) {
     FocusLeft = false;
@@ -601,11 +647,7 @@ std::unique_ptr<TX11Desktop> TX11Desktop::Open(const char* DisplayName, std::str
   d.Owner = desktop.get();
   d.MessageBox = std::make_unique<TX11MessageBox>(*desktop);
   d.Opener = std::make_unique<TX11AddressOpener>();
-  ResetMessageLayer();
-  InstallDesktopBackend(desktop.get());
-  InstallEventSource(desktop.get());
-  InstallMessageBoxService(d.MessageBox.get());
-  InstallAddressOpener(d.Opener.get());
+  InstallDesktopServices(*desktop, *desktop, *d.MessageBox, *d.Opener);
   return desktop;
 }
 
@@ -618,11 +660,7 @@ TX11Desktop::~TX11Desktop() {
     if (!F->Windows.empty() && F->Windows.front()->Handle() == w)
       break; // not the layer's window any more; nothing else can free it
   }
-  ResetMessageLayer();
-  InstallDesktopBackend(nullptr);
-  InstallEventSource(nullptr);
-  InstallMessageBoxService(nullptr);
-  InstallAddressOpener(nullptr);
+  RemoveDesktopServices();
   if (!F->Lost) {
     for (auto& [id, cursor] : F->Cursors)
       XFreeCursor(F->Dpy, cursor);
@@ -710,6 +748,48 @@ LOGFONT TX11Desktop::MenuFont() const {
   font.lfCharSet = 136; // the Traditional Chinese character set
   std::strcpy(font.lfFaceName, "\xE6\x96\xB0\xE7\xB4\xB0\xE6\x98\x8E\xE9\xAB\x94");
   return font;
+}
+
+TInstanceClaim TX11Desktop::ClaimInstance(const std::string& Program) {
+  TImpl& f = *F;
+  if (f.Lost)
+    return TInstanceClaim::Claimed; // no server to ask; the program ends through its loop anyway
+  std::string name = "_";
+  for (char c : Program)
+    name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  name += "_S" + std::to_string(f.Screen);
+  const Atom selection = f.A(name.c_str());
+  if (f.InstanceOwner && selection == f.InstanceSelection) {
+    // This desktop holds the claim already: the second start is this process's own.
+    HostFrontRequested();
+    return TInstanceClaim::Running;
+  }
+  // A holder may end between the question and the request to it; then it is asked again.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    // Two starts at the same moment: the server serves no one else while one of them looks and
+    // takes, so exactly one finds the selection free. The question is the one round trip.
+    XGrabServer(f.Dpy);
+    const Window owner = XGetSelectionOwner(f.Dpy, selection);
+    if (owner == None) {
+      if (!f.InstanceOwner)
+        f.InstanceOwner = XCreateWindow(f.Dpy, f.Root, -1, -1, 1, 1, 0, 0, InputOnly, CopyFromParent, 0, nullptr);
+      XSetSelectionOwner(f.Dpy, selection, f.InstanceOwner, CurrentTime);
+      XUngrabServer(f.Dpy);
+      XFlush(f.Dpy);
+      f.InstanceSelection = selection;
+      return TInstanceClaim::Claimed;
+    }
+    XUngrabServer(f.Dpy);
+    XEvent e = MakeClientMessage(owner, selection, {kFrontRequest, 0, 0, 0, 0});
+    const unsigned long serial = NextRequest(f.Dpy);
+    // No event mask: the event goes to the client that made the window, the holder.
+    XSendEvent(f.Dpy, owner, False, NoEventMask, &e);
+    XSync(f.Dpy, False);
+    if (gErrorDisplay != f.Dpy || gErrorSerial != serial)
+      return TInstanceClaim::Running;
+  }
+  // Holders that keep ending as they are asked: this start runs rather than leave the user nothing.
+  return TInstanceClaim::Claimed;
 }
 
 long long TX11Desktop::Now() const { return MonotonicMs(); }

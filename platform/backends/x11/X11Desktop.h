@@ -32,6 +32,10 @@ public:
   TPoint CursorPos() const override;
   void SetCursorShape(int CursorId) override;
   LOGFONT MenuFont() const override;
+  // The selection _PROGRAM_Sn of the screen, the way X programs have long found a running copy of
+  // themselves; the server lets go of it when the connection ends. A later start finds its owner
+  // and sends it a request to come to the front.
+  TInstanceClaim ClaimInstance(const std::string& Program) override;
 
   // TEventSource
   long long Now() const override;

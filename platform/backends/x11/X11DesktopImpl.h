@@ -51,6 +51,8 @@ struct TX11Desktop::TImpl {
   bool WmMoveResize = false;
   // The window manager maximises windows itself (_NET_WM_STATE_MAXIMIZED_*) and decides their size.
   bool WmMaximize = false;
+  // The window manager activates a window when asked (_NET_ACTIVE_WINDOW).
+  bool WmActivate = false;
   std::vector<TX11Window*> Windows;
   std::map<int, Cursor> Cursors;
   int CursorId = IDC_ARROW;
@@ -84,6 +86,12 @@ struct TX11Desktop::TImpl {
   TX11Window* InputGrab = nullptr;
   bool InputGrabHeld = false;
 
+  // The program's instance claim: the selection this desktop owns, the window that owns it, and
+  // whether another start asked for the front since the layer last heard of it.
+  Atom InstanceSelection = 0;
+  Window InstanceOwner = 0;
+  bool FrontRequested = false;
+
   mutable std::vector<TMonitor> MonitorCache;
   mutable bool MonitorsDirty = true;
 
@@ -105,6 +113,8 @@ struct TX11Desktop::TImpl {
   void Handle(XEvent& E);
   void HandleKey(TX11Window& W, XKeyEvent& E);
   void HandleButton(TX11Window& W, const XButtonEvent& E);
+  // What comes to the window that owns the instance selection.
+  void HandleInstance(const XEvent& E);
   void FollowDrag(TPoint Root);
   void EndDrag(bool Reported);
   void EndWmMoveSize();
@@ -133,6 +143,7 @@ public:
   void Present(const TPixelBuffer& Frame, const TRegion& Damage) override;
   void BeginMoveSize(int HitCode) override;
   bool GrabInput(bool Grab) override;
+  void BringToFront() override;
 
   HWND Handle() const { return FHandle; }
   Window Xid() const { return FWindow; }

@@ -150,6 +150,23 @@ void TX11Window::SetIcon(const std::vector<TPixelBuffer>& Images) {
   XFlush(FDesktop.Dpy);
 }
 
+void TX11Window::BringToFront() {
+  if (Dead())
+    return;
+  if (FDesktop.Wm && FDesktop.WmActivate) {
+    // Source 2: asked for by the user (who started the program again), which a window manager
+    // honours over its rules against windows that push themselves forward. It raises the window,
+    // brings it back from an icon and gives it the keyboard.
+    FDesktop.SendRootMessage(FWindow, FDesktop.A("_NET_ACTIVE_WINDOW"), 2, CurrentTime, 0, 0, 0);
+  } else {
+    XRaiseWindow(FDesktop.Dpy, FWindow);
+    // A window on its way back from being unmapped gets the keyboard as it is mapped (MapChanged).
+    if (FMapped)
+      FDesktop.GiveFocus(FWindow, CurrentTime);
+  }
+  XFlush(FDesktop.Dpy);
+}
+
 void TX11Window::SetBounds(const TRect& ScreenRect) {
   if (Dead() || ScreenRect == FBounds)
     return;

@@ -144,4 +144,56 @@ TEST(HeadlessLifetime, ADesktopTakesItsWindowsAndServicesWithIt) {
   EXPECT_THROW(MessageBox(nullptr, "x", "y", MB_OK), std::logic_error);
 }
 
+// One program per desktop: a second claim of the same name stands for a second start there.
+class HeadlessInstance : public testing::Test {
+protected:
+  THeadlessDesktop Desktop;
+};
+
+TEST_F(HeadlessInstance, ASecondStartBringsTheWindowBackFromAnIconOrFromBehindOtherPrograms) {
+  ASSERT_EQ(Desktop.ClaimInstance("brivo"), TInstanceClaim::Claimed);
+  HWND form = Solid(Rect(0, 0, 100, 100), clRed);
+  ShowWindow(form, SW_MINIMIZE);
+  Desktop.ProcessMessages();
+  ASSERT_TRUE(IsIconic(form));
+  ASSERT_FALSE(Desktop.Host(form)->OnScreen());
+
+  EXPECT_EQ(Desktop.ClaimInstance("brivo"), TInstanceClaim::Running);
+  EXPECT_FALSE(IsIconic(form));
+  EXPECT_EQ(GetActiveWindow(), form);
+  EXPECT_EQ(Desktop.Host(form)->BroughtToFront(), 1) << "in front of other programs' windows too";
+  EXPECT_EQ(Desktop.Screenshot().At(50, 50), 0xFF0000u);
+
+  // Another program took the focus, as a backend reports it.
+  HostAppDeactivated();
+  ASSERT_EQ(GetActiveWindow(), nullptr);
+  EXPECT_EQ(Desktop.ClaimInstance("brivo"), TInstanceClaim::Running);
+  EXPECT_EQ(GetActiveWindow(), form);
+  EXPECT_EQ(Desktop.Host(form)->BroughtToFront(), 2);
+  EXPECT_EQ(Desktop.ClaimInstance("gamma-probe"), TInstanceClaim::Claimed) << "another program's claim";
+}
+
+TEST_F(HeadlessInstance, TheWindowOfAModalBoxComesBeforeTheDisabledFormAndMenusAreSkipped) {
+  ASSERT_EQ(Desktop.ClaimInstance("brivo"), TInstanceClaim::Claimed);
+  HWND form = Solid(Rect(0, 0, 100, 100), clRed);
+  HWND box = Solid(Rect(20, 20, 60, 60), clGreen);
+  HWND menu = CreateWindowEx(WS_EX_NOACTIVATE | WS_EX_TOPMOST, "", WS_POPUP, 30, 30, 20, 20, nullptr,
+                             WndProcFromFunction(SolidProcedure));
+  ShowWindow(menu, SW_SHOWNOACTIVATE);
+  EnableWindow(form, 0);
+  SetActiveWindow(form);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(Desktop.ClaimInstance("brivo"), TInstanceClaim::Running);
+  EXPECT_EQ(GetActiveWindow(), box);
+  EXPECT_EQ(Desktop.Host(box)->BroughtToFront(), 1);
+  EXPECT_EQ(Desktop.Host(menu)->BroughtToFront(), 0);
+}
+
+TEST_F(HeadlessInstance, DesktopsSideBySideNeverSeeEachOthersClaim) {
+  ASSERT_EQ(Desktop.ClaimInstance("brivo"), TInstanceClaim::Claimed);
+  THeadlessDesktop beside;
+  EXPECT_EQ(beside.ClaimInstance("brivo"), TInstanceClaim::Claimed);
+  EXPECT_EQ(beside.ClaimInstance("brivo"), TInstanceClaim::Running);
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 // the windows read back with its own calls.
 
 #include "platform/backends/win32/Win32Desktop.h"
+#include "platform/backends/win32/Win32Native.h"
 #include "platform/windows/Gdi.h"
 #include "tests/platform/backends/Win32Probe.h"
 #include "tests/platform/windows/TestWindow.h"
@@ -65,6 +66,57 @@ protected:
   TMessageLog Log;
   std::vector<std::unique_ptr<TTestWindow>> Windows;
 };
+
+// A desktop of a second start of the program, made in this process: what it hears is not asked.
+class TUnheardSink final : public TNativeSink {
+public:
+  void Mouse(std::uintptr_t, TNativeMouse, int, int, int) override {}
+  void Wheel(std::uintptr_t, int, unsigned, int, int) override {}
+  void Key(bool, unsigned) override {}
+  void Char(char32_t) override {}
+  void BoundsChanged(std::uintptr_t, const TNativeRect&) override {}
+  void Minimized(std::uintptr_t, bool) override {}
+  void MoveSizeEnded(std::uintptr_t) override {}
+  void CloseRequested(std::uintptr_t) override {}
+  void Activated(std::uintptr_t) override {}
+  void AppDeactivated() override {}
+  void DisplayChanged() override {}
+  void FrontRequested() override {}
+  TNativeMinMax MinMax(std::uintptr_t) override { return {}; }
+};
+
+TEST_F(Win32Desktop, ASecondStartBringsTheFormBackFromAnIconIntoTheForeground) {
+  const std::string program = "brivo-front-test";
+  ASSERT_EQ(Desktop->ClaimInstance(program), TInstanceClaim::Claimed);
+  const auto [form, panel] = MakeForm(Bounds(100, 80, 200, 150));
+  Settle();
+  ShowWindow(form, SW_MINIMIZE);
+  Settle();
+  ASSERT_TRUE(ProbeIconic(Native(form)));
+
+  TUnheardSink sink;
+  std::string why;
+  const std::unique_ptr<TNativeDesktop> second = TNativeDesktop::Open(sink, why);
+  ASSERT_TRUE(second) << why;
+  EXPECT_FALSE(second->ClaimInstance(program));
+  EXPECT_TRUE(PumpUntil([&] { return !IsIconic(form) && GetActiveWindow() == form; }));
+  EXPECT_FALSE(ProbeIconic(Native(form)));
+  EXPECT_EQ(ProbeForegroundWindow(), Native(form));
+}
+
+TEST_F(Win32Desktop, TheClaimEndsWithTheDesktopThatHeldIt) {
+  const std::string program = "brivo-claim-test";
+  ASSERT_EQ(Desktop->ClaimInstance(program), TInstanceClaim::Claimed);
+  Desktop.reset();
+  TUnheardSink sink;
+  std::string why;
+  const std::unique_ptr<TNativeDesktop> next = TNativeDesktop::Open(sink, why);
+  ASSERT_TRUE(next) << why;
+  EXPECT_TRUE(next->ClaimInstance(program));
+  const std::unique_ptr<TNativeDesktop> after = TNativeDesktop::Open(sink, why);
+  ASSERT_TRUE(after) << why;
+  EXPECT_FALSE(after->ClaimInstance(program));
+}
 
 TEST_F(Win32Desktop, AFormIsAPopupWithATaskBarEntryWhereTheLayerPutIt) {
   const auto [form, panel] = MakeForm(Bounds(100, 80, 200, 150));

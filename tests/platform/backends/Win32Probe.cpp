@@ -96,6 +96,8 @@ void ProbeMove(void* Wnd, int Left, int Top, int Width, int Height) {
 
 void* ProbeCapture() { return GetCapture(); }
 void* ProbeActiveWindow() { return GetActiveWindow(); }
+void* ProbeForegroundWindow() { return GetForegroundWindow(); }
+bool ProbeIconic(void* Wnd) { return IsIconic(H(Wnd)) != FALSE; }
 int ProbeScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 int ProbeScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 

@@ -42,6 +42,8 @@ std::intptr_t ProbeSend(void* Wnd, unsigned Msg, std::uintptr_t WParam, std::int
 void ProbeMove(void* Wnd, int Left, int Top, int Width, int Height);
 void* ProbeCapture();
 void* ProbeActiveWindow();
+void* ProbeForegroundWindow();
+bool ProbeIconic(void* Wnd);
 int ProbeScreenWidth();
 int ProbeScreenHeight();
 bool ProbeHasIcon(void* Wnd, bool Big);

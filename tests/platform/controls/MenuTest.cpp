@@ -294,6 +294,33 @@ TEST_F(MenuTest, OwnerDrawnItemsGetTheirRectAndStateAndShowWhatTheyDraw) {
   PopupAndSettle();
 }
 
+TEST_F(MenuTest, ItemsMeasuredHugeOpenAMenuNoLargerThanTheWorkArea) {
+  Menu->SetOwnerDraw(true);
+  // Each asks for more than any screen; their heights together overflow an int.
+  for (TMenuItem* item : {Open, Recent, Disabled, Exit})
+    item->OnMeasureItem = [](TObject*, TCanvas&, int& W, int& H) {
+      W = 1 << 30;
+      H = 1 << 30;
+    };
+  TRect work;
+  ASSERT_TRUE(SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0));
+  Then([&] {
+    TRect menu, item;
+    ASSERT_TRUE(GetWindowRect(MenuLevelWindow(0), &menu));
+    EXPECT_EQ(menu, work);
+    ASSERT_TRUE(MenuItemScreenRect(Open, item));
+    EXPECT_EQ(item, Rect(3, 3, work.Right - 3, work.Bottom - 3)) << "the first item fills the menu";
+    EXPECT_FALSE(MenuItemScreenRect(Exit, item)) << "past the menu's end";
+    Desktop.KeyDown(VK_UP);
+  });
+  Then([&] {
+    EXPECT_EQ(MenuLevelSelection(0), Open) << "Up wraps to the last item shown";
+    Desktop.KeyDown(VK_ESCAPE);
+  });
+  PopupAndSettle(400, 300);
+  EXPECT_EQ(Step, 2u);
+}
+
 TEST_F(MenuTest, TimersRunAndOnMessageSeesNothingWhileTheMenuIsOpen) {
   int ticks = 0;
   std::vector<UINT> offered;

@@ -250,6 +250,23 @@ TEST_F(MenuRenderTest, TheHighlightedItemIsTheNthShown) {
   EXPECT_EQ(in(lit, 3), Popup().Color()) << "the hidden item is not counted: 3 is Quit";
 }
 
+TEST_F(MenuRenderTest, SeparatorsTheMenuHidesAreNotCountedAsItems) {
+  // A separator at the top and a second one in a row: line reduction hides both.
+  for (int at : {0, 2}) {
+    auto* line = new TMenuItem(&Popup());
+    line->SetCaption("-");
+    Popup().Items()->Insert(at, line);
+  }
+  Popup().HookMenuItems();
+  const TPoint p{200, 200};
+  const TPixelBuffer lit = RenderFormWithMenu(Desktop, *Form, {"Popup1", p, 2});
+  auto in = [&](int Item) { return PixelToColor(lit.At(p.X - 10 + Frame + 60, p.Y - 10 + ItemTop[Item] + 2)); };
+  EXPECT_EQ(in(2), Popup().SelectedColor()) << "item 2 is Pinned, the third the menu shows";
+  EXPECT_EQ(in(0), Popup().Color());
+  EXPECT_EQ(Refusal({"Popup1", p, 4}), "item 4 of 'Popup1' cannot be highlighted: the menu shows 4 items, 0 to 3");
+  EXPECT_EQ(Refusal({"Popup1", p, 1}), "item 1 of 'Popup1' is a separator, which is never highlighted");
+}
+
 TEST_F(MenuRenderTest, FilledImageListsGiveCheckedItemsTheirImageOverTheSelectionBox) {
   TBitmap picture;
   picture.SetSize(32, 16);
