@@ -1,4 +1,4 @@
-#include "platform/backends/x11/GammaResample.h"
+#include "platform/backends/GammaResample.h"
 
 #include <cmath>
 
