@@ -16,6 +16,7 @@
 #include <deque>
 #include <filesystem>
 #include <list>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -30,7 +31,6 @@ struct TOutput {
   bool Plugged = true;
   std::vector<wl_resource*> Resources;
   TControl* Holder = nullptr;
-  int Asked = 0;
 };
 
 struct TControl {
@@ -54,6 +54,7 @@ struct TTestCompositor::TImpl {
   mutable std::mutex Lock;
   mutable std::condition_variable Changed;
   std::vector<TGammaEvent> Events;
+  std::map<std::string, int> Asked;
   std::deque<std::function<void(TImpl&)>> Commands;
   std::uint64_t CommandsDone = 0, CommandsQueued = 0;
   bool Stopped = false;
@@ -129,8 +130,11 @@ struct TTestCompositor::TImpl {
     c.Resource = r;
     wl_resource_set_implementation(r, &ControlImpl, &c, ControlGone);
     auto* o = static_cast<TOutput*>(wl_resource_get_user_data(Output));
-    if (o)
-      ++o->Asked;
+    if (o) {
+      std::lock_guard<std::mutex> hold(f.Lock);
+      ++f.Asked[o->Name];
+      f.Changed.notify_all();
+    }
     if (!o || !o->Plugged || o->Holder) { // the output went, or someone holds it
       zwlr_gamma_control_v1_send_failed(r);
       return;
@@ -316,16 +320,12 @@ bool TTestCompositor::WaitFor(const std::function<bool(const std::vector<TGammaE
   return F->Changed.wait_for(hold, std::chrono::milliseconds(TimeoutMs), [&] { return Condition(F->Events); });
 }
 
-namespace {
-
-std::vector<std::uint16_t> CurrentIn(const std::vector<TTestCompositor::TGammaEvent>& Events, const std::string& Output) {
+std::vector<std::uint16_t> TTestCompositor::CurrentIn(const std::vector<TGammaEvent>& Events, const std::string& Output) {
   for (auto it = Events.rbegin(); it != Events.rend(); ++it)
     if (it->Output == Output)
-      return it->Kind == TTestCompositor::TGammaEvent::TKind::Set ? it->Table : std::vector<std::uint16_t>{};
+      return it->Kind == TGammaEvent::TKind::Set ? it->Table : std::vector<std::uint16_t>{};
   return {};
 }
-
-} // namespace
 
 bool TTestCompositor::WaitForRamp(const std::string& Output, const std::vector<std::uint16_t>& Table,
                                   int TimeoutMs) const {
@@ -338,13 +338,17 @@ std::vector<std::uint16_t> TTestCompositor::Current(const std::string& Output) c
 }
 
 int TTestCompositor::ControlsAsked(const std::string& Output) const {
-  int asked = 0;
-  Run([&](TImpl& f) {
-    for (const TOutput& o : f.Outputs)
-      if (o.Name == Output)
-        asked += o.Asked;
+  std::lock_guard<std::mutex> hold(F->Lock);
+  auto it = F->Asked.find(Output);
+  return it == F->Asked.end() ? 0 : it->second;
+}
+
+bool TTestCompositor::WaitForControlsAsked(const std::string& Output, int Count, int TimeoutMs) const {
+  std::unique_lock<std::mutex> hold(F->Lock);
+  return F->Changed.wait_for(hold, std::chrono::milliseconds(TimeoutMs), [&] {
+    auto it = F->Asked.find(Output);
+    return it != F->Asked.end() && it->second >= Count;
   });
-  return asked;
 }
 
 void TTestCompositor::Plug(const TOutputSpec& Output) {

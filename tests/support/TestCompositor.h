@@ -45,14 +45,19 @@ public:
 
   std::vector<TGammaEvent> Events() const;
   // Waits until Condition holds for the events so far (it is asked again after each new event),
-  // at most TimeoutMs; returns whether it held.
+  // at most TimeoutMs; returns whether it held. Condition runs under the record's lock: it may look
+  // only at the events it is given.
   bool WaitFor(const std::function<bool(const std::vector<TGammaEvent>&)>& Condition, int TimeoutMs = 15000) const;
   // Waits until Output's last event is a Set of exactly Table (or, with an empty Table, a Reset).
   bool WaitForRamp(const std::string& Output, const std::vector<std::uint16_t>& Table, int TimeoutMs = 15000) const;
   // The table Output shows now: the last Set since its last Reset, empty when it shows its own.
   std::vector<std::uint16_t> Current(const std::string& Output) const;
+  // The same in a list of events (for WaitFor's conditions, which must not call back in here).
+  static std::vector<std::uint16_t> CurrentIn(const std::vector<TGammaEvent>& Events, const std::string& Output);
   // How many gamma controls (live or failed) clients have asked for on Output so far.
   int ControlsAsked(const std::string& Output) const;
+  // Waits until that count reaches Count, at most TimeoutMs.
+  bool WaitForControlsAsked(const std::string& Output, int Count, int TimeoutMs = 15000) const;
 
   void Plug(const TOutputSpec& Output);
   void Unplug(const std::string& Output);

@@ -93,7 +93,17 @@ public:
       EndAndRefuse("the gamma keeper cannot use the Wayland compositor " + WaylandDisplay + ": " + why);
       return 1;
     }
-    FGamma->OnChange = [this] { Broadcast(); };
+    // Told once the compositor has handled what the change made the keeper send, so that a report
+    // says what the outputs show; a burst of changes is told once.
+    FGamma->OnChange = [this] {
+      if (FBroadcastDue)
+        return;
+      FBroadcastDue = true;
+      FGamma->Sync([this] {
+        FBroadcastDue = false;
+        Broadcast();
+      });
+    };
     while (!FEnded) {
       std::vector<pollfd> fds;
       fds.push_back({FGamma->Descriptor(), POLLIN, 0});
@@ -185,8 +195,9 @@ private:
       C.Refuse("the gamma keeper refused a " + KeeperMessageTypeName(M.Type) + " message: only the keeper sends those");
       return;
     }
-    // A new client is a new chance for outputs another program held before.
-    if (!C.Greeted)
+    // A new client (the adjuster started again) is a new chance for outputs another program held
+    // before; the client that started the keeper comes just after it asked.
+    if (!C.Greeted && C.Id > 1)
       FGamma->RetryRefused();
     C.Greeted = true;
     if (M.Type == TKeeperMessageType::Ramp)
@@ -255,6 +266,7 @@ private:
   std::vector<std::unique_ptr<TClient>> FClients;
   std::uint64_t FNextId = 0;
   bool FResetDone = false;
+  bool FBroadcastDue = false;
   bool FEnded = false;
 };
 

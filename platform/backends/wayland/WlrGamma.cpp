@@ -37,7 +37,8 @@ struct TWlrGamma::TImpl {
     zwlr_gamma_control_v1* Control = nullptr;
     std::uint32_t Size = 0;
     TState State = TState::Waiting;
-    bool RampSet = false; // a table went out on the current control
+    bool RampSet = false;   // a table went out on the current control
+    bool Retryable = false; // refused by `failed`: another program may let go of it
     std::string Reason;
   };
 
@@ -91,11 +92,12 @@ struct TWlrGamma::TImpl {
     O.Output = nullptr;
   }
 
-  void Refuse(TOutput& O, std::string Why) {
+  void Refuse(TOutput& O, std::string Why, bool Retryable = false) {
     if (O.Control)
       zwlr_gamma_control_v1_destroy(O.Control);
     O.Control = nullptr;
     O.State = TState::Refused;
+    O.Retryable = Retryable;
     O.RampSet = false;
     O.Reason = std::move(Why);
   }
@@ -161,7 +163,7 @@ struct TWlrGamma::TImpl {
 
   static void OnFailed(void* Data, zwlr_gamma_control_v1*) {
     auto& o = *static_cast<TOutput*>(Data);
-    o.Owner->Refuse(o, o.RampSet ? WithdrawnLater : RefusedAtOnce);
+    o.Owner->Refuse(o, o.RampSet ? WithdrawnLater : RefusedAtOnce, true);
     o.Owner->Changed();
   }
 
@@ -273,7 +275,7 @@ const TGammaRamp& TWlrGamma::Ramp() const { return F->Ramp; }
 
 void TWlrGamma::RetryRefused() {
   for (TImpl::TOutput& o : F->Outputs)
-    if (o.State == TImpl::TState::Refused)
+    if (o.State == TImpl::TState::Refused && o.Retryable)
       F->RequestControl(o);
 }
 

@@ -35,7 +35,8 @@ public:
   void SetRamp(const TGammaRamp& Ramp);
   bool HasRamp() const;
   const TGammaRamp& Ramp() const;
-  // Outputs refused earlier (another program held them) are asked for a gamma control once more.
+  // Outputs the compositor refused earlier (another program may have held them) are asked for a
+  // gamma control once more; an output refused for its gamma size is not.
   void RetryRefused();
   // Calls Done once the compositor has handled every request sent so far.
   void Sync(std::function<void()> Done);

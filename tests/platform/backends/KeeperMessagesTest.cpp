@@ -222,29 +222,29 @@ TEST_F(RegistryAnswer, PassesOnTheCompositorsProtocolError) {
 
 TEST_F(RegistryAnswer, RefusesBrokenEvents) {
   struct TCase {
-    std::function<void(RegistryAnswer&)> Make;
+    std::function<void()> Make;
     std::string Named;
   };
   const std::vector<TCase> cases = {
-      {[](RegistryAnswer& A) { A.Event(9, 0, {}); }, "unexpected event 0 of object 9"},
-      {[](RegistryAnswer& A) {
-         A.Put(2);
-         A.Put(6u << 16);
+      {[this] { Event(9, 0, {}); }, "unexpected event 0 of object 9"},
+      {[this] {
+         Put(2);
+         Put(6u << 16);
        },
        "an event of 6 bytes"},
-      {[](RegistryAnswer& A) {
-         A.Put(2);
-         A.Put(8192u << 16);
+      {[this] {
+         Put(2);
+         Put(8192u << 16);
        },
        "an event of 8192 bytes"},
       // A string whose length runs past the event, and one without its closing zero.
-      {[](RegistryAnswer& A) { A.Event(2, 0, {1, 64, 0x41414141, 1}); }, "global event that cannot be read"},
-      {[](RegistryAnswer& A) { A.Event(2, 0, {1, 4, 0x41414141, 1}); }, "global event that cannot be read"},
-      {[](RegistryAnswer& A) { A.Event(3, 0, {}); }, "done event that cannot be read"},
+      {[this] { Event(2, 0, {1, 64, 0x41414141, 1}); }, "global event that cannot be read"},
+      {[this] { Event(2, 0, {1, 4, 0x41414141, 1}); }, "global event that cannot be read"},
+      {[this] { Event(3, 0, {}); }, "done event that cannot be read"},
   };
   for (const TCase& c : cases) {
     Bytes.clear();
-    c.Make(*this);
+    c.Make();
     std::vector<std::string> seen;
     EXPECT_EQ(Read(seen), TWaylandRegistryReader::TResult::Malformed) << c.Named;
     EXPECT_NE(Why.find(c.Named), std::string::npos) << Why;
