@@ -3,6 +3,7 @@
 
 #include "platform/backends/GammaResample.h"
 #include "platform/backends/wayland/KeeperClient.h"
+#include "platform/core/Report.h"
 #include "tests/support/TestCompositor.h"
 
 #include <gtest/gtest.h>
@@ -217,6 +218,24 @@ TEST_F(GammaKeeper, AWithdrawnControlIsReportedAndAskedForAgainOnlyByANewClient)
   EXPECT_EQ(retried->State, TKeeperOutputState::Applied);
   EXPECT_EQ(Compositor.ControlsAsked("DP-1"), 2);
   EXPECT_EQ(Compositor.Current("DP-1"), Spread(next, 256));
+}
+
+// The adjuster's device: tables go out without waiting, and a refused output is named once.
+TEST_F(GammaKeeper, TheDeviceNamesAnOutputItCouldNotSetOnceWhateverTheTablesThatFollow) {
+  TKeeperGammaDevice device(Compositor.DisplayName(), kKeeper);
+  ::testing::internal::CaptureStderr();
+  std::string why;
+  for (float scale : {0.5f, 0.6f, 0.7f}) {
+    ASSERT_TRUE(device.Apply(Ramp(scale), why)) << why;
+    ASSERT_TRUE(device.WaitForAnswers(15000, why)) << why;
+  }
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(said, ProgramName() + ": display gamma ramp not set on output HDMI-A-1: the compositor gives the output "
+                                  "a gamma ramp of 0 entries\n");
+  EXPECT_EQ(Compositor.Current("DP-2"), Spread(Ramp(0.7f), 1024));
+  const TKeeperOutput* dp2 = Find(device.LastReport(), "DP-2");
+  ASSERT_TRUE(dp2);
+  EXPECT_EQ(dp2->State, TKeeperOutputState::Applied);
 }
 
 TEST_F(GammaKeeper, RefusesAMalformedMessageByNameAndServesTheOthers) {
