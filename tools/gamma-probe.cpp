@@ -8,6 +8,7 @@
 // it (the protocol gives no way to read a ramp back); --identity has the keeper load the neutral
 // table and end, which gives the outputs back to the compositor.
 
+#include "platform/backends/GammaResample.h"
 #include "platform/backends/GammaSession.h"
 #include "platform/backends/wayland/KeeperClient.h"
 #include "platform/backends/x11/X11GammaDevice.h"
@@ -69,13 +70,8 @@ int ProbeX11(const char* Display, bool Identity) {
   auto device = TX11GammaDevice::Open(Display, why);
   if (!device)
     return Fail(why);
-  if (Identity) {
-    TGammaRamp ramp;
-    for (int i = 0; i < 256; ++i)
-      ramp.Red[i] = ramp.Green[i] = ramp.Blue[i] = static_cast<WORD>(i << 8);
-    if (!device->Apply(ramp, why))
-      return Fail(why);
-  }
+  if (Identity && !device->Apply(NeutralGammaRamp(), why))
+    return Fail(why);
   std::vector<TX11GammaRamp> ramps;
   if (!device->Read(ramps, why))
     return Fail(why);

@@ -24,3 +24,10 @@ std::vector<WORD> ResampleGammaChannel(const std::array<WORD, 256>& Channel, std
   }
   return out;
 }
+
+TGammaRamp NeutralGammaRamp() {
+  TGammaRamp ramp;
+  for (int i = 0; i < 256; ++i)
+    ramp.Red[i] = ramp.Green[i] = ramp.Blue[i] = static_cast<WORD>(i << 8);
+  return ramp;
+}

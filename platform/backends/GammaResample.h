@@ -10,3 +10,6 @@
 // linear interpolation between the two nearest entries, rounded to the nearest value; first and last
 // entries are kept exactly.
 std::vector<WORD> ResampleGammaChannel(const std::array<WORD, 256>& Channel, std::size_t Size);
+
+// The neutral table: entry i of every channel is i * 256.
+TGammaRamp NeutralGammaRamp();

@@ -2,8 +2,8 @@
 // Xwayland), its gamma through the test compositor and the gamma keeper. Clicks are real (xdotool);
 // the ramps are what the compositor received.
 
-#include "platform/backends/GammaResample.h"
 #include "tests/e2e/AdjusterOnX.h"
+#include "tests/support/GammaTables.h"
 #include "tests/support/TestCompositor.h"
 
 #include <signal.h>
@@ -13,15 +13,6 @@ namespace {
 using TEvent = TTestCompositor::TGammaEvent;
 
 const char* const kIndependentClient = "/usr/lib/wlroots/gamma-control";
-
-std::vector<std::uint16_t> Spread(const TGammaRamp& R, std::size_t Size) {
-  std::vector<std::uint16_t> out;
-  for (const auto* channel : {&R.Red, &R.Green, &R.Blue}) {
-    const std::vector<WORD> c = ResampleGammaChannel(*channel, Size);
-    out.insert(out.end(), c.begin(), c.end());
-  }
-  return out;
-}
 
 int Count(const std::vector<TEvent>& Events, const std::string& Output, TEvent::TKind Kind) {
   return static_cast<int>(std::count_if(Events.begin(), Events.end(), [&](const TEvent& E) {

@@ -1,5 +1,6 @@
 #include "platform/backends/wayland/GammaKeeper.h"
 
+#include "platform/backends/GammaResample.h"
 #include "platform/backends/wayland/KeeperEndpoint.h"
 #include "platform/backends/wayland/KeeperMessages.h"
 #include "platform/backends/wayland/WlrGamma.h"
@@ -19,13 +20,6 @@ namespace {
 
 // A client that does not read its answers is dropped before they pile up.
 constexpr std::size_t MaxQueuedAnswers = 1 << 20;
-
-TGammaRamp Identity() {
-  TGammaRamp r;
-  for (int i = 0; i < 256; ++i)
-    r.Red[i] = r.Green[i] = r.Blue[i] = static_cast<WORD>(i << 8);
-  return r;
-}
 
 struct TClient {
   std::uint64_t Id = 0;
@@ -140,7 +134,7 @@ public:
   }
 
 private:
-  bool Idle() const { return !FGamma->HasRamp() || FGamma->Ramp() == Identity(); }
+  bool Idle() const { return !FGamma->HasRamp() || FGamma->Ramp() == NeutralGammaRamp(); }
   bool AllSent() const {
     for (const auto& c : FClients)
       if (!c->Out.empty())
@@ -203,7 +197,7 @@ private:
     if (M.Type == TKeeperMessageType::Ramp)
       FGamma->SetRamp(M.Ramp);
     else if (M.Type == TKeeperMessageType::Reset)
-      FGamma->SetRamp(Identity());
+      FGamma->SetRamp(NeutralGammaRamp());
     const bool reset = M.Type == TKeeperMessageType::Reset;
     const std::uint64_t id = C.Id;
     FGamma->Sync([this, id, reset] {

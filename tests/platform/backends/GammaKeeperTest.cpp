@@ -1,9 +1,9 @@
 // The gamma keeper program against the test compositor, driven through the adjuster's own client
 // code: what reaches each output, what the keeper answers, when it stays and when it ends.
 
-#include "platform/backends/GammaResample.h"
 #include "platform/backends/wayland/KeeperClient.h"
 #include "platform/core/Report.h"
+#include "tests/support/GammaTables.h"
 #include "tests/support/TestCompositor.h"
 
 #include <gtest/gtest.h>
@@ -30,16 +30,6 @@ TGammaRamp Ramp(float Scale) {
   for (int i = 0; i < 256; ++i)
     r.Red[i] = r.Green[i] = r.Blue[i] = static_cast<WORD>(std::min(65280.0f, i * 256 * Scale));
   return r;
-}
-
-// The table an output of Size entries should receive: each channel spread by the one rule.
-std::vector<std::uint16_t> Spread(const TGammaRamp& R, std::size_t Size) {
-  std::vector<std::uint16_t> out;
-  for (const auto* channel : {&R.Red, &R.Green, &R.Blue}) {
-    const std::vector<WORD> c = ResampleGammaChannel(*channel, Size);
-    out.insert(out.end(), c.begin(), c.end());
-  }
-  return out;
 }
 
 const TKeeperOutput* Find(const std::vector<TKeeperOutput>& Report, const std::string& Name) {
@@ -326,11 +316,8 @@ TEST_F(GammaKeeper, EndsWhenItHoldsTheIdentityAndItsLastClientLeaves) {
   {
     auto link = Connect();
     ASSERT_TRUE(link);
-    TGammaRamp identity;
-    for (int i = 0; i < 256; ++i)
-      identity.Red[i] = identity.Green[i] = identity.Blue[i] = static_cast<WORD>(i << 8);
     SendRamp(*link, Ramp(0.6f));
-    SendRamp(*link, identity);
+    SendRamp(*link, NeutralGammaRamp());
   }
   // Its controls go with it, and the compositor shows every output's own ramp again.
   EXPECT_TRUE(Compositor.WaitFor([](const std::vector<TEvent>& E) {
@@ -356,10 +343,7 @@ TEST_F(GammaKeeper, AResetLoadsTheIdentityAndEndsTheKeeper) {
   auto lastSet = std::find_if(events.rbegin(), events.rend(),
                               [](const TEvent& E) { return E.Output == "DP-2" && E.Kind == TEvent::TKind::Set; });
   ASSERT_NE(lastSet, events.rend());
-  TGammaRamp identity;
-  for (int i = 0; i < 256; ++i)
-    identity.Red[i] = identity.Green[i] = identity.Blue[i] = static_cast<WORD>(i << 8);
-  EXPECT_EQ(lastSet->Table, Spread(identity, 1024));
+  EXPECT_EQ(lastSet->Table, Spread(NeutralGammaRamp(), 1024));
   EXPECT_FALSE(KeeperListening());
   // The other client only sees the keeper go: it is not refused, and starts a new one when it needs to.
   std::string why;
