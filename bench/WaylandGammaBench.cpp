@@ -3,8 +3,13 @@
 // (Xvfb's CRTC gamma, set and synchronised at once). The window is on the headless desktop in both,
 // so the difference is the way the ramp goes. Budget: on Wayland under 2 ms, the keeper's hop
 // included.
+//
+// BM_FirstTableStartsTheKeeper is what the window's show pays on a Wayland session before its first
+// frame: the first table handed over, a keeper started for it (the keeper reaching the compositor is
+// not waited for). Budget: under 5 ms.
 
 #include "app/Unit1.h"
+#include "platform/backends/GammaResample.h"
 #include "platform/backends/headless/HeadlessDesktop.h"
 #include "platform/backends/wayland/KeeperClient.h"
 #include "platform/backends/x11/X11GammaDevice.h"
@@ -44,14 +49,55 @@ void SliderChanges(benchmark::State& State, std::unique_ptr<TGammaDevice> Device
   InstallGammaDevice(nullptr);
 }
 
+bool UseCompositor(benchmark::State& State, const TTestCompositor& Compositor) {
+  if (!Compositor.Running()) {
+    State.SkipWithError(Compositor.Error().c_str());
+    return false;
+  }
+  for (const std::string& e : Compositor.Environment())
+    setenv(e.substr(0, e.find('=')).c_str(), e.substr(e.find('=') + 1).c_str(), 1);
+  return true;
+}
+
+// Tells the running keeper to end, and waits until it has.
+void EndKeeper(const TTestCompositor& Compositor) {
+  TKeeperPlace place;
+  std::string why;
+  if (FindKeeperPlace(Compositor.DisplayName(), place, why))
+    if (auto link = TKeeperConnection::Open(place, "", why)) {
+      TKeeperMessage reset, answer;
+      reset.Type = TKeeperMessageType::Reset;
+      link->Send(reset);
+      link->WaitForMessage(answer, 10000, why);
+      while (link->WaitForMessage(answer, 10000, why)) {
+      }
+    }
+}
+
+void BM_FirstTableStartsTheKeeper(benchmark::State& State) {
+  TTestCompositor compositor({{"DP-1", 1024}});
+  if (!UseCompositor(State, compositor))
+    return;
+  const TGammaRamp ramp = NeutralGammaRamp();
+  for (auto _ : State) {
+    TKeeperGammaDevice device(compositor.DisplayName(), kKeeper);
+    std::string why;
+    if (!device.Apply(ramp, why)) {
+      State.SkipWithError(why.c_str());
+      break;
+    }
+    State.PauseTiming();
+    device.WaitForAnswers(10000, why);
+    EndKeeper(compositor);
+    State.ResumeTiming();
+  }
+}
+BENCHMARK(BM_FirstTableStartsTheKeeper)->Unit(benchmark::kMicrosecond)->Iterations(50);
+
 void BM_SliderChangeToRampOnWayland(benchmark::State& State) {
   TTestCompositor compositor({{"DP-1", 1024}});
-  if (!compositor.Running()) {
-    State.SkipWithError(compositor.Error().c_str());
+  if (!UseCompositor(State, compositor))
     return;
-  }
-  for (const std::string& e : compositor.Environment())
-    setenv(e.substr(0, e.find('=')).c_str(), e.substr(e.find('=') + 1).c_str(), 1);
   std::size_t expected = 0;
   auto device = std::make_unique<TKeeperGammaDevice>(compositor.DisplayName(), kKeeper);
   TKeeperGammaDevice* keeper = device.get();
@@ -65,16 +111,7 @@ void BM_SliderChangeToRampOnWayland(benchmark::State& State) {
     keeper->WaitForAnswers(0, unanswered);
     return arrived;
   });
-  // The keeper ends once it holds the identity and nobody is connected.
-  TKeeperPlace place;
-  std::string why;
-  if (FindKeeperPlace(compositor.DisplayName(), place, why))
-    if (auto link = TKeeperConnection::Open(place, "", why)) {
-      TKeeperMessage reset, answer;
-      reset.Type = TKeeperMessageType::Reset;
-      link->Send(reset);
-      link->WaitForMessage(answer, 10000, why);
-    }
+  EndKeeper(compositor);
 }
 BENCHMARK(BM_SliderChangeToRampOnWayland)->Unit(benchmark::kMicrosecond);
 

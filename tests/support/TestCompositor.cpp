@@ -46,6 +46,7 @@ struct TTestCompositor::TImpl {
   wl_event_loop* Loop = nullptr;
   wl_global* Manager = nullptr;
   int Wake = -1;
+  wl_event_source* WakeSource = nullptr;
   bool Quit = false;
   std::list<TOutput> Outputs;
   std::list<TControl> Controls;
@@ -256,7 +257,7 @@ TTestCompositor::TTestCompositor(std::vector<TOutputSpec> Outputs) : F(std::make
   for (const TOutputSpec& o : Outputs)
     F->Plug(o);
   F->Wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  wl_event_loop_add_fd(F->Loop, F->Wake, WL_EVENT_READABLE, TImpl::OnWake, F.get());
+  F->WakeSource = wl_event_loop_add_fd(F->Loop, F->Wake, WL_EVENT_READABLE, TImpl::OnWake, F.get());
   TImpl* f = F.get();
   F->Thread = std::thread([f] {
     while (!f->Quit) {
@@ -299,6 +300,7 @@ void TTestCompositor::Stop() {
     std::lock_guard<std::mutex> hold(F->Lock);
     F->Stopped = true;
   }
+  wl_event_source_remove(F->WakeSource);
   wl_display_destroy_clients(F->Display);
   wl_display_destroy(F->Display);
   F->Display = nullptr;

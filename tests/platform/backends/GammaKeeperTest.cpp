@@ -203,7 +203,8 @@ TEST_F(GammaKeeper, AWithdrawnControlIsReportedAndAskedForAgainOnlyByANewClient)
   // A new client (the adjuster started again) is one new chance.
   auto again = Connect(false);
   ASSERT_TRUE(again);
-  const TKeeperOutput* retried = Find(SendRamp(*again, next).Outputs, "DP-1");
+  const TKeeperMessage answer = SendRamp(*again, next);
+  const TKeeperOutput* retried = Find(answer.Outputs, "DP-1");
   ASSERT_TRUE(retried);
   EXPECT_EQ(retried->State, TKeeperOutputState::Applied);
   EXPECT_EQ(Compositor.ControlsAsked("DP-1"), 2);
