@@ -54,8 +54,10 @@ struct TWlrGamma::TImpl {
     TImpl* Owner = nullptr;
     wl_callback* Callback = nullptr;
     std::function<void()> Done;
+    std::uint64_t Sent = 0; // Requests when the sync went out
   };
   std::list<TSync> Syncs;
+  std::uint64_t Requests = 0; // gamma requests sent so far
 
   ~TImpl() {
     for (TSync& s : Syncs)
@@ -130,6 +132,7 @@ struct TWlrGamma::TImpl {
     } else {
       zwlr_gamma_control_v1_set_gamma(O.Control, fd); // the request carries its own copy
       O.RampSet = true;
+      ++Requests;
     }
     if (fd >= 0)
       close(fd);
@@ -142,6 +145,7 @@ struct TWlrGamma::TImpl {
     O.Reason.clear();
     O.RampSet = false;
     O.Control = zwlr_gamma_control_manager_v1_get_gamma_control(Manager, O.Output);
+    ++Requests;
     zwlr_gamma_control_v1_add_listener(O.Control, &ControlListener, &O);
   }
 
@@ -283,12 +287,21 @@ void TWlrGamma::Sync(std::function<void()> Done) {
   TImpl::TSync& sync = F->Syncs.emplace_back();
   sync.Owner = F.get();
   sync.Done = std::move(Done);
+  sync.Sent = F->Requests;
   sync.Callback = wl_display_sync(F->Display);
   static constexpr wl_callback_listener listener = {[](void* Data, wl_callback*, std::uint32_t) {
     auto* s = static_cast<TImpl::TSync*>(Data);
     TImpl& f = *s->Owner;
-    const std::function<void()> done = std::move(s->Done);
     wl_callback_destroy(s->Callback);
+    if (f.Requests != s->Sent) {
+      // What the compositor said on the way (an output's gamma size) made more requests: they are
+      // waited for too, so that Done sees what the outputs show.
+      s->Sent = f.Requests;
+      s->Callback = wl_display_sync(f.Display);
+      wl_callback_add_listener(s->Callback, &listener, s);
+      return;
+    }
+    const std::function<void()> done = std::move(s->Done);
     f.Syncs.remove_if([s](const TImpl::TSync& Each) { return &Each == s; });
     done();
   }};

@@ -38,7 +38,8 @@ public:
   // Outputs the compositor refused earlier (another program may have held them) are asked for a
   // gamma control once more; an output refused for its gamma size is not.
   void RetryRefused();
-  // Calls Done once the compositor has handled every request sent so far.
+  // Calls Done once the compositor has handled every request sent so far, and those its answers
+  // made the keeper send on the way.
   void Sync(std::function<void()> Done);
   // What became of each output: Applied where the table is held (Settable before any table),
   // Refused with the reason elsewhere.
