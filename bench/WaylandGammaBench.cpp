@@ -6,7 +6,7 @@
 //
 // BM_FirstTableStartsTheKeeper is what the window's show pays on a Wayland session before its first
 // frame: the first table handed over, a keeper started for it (the keeper reaching the compositor is
-// not waited for). Budget: under 5 ms.
+// not waited for). Budget: under 10 ms.
 
 #include "app/Unit1.h"
 #include "platform/backends/GammaResample.h"
