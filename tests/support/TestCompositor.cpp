@@ -174,10 +174,10 @@ struct TTestCompositor::TImpl {
       wl_output_send_done(r);
   }
 
-  void Plug(const TOutputSpec& Spec) {
+  void Plug(const TOutputSetup& Setup) {
     TOutput& o = Outputs.emplace_back();
-    o.Name = Spec.Name;
-    o.Size = Spec.GammaSize;
+    o.Name = Setup.Name;
+    o.Size = Setup.GammaSize;
     o.Global = wl_global_create(Display, &wl_output_interface, 4, &o, BindOutput);
   }
 
@@ -227,7 +227,7 @@ struct TTestCompositor::TImpl {
   }
 };
 
-TTestCompositor::TTestCompositor(std::vector<TOutputSpec> Outputs) : F(std::make_unique<TImpl>()) {
+TTestCompositor::TTestCompositor(std::vector<TOutputSetup> Outputs) : F(std::make_unique<TImpl>()) {
   char dir[] = "/tmp/brivo-wayland-XXXXXX";
   if (mkdtemp(dir) == nullptr) {
     FError = "cannot make a runtime folder";
@@ -254,7 +254,7 @@ TTestCompositor::TTestCompositor(std::vector<TOutputSpec> Outputs) : F(std::make
     return;
   }
   F->Manager = wl_global_create(F->Display, &zwlr_gamma_control_manager_v1_interface, 1, F.get(), TImpl::BindManager);
-  for (const TOutputSpec& o : Outputs)
+  for (const TOutputSetup& o : Outputs)
     F->Plug(o);
   F->Wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   F->WakeSource = wl_event_loop_add_fd(F->Loop, F->Wake, WL_EVENT_READABLE, TImpl::OnWake, F.get());
@@ -353,7 +353,7 @@ bool TTestCompositor::WaitForControlsAsked(const std::string& Output, int Count,
   });
 }
 
-void TTestCompositor::Plug(const TOutputSpec& Output) {
+void TTestCompositor::Plug(const TOutputSetup& Output) {
   Run([Output](TImpl& f) { f.Plug(Output); });
 }
 

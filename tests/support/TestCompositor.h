@@ -16,7 +16,7 @@
 // its own, which Environment() hands to the programs under test.
 class TTestCompositor {
 public:
-  struct TOutputSpec {
+  struct TOutputSetup {
     std::string Name;
     std::uint32_t GammaSize = 256;
   };
@@ -31,7 +31,7 @@ public:
     pid_t Client = 0;                 // whose control it was
   };
 
-  explicit TTestCompositor(std::vector<TOutputSpec> Outputs);
+  explicit TTestCompositor(std::vector<TOutputSetup> Outputs);
   ~TTestCompositor();
   TTestCompositor(const TTestCompositor&) = delete;
   TTestCompositor& operator=(const TTestCompositor&) = delete;
@@ -59,7 +59,7 @@ public:
   // Waits until that count reaches Count, at most TimeoutMs.
   bool WaitForControlsAsked(const std::string& Output, int Count, int TimeoutMs = 15000) const;
 
-  void Plug(const TOutputSpec& Output);
+  void Plug(const TOutputSetup& Output);
   void Unplug(const std::string& Output);
   // Sends `failed` to the client holding Output's control, as a compositor that gave the output's
   // gamma to someone else; the output shows its own ramp again.

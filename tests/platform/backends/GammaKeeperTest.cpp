@@ -1,7 +1,9 @@
 // The gamma keeper program against the test compositor, driven through the adjuster's own client
 // code: what reaches each output, what the keeper answers, when it stays and when it ends.
 
+#include "platform/backends/GammaSession.h"
 #include "platform/backends/wayland/KeeperClient.h"
+#include "platform/backends/wayland/WaylandProbe.h"
 #include "platform/core/Report.h"
 #include "tests/support/GammaTables.h"
 #include "tests/support/TestCompositor.h"
@@ -209,6 +211,27 @@ TEST_F(GammaKeeper, AWithdrawnControlIsReportedAndAskedForAgainOnlyByANewClient)
   EXPECT_EQ(retried->State, TKeeperOutputState::Applied);
   EXPECT_EQ(Compositor.ControlsAsked("DP-1"), 2);
   EXPECT_EQ(Compositor.Current("DP-1"), Spread(next, 256));
+}
+
+// The session's choice asks the compositor itself, on the wire.
+TEST_F(GammaKeeper, TheSessionChoiceFindsTheManagerAndFallsBackToXWhenNoCompositorAnswers) {
+  std::vector<TWaylandGlobal> globals;
+  std::string why;
+  ASSERT_TRUE(ProbeWaylandCompositor(Compositor.DisplayName(), globals, why)) << why;
+  std::vector<std::string> interfaces;
+  for (const TWaylandGlobal& g : globals)
+    interfaces.push_back(g.Interface);
+  std::sort(interfaces.begin(), interfaces.end());
+  EXPECT_EQ(interfaces, (std::vector<std::string>{"wl_output", "wl_output", "wl_output", "zwlr_gamma_control_manager_v1"}));
+  EXPECT_EQ(ChooseGammaSession().Kind, TGammaSessionKind::WlrGammaControl);
+
+  setenv("WAYLAND_DISPLAY", "wayland-nobody", 1);
+  const TGammaSession none = ChooseGammaSession();
+  EXPECT_EQ(none.Kind, TGammaSessionKind::X11);
+  EXPECT_NE(none.Note.find(Compositor.RuntimeDir() + "/wayland-nobody"), std::string::npos) << none.Note;
+  unsetenv("WAYLAND_DISPLAY");
+  EXPECT_EQ(ChooseGammaSession().Kind, TGammaSessionKind::X11);
+  EXPECT_EQ(ChooseGammaSession().Note, "");
 }
 
 // The adjuster's device: tables go out without waiting, and a refused output is named once.
