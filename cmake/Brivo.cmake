@@ -12,12 +12,12 @@ endfunction()
 # Where installed headers go; they keep their paths below it ("platform/windows/Gdi.h").
 set(BRIVO_INSTALL_INCLUDEDIR include/brivo)
 
-# brivo_library(name SOURCES ... [LIBS ...]): a static library whose headers are included from the
-# repository root ("platform/windows/Gdi.h"). The libraries of platform/ and skin/ are what other
-# programs build on: they are gathered in the global property BRIVO_EXPORTED_LIBRARIES, which
-# packaging/ installs and exports.
+# brivo_library(name [INTERNAL] SOURCES ... [LIBS ...]): a static library whose headers are included
+# from the repository root ("platform/windows/Gdi.h"). The libraries of platform/ and skin/ are what
+# other programs build on: they are gathered in the global property BRIVO_EXPORTED_LIBRARIES, which
+# packaging/ installs and exports; an INTERNAL one serves only this project's own programs.
 function(brivo_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "INTERNAL" "" "SOURCES;LIBS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC
     $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}> $<INSTALL_INTERFACE:${BRIVO_INSTALL_INCLUDEDIR}>)
@@ -25,7 +25,7 @@ function(brivo_library name)
     target_link_libraries(${name} PUBLIC ${ARG_LIBS})
   endif()
   file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
-  if(folder MATCHES "^(platform|skin)(/|$)")
+  if(folder MATCHES "^(platform|skin)(/|$)" AND NOT ARG_INTERNAL)
     set_property(GLOBAL APPEND PROPERTY BRIVO_EXPORTED_LIBRARIES ${name})
   endif()
 endfunction()
@@ -73,4 +73,27 @@ function(brivo_fuzz_target name)
     add_test(NAME fuzz_corpus.${name}
       COMMAND replay-${name} ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
   endif()
+endfunction()
+
+# brivo_wayland_protocol(name CLIENT|SERVER XML): a static library of the code wayland-scanner makes
+# from a protocol's XML at build time; its header is included as "NAME-client-protocol.h" (or
+# -server-) with NAME the XML's file name without its extension.
+function(brivo_wayland_protocol name side xml)
+  find_program(BRIVO_WAYLAND_SCANNER wayland-scanner REQUIRED)
+  get_filename_component(base ${xml} NAME_WE)
+  string(TOLOWER ${side} kind)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/${name})
+  set(header ${dir}/${base}-${kind}-protocol.h)
+  set(code ${dir}/${base}-protocol.c)
+  add_custom_command(
+    OUTPUT ${header} ${code}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+    COMMAND ${BRIVO_WAYLAND_SCANNER} ${kind}-header ${xml} ${header}
+    COMMAND ${BRIVO_WAYLAND_SCANNER} private-code ${xml} ${code}
+    DEPENDS ${xml}
+    COMMENT "Generating the ${kind} code of ${base}"
+    VERBATIM)
+  add_library(${name} STATIC ${code} ${header})
+  target_include_directories(${name} PUBLIC ${dir})
+  set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
 endfunction()

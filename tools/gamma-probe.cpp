@@ -1,8 +1,16 @@
-// gamma-probe: says what the X display offers for gamma, output by output (its CRTC, the CRTC's
-// gamma size, whether the ramp can be set there), then prints the gamma ramp of every CRTC, one
-// line per channel. With --identity it first loads the neutral table (entry i = i * 256), which
-// repairs a ramp that a crashed or misbehaving program left behind.
+// gamma-probe: says what the session offers for gamma, output by output, with --identity after
+// loading the neutral table (entry i = i * 256), which repairs a ramp that a crashed or misbehaving
+// program left behind.
+//
+// On an X display: each output's CRTC, the CRTC's gamma size and whether the ramp can be set there,
+// then the gamma ramp of every CRTC, one line per channel. On a Wayland compositor with wlr gamma
+// control: each output's gamma size and whether the ramp can be set there, as the gamma keeper sees
+// it (the protocol gives no way to read a ramp back); --identity has the keeper load the neutral
+// table and end, which gives the outputs back to the compositor.
 
+#include "platform/backends/GammaResample.h"
+#include "platform/backends/GammaSession.h"
+#include "platform/backends/wayland/KeeperClient.h"
 #include "platform/backends/x11/X11GammaDevice.h"
 #include "platform/core/Report.h"
 
@@ -46,6 +54,80 @@ void PrintOutputs(const TX11GammaSurvey& Survey) {
     std::printf("no outputs\n");
 }
 
+// The X display's outputs and ramps.
+int ProbeX11(const char* Display, bool Identity) {
+  std::string why;
+  TX11GammaSurvey survey;
+  if (!TX11GammaDevice::Survey(Display, survey, why))
+    return Fail(why);
+  PrintOutputs(survey);
+  if (!survey.Verdict.Note.empty())
+    std::printf("note: %s\n", survey.Verdict.Note.c_str());
+  std::fflush(stdout);
+  if (!survey.Verdict.Refusal.empty())
+    return Fail("the ramp cannot be set: " + survey.Verdict.Refusal);
+
+  auto device = TX11GammaDevice::Open(Display, why);
+  if (!device)
+    return Fail(why);
+  if (Identity && !device->Apply(NeutralGammaRamp(), why))
+    return Fail(why);
+  std::vector<TX11GammaRamp> ramps;
+  if (!device->Read(ramps, why))
+    return Fail(why);
+  for (const TX11GammaRamp& r : ramps) {
+    if (device->Method() == TX11GammaDevice::TMethod::RandR)
+      std::printf("crtc %lu output %s size %zu\n", r.Crtc, r.Output.empty() ? "-" : r.Output.c_str(),
+                  r.Red.size());
+    else
+      std::printf("screen size %zu\n", r.Red.size());
+    PrintChannel("red", r.Red);
+    PrintChannel("green", r.Green);
+    PrintChannel("blue", r.Blue);
+  }
+  return 0;
+}
+
+// The compositor's outputs as the gamma keeper holds them (started for the question when none runs;
+// with nothing to hold it ends again when the probe hangs up).
+int ProbeKeeper(const TGammaSession& Session, bool Identity) {
+  std::string why;
+  TKeeperPlace place;
+  if (!FindKeeperPlace(Session.WaylandDisplay, place, why))
+    return Fail(why);
+  auto link = TKeeperConnection::Open(place, KeeperProgramBeside(), why);
+  if (!link)
+    return Fail(why);
+  TKeeperMessage question;
+  question.Type = Identity ? TKeeperMessageType::Reset : TKeeperMessageType::Survey;
+  TKeeperMessage answer;
+  if (!link->Send(question) || !link->WaitForMessage(answer, 10000, why))
+    return Fail(why);
+  if (answer.Type != TKeeperMessageType::Report)
+    return Fail(answer.Type == TKeeperMessageType::Refusal ? answer.Text
+                                                           : "the gamma keeper answered with a " +
+                                                                 KeeperMessageTypeName(answer.Type) + " message");
+  bool settable = false;
+  for (const TKeeperOutput& o : answer.Outputs) {
+    std::string line = "output " + o.Name + ": wlr gamma control, gamma size " + std::to_string(o.GammaSize);
+    if (o.State == TKeeperOutputState::Refused) {
+      line += ", the ramp cannot be set: " + o.Reason;
+    } else {
+      settable = true;
+      line += Identity ? ", the neutral ramp was loaded" : ", the ramp can be set";
+    }
+    std::printf("%s\n", line.c_str());
+  }
+  if (answer.Outputs.empty())
+    std::printf("no outputs\n");
+  if (Identity)
+    std::printf("the gamma keeper has ended: the compositor shows each output's own ramp\n");
+  std::fflush(stdout);
+  if (!settable)
+    return Fail("the ramp cannot be set: no output of the Wayland compositor takes one");
+  return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -64,39 +146,17 @@ int main(int argc, char** argv) {
       return Usage("unknown argument '" + args[i] + "'");
   }
 
-  std::string why;
-  TX11GammaSurvey survey;
-  if (!TX11GammaDevice::Survey(display, survey, why))
-    return Fail(why);
-  PrintOutputs(survey);
-  if (!survey.Verdict.Note.empty())
-    std::printf("note: %s\n", survey.Verdict.Note.c_str());
-  std::fflush(stdout);
-  if (!survey.Verdict.Refusal.empty())
-    return Fail("the ramp cannot be set: " + survey.Verdict.Refusal);
-
-  auto device = TX11GammaDevice::Open(display, why);
-  if (!device)
-    return Fail(why);
-  if (identity) {
-    TGammaRamp ramp;
-    for (int i = 0; i < 256; ++i)
-      ramp.Red[i] = ramp.Green[i] = ramp.Blue[i] = static_cast<WORD>(i << 8);
-    if (!device->Apply(ramp, why))
-      return Fail(why);
+  // An X display named on the command line is what is asked; otherwise the session decides.
+  const TGammaSession session = display != nullptr ? TGammaSession{} : ChooseGammaSession();
+  if (!session.Note.empty())
+    std::printf("note: %s\n", session.Note.c_str());
+  switch (session.Kind) {
+  case TGammaSessionKind::X11:
+    return ProbeX11(display, identity);
+  case TGammaSessionKind::WlrGammaControl:
+    return ProbeKeeper(session, identity);
+  case TGammaSessionKind::Refused:
+    break;
   }
-  std::vector<TX11GammaRamp> ramps;
-  if (!device->Read(ramps, why))
-    return Fail(why);
-  for (const TX11GammaRamp& r : ramps) {
-    if (device->Method() == TX11GammaDevice::TMethod::RandR)
-      std::printf("crtc %lu output %s size %zu\n", r.Crtc, r.Output.empty() ? "-" : r.Output.c_str(),
-                  r.Red.size());
-    else
-      std::printf("screen size %zu\n", r.Red.size());
-    PrintChannel("red", r.Red);
-    PrintChannel("green", r.Green);
-    PrintChannel("blue", r.Blue);
-  }
-  return 0;
+  return Fail("the ramp cannot be set: " + session.Refusal);
 }

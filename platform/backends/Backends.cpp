@@ -1,5 +1,6 @@
 #include "platform/backends/Backends.h"
 
+#include "platform/backends/GammaSession.h"
 #include "platform/backends/x11/X11Desktop.h"
 #include "platform/backends/x11/X11GammaDevice.h"
 #include "platform/core/Report.h"
@@ -103,6 +104,16 @@ TNativeDisplay UseNativeBackends(std::string* Why) {
     }
   }
   SetGammaDeviceFactory([]() -> std::unique_ptr<TGammaDevice> {
+    // A Wayland session's compositor decides, whatever X server the window is on.
+    const TGammaSession session = ChooseGammaSession();
+    if (!session.Note.empty())
+      ReportLine("note: " + session.Note);
+    std::weak_ptr<TDescriptorWatch> watch;
+    if (auto device = OpenWaylandGammaDevice(session, &watch)) {
+      if (Native().Desktop && !watch.expired())
+        Native().Desktop->Watch(watch);
+      return device;
+    }
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0')
       return std::make_unique<TUnavailableGammaDevice>("there is no X display (DISPLAY is not set)");

@@ -35,13 +35,6 @@ HDC Register(std::unique_ptr<TCanvas> Canvas, HWND Wnd) {
 
 bool gRefusalReported = false;
 
-void ReportRefusal(const std::string& Why) {
-  if (gRefusalReported)
-    return;
-  gRefusalReported = true;
-  ReportLine("display gamma ramp not set: " + Why);
-}
-
 int KindOf(const TRegion& R) {
   if (R.IsEmpty())
     return NULLREGION;
@@ -116,22 +109,29 @@ HWND WindowFromDC(HDC DC) {
 BOOL SetDeviceGammaRamp(HDC DC, const void* Ramp) {
   std::string why;
   if (Ramp == nullptr) {
-    ReportRefusal("no table was given");
+    ReportGammaRefusal("no table was given");
     return 0;
   }
   auto& dcs = Gdi().DCs;
   auto it = dcs.find(DC);
   if (it == dcs.end() || it->second.Window != nullptr) {
-    ReportRefusal("the device context is not a live screen context");
+    ReportGammaRefusal("the device context is not a live screen context");
     return 0;
   }
   TGammaRamp ramp;
   std::memcpy(&ramp, Ramp, sizeof ramp);
   if (!CurrentGammaDevice().Apply(ramp, why)) {
-    ReportRefusal(why);
+    ReportGammaRefusal(why);
     return 0;
   }
   return 1;
+}
+
+void ReportGammaRefusal(const std::string& Why) {
+  if (gRefusalReported)
+    return;
+  gRefusalReported = true;
+  ReportLine("display gamma ramp not set: " + Why);
 }
 
 void ResetGammaRefusalNotice() { gRefusalReported = false; }

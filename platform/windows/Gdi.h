@@ -4,6 +4,7 @@
 #include "platform/graphics/Region.h"
 #include "platform/windows/Types.h"
 
+#include <string>
 #include <string_view>
 
 // Device contexts. A device context is a canvas: an HDC handed out here is the address of a TCanvas
@@ -51,6 +52,9 @@ BOOL BitBlt(HDC Dest, int X, int Y, int Width, int Height, HDC Source, int Sourc
 // silent refusal would leave the user guessing why the screen does not change.
 BOOL SetDeviceGammaRamp(HDC DC, const void* Ramp);
 
+// Writes the one notice that the display took no ramp ("display gamma ramp not set: Why"), unless
+// it was written already; for a device that learns of a refusal after SetDeviceGammaRamp returned.
+void ReportGammaRefusal(const std::string& Why);
 // Lets the refusal notice be written again; for tests of that notice.
 void ResetGammaRefusalNotice();
 

@@ -123,6 +123,12 @@ protected:
     // Display numbers are not shared by live servers, so the name is the test's own.
     ErrorsFile =
         (std::filesystem::temp_directory_path() / ("brivo-e2e-errors-" + Server.Display().substr(1) + ".txt")).string();
+    StartProgram();
+  }
+
+  // Starts the adjuster (again) and finds its window.
+  void StartProgram() {
+    Window.clear();
     Program = std::make_unique<TChildProcess>(std::vector<std::string>{kBin + "/brivo"}, Env(), ErrorsFile);
     ASSERT_TRUE(Program->Started());
     // --sync waits until the window is mapped; the test's time limit covers a window that never comes.
@@ -148,7 +154,7 @@ protected:
     std::filesystem::remove(ErrorsFile);
   }
 
-  std::vector<std::string> Env() const { return {"DISPLAY=" + Server.Display()}; }
+  virtual std::vector<std::string> Env() const { return {"DISPLAY=" + Server.Display()}; }
 
   // What the program wrote to its standard error so far.
   std::string Errors() const {

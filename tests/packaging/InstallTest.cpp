@@ -21,7 +21,7 @@ namespace {
 
 const fs::path Stage = BRIVO_STAGE_DIR;
 const fs::path Prefix = Stage / "prefix";
-const std::vector<std::string> Programs = {"brivo", "gamma-probe", "skin-render", "themepack"};
+const std::vector<std::string> Programs = {"brivo", "gamma-probe", "gamma-keeper", "skin-render", "themepack"};
 const std::vector<int> IconSizes = {16, 32, 48, 128};
 const std::string DesktopFile = "share/applications/org.brivo.Brivo.desktop";
 const std::string MetainfoFile = "share/metainfo/org.brivo.Brivo.metainfo.xml";

@@ -6,8 +6,10 @@ BRIVO_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev libfontconfig-dev fontconfig libpng-dev
   libx11-dev libxext-dev libxrandr-dev libxxf86vm-dev
+  libwayland-dev libwayland-bin
   fonts-arphic-uming fonts-liberation fonts-dejavu-core
   xdg-utils xvfb xdotool x11-xserver-utils x11-utils imagemagick openbox
+  sway xwayland libwlroots-examples
   clang
   desktop-file-utils appstream lintian dpkg-dev man-db
   g++-mingw-w64-x86-64-posix wine wine64 fonts-wine nsis

@@ -820,15 +820,27 @@ void TX11Desktop::WaitForEvents(long long Until) {
     if (XEventsQueued(f.Dpy, QueuedAlready) > 0)
       continue;
     XFlush(f.Dpy);
-    pollfd fds[2] = {{ConnectionNumber(f.Dpy), POLLIN, 0}, {f.Opener->WakeDescriptor(), POLLIN, 0}};
-    const int count = fds[1].fd >= 0 ? 2 : 1;
+    std::erase_if(f.Watches, [](const std::weak_ptr<TDescriptorWatch>& W) { return W.expired(); });
+    std::vector<pollfd> fds = {{ConnectionNumber(f.Dpy), POLLIN, 0}, {f.Opener->WakeDescriptor(), POLLIN, 0}};
+    std::vector<std::shared_ptr<TDescriptorWatch>> watched;
+    for (const std::weak_ptr<TDescriptorWatch>& w : f.Watches)
+      if (auto watch = w.lock(); watch && watch->Descriptor() >= 0) {
+        fds.push_back({watch->Descriptor(), watch->Events(), 0});
+        watched.push_back(std::move(watch));
+      }
     const int timeout = Until < 0 ? -1 : static_cast<int>(std::min(Until - now, 60000LL));
-    if (poll(fds, count, timeout) < 0 && errno != EINTR)
+    // A negative descriptor (no opener running) is skipped by poll.
+    if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR)
       return;
+    for (std::size_t i = 0; i < watched.size(); ++i)
+      if (fds[i + 2].revents)
+        watched[i]->Ready(fds[i + 2].revents);
     if (fds[0].revents)
       XEventsQueued(f.Dpy, QueuedAfterReading);
   }
 }
+
+void TX11Desktop::Watch(std::weak_ptr<TDescriptorWatch> W) { F->Watches.push_back(std::move(W)); }
 
 void TX11Desktop::ExpectDialog(HWND Owner) {
   F->DialogNext = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/backends/DescriptorWatch.h"
 #include "platform/windows/Backend.h"
 
 #include <memory>
@@ -39,9 +40,12 @@ public:
 
   // TEventSource
   long long Now() const override;
-  // Waits on the connection (and nothing else) until the server sends something that concerns the
-  // layer or Until passes; an idle program sleeps here.
+  // Waits on the connection (and the watched descriptors) until the server sends something that
+  // concerns the layer or Until passes; an idle program sleeps here.
   void WaitForEvents(long long Until) override;
+
+  // Wakes the wait for W's descriptor too, for as long as W lives.
+  void Watch(std::weak_ptr<TDescriptorWatch> W);
 
   // The next host created is a message box owned by Owner (the message box service says so).
   void ExpectDialog(HWND Owner);

@@ -97,6 +97,7 @@ struct TX11Desktop::TImpl {
 
   std::unique_ptr<TX11MessageBox> MessageBox;
   std::unique_ptr<TX11AddressOpener> Opener;
+  std::vector<std::weak_ptr<TDescriptorWatch>> Watches;
 
   Atom A(const char* Name) {
     auto it = Atoms.find(Name);

@@ -1,6 +1,6 @@
 #include "platform/backends/x11/X11GammaDevice.h"
 
-#include "platform/backends/x11/GammaResample.h"
+#include "platform/backends/GammaResample.h"
 #include "platform/backends/x11/X11Connect.h"
 
 #include "platform/backends/x11/XHeaders.h"

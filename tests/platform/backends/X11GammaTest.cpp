@@ -1,5 +1,5 @@
 #include "platform/backends/Backends.h"
-#include "platform/backends/x11/GammaResample.h"
+#include "platform/backends/GammaResample.h"
 #include "platform/backends/x11/X11GammaDevice.h"
 #include "platform/windows/Gdi.h"
 #include "tests/support/Process.h"

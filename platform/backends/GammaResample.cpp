@@ -1,4 +1,4 @@
-#include "platform/backends/x11/GammaResample.h"
+#include "platform/backends/GammaResample.h"
 
 #include <cmath>
 
@@ -23,4 +23,11 @@ std::vector<WORD> ResampleGammaChannel(const std::array<WORD, 256>& Channel, std
     out[j] = static_cast<WORD>(std::lround(v));
   }
   return out;
+}
+
+TGammaRamp NeutralGammaRamp() {
+  TGammaRamp ramp;
+  for (int i = 0; i < 256; ++i)
+    ramp.Red[i] = ramp.Green[i] = ramp.Blue[i] = static_cast<WORD>(i << 8);
+  return ramp;
 }
