@@ -151,6 +151,12 @@ std::shared_ptr<TFontInstance> FindFontInstance(const TFont& Font) {
 
 std::size_t CachedFontInstances() { return Instances().size(); }
 
+void KeepFontsBetweenRuns(const std::string&) {}
+
+void SaveKeptFonts() {}
+
+std::string UserCacheFile(std::string_view) { return {}; }
+
 bool DefaultSansFont(std::string& Family, double& Points) {
   int height = 0, dpi = 96;
   if (!GdiMessageFont(Family, height, dpi))
