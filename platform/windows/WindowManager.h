@@ -42,6 +42,8 @@ struct TWnd {
   std::unique_ptr<TPixelBuffer> Frame;
   TRegion Damage;                   // frame coordinates
   TRegion EraseDamage;
+  // While a paint cycle runs: what was drawn on window contexts meanwhile, presented with the cycle.
+  std::optional<TRegion> CycleDrawn;
 
   // Set by the paint cycle for the window being painted (frame coordinates).
   std::optional<TRegion> PaintUpdate;
