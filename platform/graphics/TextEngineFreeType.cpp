@@ -53,6 +53,74 @@ constexpr TSubstitute Substitutes[] = {
 // bound.
 constexpr int MaxPixelSize = 512;
 
+// FreeType and fontconfig are loaded when the engine first needs each (by their sonames), not with
+// the program: a start whose text is all kept loads neither, nor the libraries they bring.
+#define BRIVO_FREETYPE_FUNCTIONS(X)                                                                     \
+  X(FT_Init_FreeType) X(FT_Done_FreeType) X(FT_New_Memory_Face) X(FT_Done_Face) X(FT_New_Size) X(FT_Done_Size) \
+  X(FT_Activate_Size) X(FT_Set_Pixel_Sizes) X(FT_Get_Char_Index) X(FT_Load_Glyph) X(FT_Render_Glyph)            \
+  X(FT_GlyphSlot_Oblique) X(FT_GlyphSlot_Embolden) X(FT_Get_Sfnt_Table)
+#define BRIVO_FONTCONFIG_FUNCTIONS(X)                                                                    \
+  X(FcInit) X(FcFini) X(FcConfigGetConfigFiles) X(FcConfigGetConfigDirs) X(FcConfigGetFontDirs)          \
+  X(FcConfigGetCacheDirs) X(FcStrListNext) X(FcStrListDone) X(FcPatternCreate) X(FcPatternDestroy)       \
+  X(FcPatternAddString) X(FcPatternAddInteger) X(FcPatternAddBool) X(FcPatternAddCharSet)               \
+  X(FcPatternGetString) X(FcPatternGetInteger) X(FcPatternGetDouble) X(FcPatternGetBool)                \
+  X(FcPatternGetCharSet) X(FcConfigSubstitute) X(FcDefaultSubstitute) X(FcFontMatch) X(FcFontSort)      \
+  X(FcFontSetDestroy) X(FcFontRenderPrepare) X(FcNameParse) X(FcCharSetCreate) X(FcCharSetDestroy)      \
+  X(FcCharSetAddChar) X(FcCharSetHasChar)
+#define BRIVO_POINTER(Name) decltype(&::Name) Name = nullptr;
+
+struct TFreeType {
+  BRIVO_FREETYPE_FUNCTIONS(BRIVO_POINTER)
+};
+struct TFontconfig {
+  BRIVO_FONTCONFIG_FUNCTIONS(BRIVO_POINTER)
+};
+
+// Opens Soname and finds each function in it; raises std::runtime_error naming what is missing.
+class TLoader {
+public:
+  explicit TLoader(const char* Soname) : FSoname(Soname), FHandle(dlopen(Soname, RTLD_NOW | RTLD_LOCAL)) {
+    if (!FHandle)
+      throw std::runtime_error(std::string("text: the library ") + Soname + " cannot be loaded: " + dlerror());
+  }
+  template <class F> void operator()(const char* Name, F& Out) const {
+    Out = reinterpret_cast<F>(dlsym(FHandle, Name));
+    if (!Out)
+      throw std::runtime_error(std::string("text: the library ") + FSoname + " has no " + Name);
+  }
+
+private:
+  const char* FSoname;
+  void* FHandle;
+};
+
+#define BRIVO_BIND(Name) load(#Name, lib.Name);
+
+const TFreeType& Ft() {
+  static const TFreeType library = [] {
+    const TLoader load("libfreetype.so.6");
+    TFreeType lib;
+    BRIVO_FREETYPE_FUNCTIONS(BRIVO_BIND)
+    return lib;
+  }();
+  return library;
+}
+
+const TFontconfig& Fc() {
+  static const TFontconfig library = [] {
+    const TLoader load("libfontconfig.so.1");
+    TFontconfig lib;
+    BRIVO_FONTCONFIG_FUNCTIONS(BRIVO_BIND)
+    return lib;
+  }();
+  return library;
+}
+
+#undef BRIVO_BIND
+#undef BRIVO_POINTER
+#undef BRIVO_FONTCONFIG_FUNCTIONS
+#undef BRIVO_FREETYPE_FUNCTIONS
+
 long long ModificationNs(const struct stat& St) {
   return static_cast<long long>(St.st_mtim.tv_sec) * 1000000000LL + St.st_mtim.tv_nsec;
 }
@@ -92,9 +160,9 @@ std::string UserConfigFolder() {
 void AddStamps(FcStrList* List, std::vector<std::string>& Paths) {
   if (!List)
     return;
-  while (FcChar8* path = FcStrListNext(List))
+  while (FcChar8* path = Fc().FcStrListNext(List))
     Paths.emplace_back(reinterpret_cast<const char*>(path));
-  FcStrListDone(List);
+  Fc().FcStrListDone(List);
 }
 
 // Fontconfig's configuration files and folders (a folder it includes is among them, so a file added
@@ -102,7 +170,7 @@ void AddStamps(FcStrList* List, std::vector<std::string>& Paths) {
 // configuration files that it would read if they existed.
 std::vector<TFileStamp> FontconfigStamps() {
   std::vector<std::string> paths;
-  AddStamps(FcConfigGetConfigFiles(nullptr), paths);
+  AddStamps(Fc().FcConfigGetConfigFiles(nullptr), paths);
   if (const std::string config = UserConfigFolder(); !config.empty()) {
     paths.push_back(config + "/fontconfig/fonts.conf");
     paths.push_back(config + "/fontconfig/conf.d");
@@ -112,9 +180,9 @@ std::vector<TFileStamp> FontconfigStamps() {
     paths.push_back(home + "/.fonts.conf.d");
   }
   paths.push_back("/etc/fonts/local.conf");
-  AddStamps(FcConfigGetConfigDirs(nullptr), paths);
-  AddStamps(FcConfigGetFontDirs(nullptr), paths);
-  AddStamps(FcConfigGetCacheDirs(nullptr), paths);
+  AddStamps(Fc().FcConfigGetConfigDirs(nullptr), paths);
+  AddStamps(Fc().FcConfigGetFontDirs(nullptr), paths);
+  AddStamps(Fc().FcConfigGetCacheDirs(nullptr), paths);
   std::sort(paths.begin(), paths.end());
   paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
   std::vector<TFileStamp> stamps;
@@ -158,7 +226,7 @@ private:
 struct TSharedFace {
   FT_Face Face = nullptr;
   std::shared_ptr<TMappedFont> File;
-  ~TSharedFace() { FT_Done_Face(Face); }
+  ~TSharedFace() { Ft().FT_Done_Face(Face); }
 };
 
 // A face as one font instance uses it: at the instance's size, with what the instance has to
@@ -173,7 +241,7 @@ struct TFace {
 
   FT_Face Face() const { return Shared->Face; }
   // Makes this instance's size the face's current one, for metrics and glyphs.
-  void Activate() const { FT_Activate_Size(Size); }
+  void Activate() const { Ft().FT_Activate_Size(Size); }
 };
 
 class TFreeTypeInstance;
@@ -246,12 +314,6 @@ std::string ProgramFile() {
   return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
 }
 
-// The files of the program and its text libraries: what it keeps is theirs.
-std::vector<std::string> ProgramFiles() {
-  return {ProgramFile(), FileOf(reinterpret_cast<const void*>(&FT_Init_FreeType)),
-          FileOf(reinterpret_cast<const void*>(&FcInit))};
-}
-
 // What fontconfig's answers and FreeType's glyphs depend on besides files: where fontconfig looks,
 // the language it prefers faces for, the program and the libraries' versions.
 std::vector<std::pair<std::string, std::string>> CurrentEnvironment() {
@@ -259,12 +321,12 @@ std::vector<std::pair<std::string, std::string>> CurrentEnvironment() {
   for (const char* name : {"FONTCONFIG_FILE", "FONTCONFIG_PATH", "FONTCONFIG_SYSROOT", "FC_LANG", "LC_ALL", "LC_CTYPE",
                            "LANG", "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
     env.emplace_back(name, Environment(name));
-  env.emplace_back("fontconfig version", std::to_string(FcGetVersion()));
-  // The library's own file is stamped too: a FreeType built anew under the same version is noticed.
+  // The versions built against; the libraries' files are stamped once they are loaded, so a
+  // library replaced under the same version is noticed too.
+  env.emplace_back("fontconfig version", std::to_string(FC_VERSION));
   env.emplace_back("freetype version", std::to_string(FREETYPE_MAJOR) + "." + std::to_string(FREETYPE_MINOR) + "." +
                                            std::to_string(FREETYPE_PATCH));
-  for (const std::string& file : ProgramFiles())
-    env.emplace_back("file", file);
+  env.emplace_back("program", ProgramFile());
   return env;
 }
 
@@ -302,7 +364,7 @@ void TEngine::LoadFontconfig() {
   if (FFontconfig)
     return;
   TStartupSpan span("fontconfig");
-  FcInit();
+  Fc().FcInit();
   FFontconfig = true;
   if (FPath.empty())
     return;
@@ -314,17 +376,19 @@ void TEngine::LoadFontconfig() {
                     [&](const auto& Entry) { return Entry.second && Entry.second->File == stamp.Path; }))
       files.push_back(stamp.Path);
   FKept.Stamps = FontconfigStamps();
-  for (const std::string& path : ProgramFiles())
-    if (!path.empty())
-      files.push_back(path);
+  files.push_back(ProgramFile());
+  files.push_back(FileOf(reinterpret_cast<const void*>(Fc().FcInit)));
+  if (FLibrary)
+    files.push_back(FileOf(reinterpret_cast<const void*>(Ft().FT_Init_FreeType)));
   for (const std::string& path : files)
-    Stamp(path);
+    if (!path.empty())
+      Stamp(path);
   FKeptCurrent = true;
   FChanged = true;
 }
 
 void TEngine::Stamp(const std::string& Path) {
-  if (std::none_of(FKept.Stamps.begin(), FKept.Stamps.end(), [&](const TFileStamp& S) { return S.Path == Path; }))
+  if (!Path.empty() && std::none_of(FKept.Stamps.begin(), FKept.Stamps.end(), [&](const TFileStamp& S) { return S.Path == Path; }))
     FKept.Stamps.push_back(StampOf(Path));
 }
 
@@ -343,10 +407,15 @@ void TEngine::Keep(const TFaceRequest& Request, const std::optional<TFaceChoice>
 }
 
 FT_Library TEngine::Library() {
-  if (!FLibrary && FT_Init_FreeType(&FLibrary) != 0) {
+  if (FLibrary)
+    return FLibrary;
+  if (Ft().FT_Init_FreeType(&FLibrary) != 0) {
     FLibrary = nullptr;
     throw std::runtime_error("text: FreeType could not start");
   }
+  // The glyphs kept from now are FreeType's.
+  if (!FPath.empty())
+    Stamp(FileOf(reinterpret_cast<const void*>(Ft().FT_Init_FreeType)));
   return FLibrary;
 }
 
@@ -381,7 +450,7 @@ std::shared_ptr<TSharedFace> TEngine::OpenShared(const std::string& File, int In
   if (!file)
     return nullptr;
   auto shared = std::make_shared<TSharedFace>();
-  if (FT_New_Memory_Face(Library(), file->Data(), static_cast<FT_Long>(file->Size()), Index, &shared->Face) != 0) {
+  if (Ft().FT_New_Memory_Face(Library(), file->Data(), static_cast<FT_Long>(file->Size()), Index, &shared->Face) != 0) {
     shared->Face = nullptr;
     return nullptr;
   }
@@ -392,36 +461,36 @@ std::shared_ptr<TSharedFace> TEngine::OpenShared(const std::string& File, int In
 }
 
 FcPattern* MakePattern(const std::vector<std::string>& Families, bool Bold, bool Italic) {
-  FcPattern* pattern = FcPatternCreate();
+  FcPattern* pattern = Fc().FcPatternCreate();
   for (const auto& f : Families)
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(f.c_str()));
-  FcPatternAddInteger(pattern, FC_WEIGHT, Bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pattern, FC_SLANT, Italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
+    Fc().FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(f.c_str()));
+  Fc().FcPatternAddInteger(pattern, FC_WEIGHT, Bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  Fc().FcPatternAddInteger(pattern, FC_SLANT, Italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  Fc().FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  Fc().FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  Fc().FcDefaultSubstitute(pattern);
   return pattern;
 }
 
 // What a matched pattern names; no value when it names no file.
 std::optional<TFaceChoice> ChoiceOf(FcPattern* Match) {
   FcChar8* file = nullptr;
-  if (FcPatternGetString(Match, FC_FILE, 0, &file) != FcResultMatch)
+  if (Fc().FcPatternGetString(Match, FC_FILE, 0, &file) != FcResultMatch)
     return std::nullopt;
   TFaceChoice choice;
   choice.File = reinterpret_cast<const char*>(file);
-  FcPatternGetInteger(Match, FC_INDEX, 0, &choice.Index);
+  Fc().FcPatternGetInteger(Match, FC_INDEX, 0, &choice.Index);
   FcChar8* family = nullptr;
-  if (FcPatternGetString(Match, FC_FAMILY, 0, &family) == FcResultMatch)
+  if (Fc().FcPatternGetString(Match, FC_FAMILY, 0, &family) == FcResultMatch)
     choice.Family = reinterpret_cast<const char*>(family);
   choice.Weight = FC_WEIGHT_REGULAR;
   choice.Slant = FC_SLANT_ROMAN;
-  FcPatternGetInteger(Match, FC_WEIGHT, 0, &choice.Weight);
-  FcPatternGetInteger(Match, FC_SLANT, 0, &choice.Slant);
+  Fc().FcPatternGetInteger(Match, FC_WEIGHT, 0, &choice.Weight);
+  Fc().FcPatternGetInteger(Match, FC_SLANT, 0, &choice.Slant);
   // Fontconfig answers a bold request for a face that has no bold with the bold weight and the
   // embolden flag; the emboldening is then ours to do.
   FcBool embolden = FcFalse;
-  FcPatternGetBool(Match, FC_EMBOLDEN, 0, &embolden);
+  Fc().FcPatternGetBool(Match, FC_EMBOLDEN, 0, &embolden);
   choice.Embolden = embolden != FcFalse;
   return choice;
 }
@@ -440,37 +509,37 @@ std::optional<TFaceChoice> TEngine::Choose(const TFaceRequest& Request,
   std::optional<TFaceChoice> found;
   if (Request.Char == 0) {
     FcResult result;
-    if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+    if (FcPattern* match = Fc().FcFontMatch(nullptr, pattern, &result)) {
       if (auto choice = ChoiceOf(match); choice && Usable(*choice))
         found = choice;
-      FcPatternDestroy(match);
+      Fc().FcPatternDestroy(match);
     }
-    FcPatternDestroy(pattern);
+    Fc().FcPatternDestroy(pattern);
     // A font that finds no face at all fails; that is not kept.
     if (found)
       Keep(Request, found);
     return found;
   }
-  FcCharSet* wanted = FcCharSetCreate();
-  FcCharSetAddChar(wanted, Request.Char);
-  FcPatternAddCharSet(pattern, FC_CHARSET, wanted);
-  FcCharSetDestroy(wanted);
+  FcCharSet* wanted = Fc().FcCharSetCreate();
+  Fc().FcCharSetAddChar(wanted, Request.Char);
+  Fc().FcPatternAddCharSet(pattern, FC_CHARSET, wanted);
+  Fc().FcCharSetDestroy(wanted);
   FcResult result;
-  FcFontSet* set = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+  FcFontSet* set = Fc().FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
   for (int i = 0; set && i < set->nfont && !found; ++i) {
     FcCharSet* charset = nullptr;
-    if (FcPatternGetCharSet(set->fonts[i], FC_CHARSET, 0, &charset) != FcResultMatch ||
-        !FcCharSetHasChar(charset, Request.Char))
+    if (Fc().FcPatternGetCharSet(set->fonts[i], FC_CHARSET, 0, &charset) != FcResultMatch ||
+        !Fc().FcCharSetHasChar(charset, Request.Char))
       continue;
-    if (FcPattern* full = FcFontRenderPrepare(nullptr, pattern, set->fonts[i])) {
+    if (FcPattern* full = Fc().FcFontRenderPrepare(nullptr, pattern, set->fonts[i])) {
       if (auto choice = ChoiceOf(full); choice && Usable(*choice))
         found = choice;
-      FcPatternDestroy(full);
+      Fc().FcPatternDestroy(full);
     }
   }
   if (set)
-    FcFontSetDestroy(set);
-  FcPatternDestroy(pattern);
+    Fc().FcFontSetDestroy(set);
+  Fc().FcPatternDestroy(pattern);
   Keep(Request, found);
   return found;
 }
@@ -483,29 +552,29 @@ bool TEngine::DefaultSans(std::string& Family, double& Points) {
   }
   LoadFontconfig();
   TStartupSpan span("fontconfig");
-  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"));
+  FcPattern* pattern = Fc().FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"));
   if (!pattern)
     return false;
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
+  Fc().FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  Fc().FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPattern* match = Fc().FcFontMatch(nullptr, pattern, &result);
   bool found = false;
   if (match) {
     FcChar8* family = nullptr;
     double size = 0;
     // The size asked for, as the match carries it over from the configured pattern.
-    if (FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch && family &&
-        (FcPatternGetDouble(match, FC_SIZE, 0, &size) == FcResultMatch ||
-         FcPatternGetDouble(pattern, FC_SIZE, 0, &size) == FcResultMatch) &&
+    if (Fc().FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch && family &&
+        (Fc().FcPatternGetDouble(match, FC_SIZE, 0, &size) == FcResultMatch ||
+         Fc().FcPatternGetDouble(pattern, FC_SIZE, 0, &size) == FcResultMatch) &&
         size > 0) {
       Family = reinterpret_cast<const char*>(family);
       Points = size;
       found = true;
     }
-    FcPatternDestroy(match);
+    Fc().FcPatternDestroy(match);
   }
-  FcPatternDestroy(pattern);
+  Fc().FcPatternDestroy(pattern);
   if (found && !FPath.empty() && Family.size() <= 1024 && Points <= 1000) {
     FKept.DefaultSans = std::make_pair(Family, Points);
     FChanged = true;
@@ -520,7 +589,7 @@ bool OpenFace(const TFaceChoice& Choice, bool Bold, bool Italic, TFace& Out) {
   if (!shared)
     return false;
   FT_Size size = nullptr;
-  if (FT_New_Size(shared->Face, &size) != 0)
+  if (Ft().FT_New_Size(shared->Face, &size) != 0)
     return false;
   Out.Shared = std::move(shared);
   Out.Size = size;
@@ -534,7 +603,7 @@ bool OpenFace(const TFaceChoice& Choice, bool Bold, bool Italic, TFace& Out) {
 
 void CloseFace(TFace& Face) {
   if (Face.Size)
-    FT_Done_Size(Face.Size);
+    Ft().FT_Done_Size(Face.Size);
   Face.Size = nullptr;
   Face.Shared.reset();
 }
@@ -619,7 +688,7 @@ private:
     FT_Face face = FFaces.front().Face();
     const double upem = face->units_per_EM > 0 ? face->units_per_EM : 1000;
     double ascent = face->ascender, descent = -face->descender;
-    if (const auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    if (const auto* os2 = static_cast<TT_OS2*>(Ft().FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
         os2 && os2->usWinAscent + os2->usWinDescent > 0) {
       ascent = os2->usWinAscent;
       descent = os2->usWinDescent;
@@ -654,7 +723,7 @@ private:
 
   void SetSize(const TFace& Face) const {
     Face.Activate();
-    FT_Set_Pixel_Sizes(Face.Face(), 0, FPixelSize);
+    Ft().FT_Set_Pixel_Sizes(Face.Face(), 0, FPixelSize);
   }
 
   // Index into FFaces of the face that has C, opening a fallback face when the faces open so far
@@ -664,7 +733,7 @@ private:
       return it->second;
     int found = -1;
     for (std::size_t i = 0; i < FFaces.size() && found < 0; ++i)
-      if (FT_Get_Char_Index(FFaces[i].Face(), C) != 0)
+      if (Ft().FT_Get_Char_Index(FFaces[i].Face(), C) != 0)
         found = static_cast<int>(i);
     if (found < 0)
       found = OpenFallback(C);
@@ -679,7 +748,7 @@ private:
       TFace face;
       if (!OpenFace(Choice, FBold, FItalic, face))
         return false;
-      if (FT_Get_Char_Index(face.Face(), C) == 0) {
+      if (Ft().FT_Get_Char_Index(face.Face(), C) == 0) {
         CloseFace(face);
         return false;
       }
@@ -704,20 +773,20 @@ private:
     const TFace& face = FFaces[f];
     Engine().DrewFrom(face.File);
     face.Activate();
-    const FT_UInt index = FT_Get_Char_Index(face.Face(), C);
-    if (FT_Load_Glyph(face.Face(), index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0 &&
-        FT_Load_Glyph(face.Face(), index, FT_LOAD_DEFAULT) != 0) {
+    const FT_UInt index = Ft().FT_Get_Char_Index(face.Face(), C);
+    if (Ft().FT_Load_Glyph(face.Face(), index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0 &&
+        Ft().FT_Load_Glyph(face.Face(), index, FT_LOAD_DEFAULT) != 0) {
       glyph.Missing = true;
       glyph.Advance = FPixelSize / 2;
       return glyph;
     }
     FT_GlyphSlot slot = face.Face()->glyph;
     if (face.SynthItalic && slot->format == FT_GLYPH_FORMAT_OUTLINE)
-      FT_GlyphSlot_Oblique(slot);
+      Ft().FT_GlyphSlot_Oblique(slot);
     if (face.SynthBold)
-      FT_GlyphSlot_Embolden(slot);
+      Ft().FT_GlyphSlot_Embolden(slot);
     glyph.Advance = static_cast<int>((slot->advance.x + 32) >> 6);
-    if (slot->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0)
+    if (slot->format != FT_GLYPH_FORMAT_BITMAP && Ft().FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0)
       return glyph;
     const FT_Bitmap& bm = slot->bitmap;
     glyph.Left = slot->bitmap_left;
@@ -809,9 +878,9 @@ TEngine::~TEngine() {
   gEngineMade = false;
   Instances.clear();
   if (FLibrary)
-    FT_Done_FreeType(FLibrary);
+    Ft().FT_Done_FreeType(FLibrary);
   if (FFontconfig)
-    FcFini();
+    Fc().FcFini();
 }
 
 }  // namespace
