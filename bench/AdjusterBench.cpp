@@ -23,6 +23,7 @@
 #include <chrono>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -94,17 +95,27 @@ std::map<std::string, double> TraceFigures(const std::string& Errors) {
   return figures;
 }
 
-// The adjuster and the bare window start by turns, each timed from outside to its first frame.
-void BM_StartToFirstFrame(benchmark::State& State) {
+// A watch on the benchmark's X server; none (and the benchmark skipped, saying why) when the server
+// or its DAMAGE extension is missing.
+std::unique_ptr<TFirstFrameWatch> Watch(benchmark::State& State) {
   if (!BenchServer().Running()) {
     State.SkipWithError(BenchServer().Error().c_str());
-    return;
+    return nullptr;
   }
-  TFirstFrameWatch watch(BenchServer().Display());
-  if (!watch.Error().empty()) {
-    State.SkipWithError(watch.Error().c_str());
-    return;
+  auto watch = std::make_unique<TFirstFrameWatch>(BenchServer().Display());
+  if (!watch->Error().empty()) {
+    State.SkipWithError(watch->Error().c_str());
+    return nullptr;
   }
+  return watch;
+}
+
+// The adjuster and the bare window start by turns, each timed from outside to its first frame.
+void BM_StartToFirstFrame(benchmark::State& State) {
+  const auto watcher = Watch(State);
+  if (!watcher)
+    return;
+  TFirstFrameWatch& watch = *watcher;
   const std::string errors = "/tmp/bench-adjuster-trace-" + std::to_string(getpid());
   // One start of each first, not counted: both find their files in the page cache, and the adjuster
   // its kept fonts.
@@ -169,15 +180,10 @@ long StatusKb(pid_t Pid, const std::string& Field) {
 // button clicked and a slider paged; and the bare window's, one second after its first frame. The
 // two start by turns.
 void BM_PeakResidentMemory(benchmark::State& State) {
-  if (!BenchServer().Running()) {
-    State.SkipWithError(BenchServer().Error().c_str());
+  const auto watcher = Watch(State);
+  if (!watcher)
     return;
-  }
-  TFirstFrameWatch watch(BenchServer().Display());
-  if (!watch.Error().empty()) {
-    State.SkipWithError(watch.Error().c_str());
-    return;
-  }
+  TFirstFrameWatch& watch = *watcher;
   const std::vector<std::string> env{"DISPLAY=" + BenchServer().Display()};
   std::vector<double> brivo, bare;
   int turn = 0;

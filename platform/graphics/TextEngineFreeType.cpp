@@ -140,21 +140,13 @@ std::string Environment(const char* Name) {
   return value ? value : "";
 }
 
-// The user's folder for caches (XDG), empty when there is none.
-std::string UserCacheFolder() {
-  const std::string xdg = Environment("XDG_CACHE_HOME");
+// A folder of the user's as XDG names it (XDG_CACHE_HOME, else ~/.cache), empty when there is none.
+std::string UserFolder(const char* Variable, const char* UnderHome) {
+  const std::string xdg = Environment(Variable);
   if (!xdg.empty() && xdg.front() == '/')
     return xdg;
   const std::string home = Environment("HOME");
-  return home.empty() || home.front() != '/' ? std::string() : home + "/.cache";
-}
-
-std::string UserConfigFolder() {
-  const std::string xdg = Environment("XDG_CONFIG_HOME");
-  if (!xdg.empty() && xdg.front() == '/')
-    return xdg;
-  const std::string home = Environment("HOME");
-  return home.empty() || home.front() != '/' ? std::string() : home + "/.config";
+  return home.empty() || home.front() != '/' ? std::string() : home + "/" + UnderHome;
 }
 
 void AddStamps(FcStrList* List, std::vector<std::string>& Paths) {
@@ -171,7 +163,7 @@ void AddStamps(FcStrList* List, std::vector<std::string>& Paths) {
 std::vector<TFileStamp> FontconfigStamps() {
   std::vector<std::string> paths;
   AddStamps(Fc().FcConfigGetConfigFiles(nullptr), paths);
-  if (const std::string config = UserConfigFolder(); !config.empty()) {
+  if (const std::string config = UserFolder("XDG_CONFIG_HOME", ".config"); !config.empty()) {
     paths.push_back(config + "/fontconfig/fonts.conf");
     paths.push_back(config + "/fontconfig/conf.d");
   }
@@ -898,7 +890,7 @@ void SaveKeptFonts() {
 }
 
 std::string UserCacheFile(std::string_view Name) {
-  const std::string folder = UserCacheFolder();
+  const std::string folder = UserFolder("XDG_CACHE_HOME", ".cache");
   return folder.empty() ? std::string() : folder + "/brivo/" + std::string(Name);
 }
 
