@@ -593,12 +593,15 @@ TEST_F(SkinRenderProgramTest, WrongMenuArgumentsAreNamedBeforeTheUsage) {
 // start-up trace says whether a run needed fontconfig.
 class SkinRenderKeptFontsTest : public SkinRenderProgramTest {
 protected:
-  // Renders the adjuster's description to Name; true when the run loaded fontconfig.
-  bool Render(const std::string& Name, std::vector<std::string> Environment = {}) {
-    Environment.push_back("XDG_CACHE_HOME=" + Dir.string());
+  // Renders Form (the adjuster's description unless given) to Name, keeping fonts in Cache (the
+  // test's folder unless given); true when the run loaded fontconfig.
+  bool Render(const std::string& Name, std::vector<std::string> Environment = {}, std::string Form = {},
+              const std::filesystem::path& Cache = {}) {
+    Environment.push_back("XDG_CACHE_HOME=" + (Cache.empty() ? Dir : Cache).string());
     Environment.push_back("BRIVO_STARTUP_TRACE=on");
     std::string errors;
-    const std::string form = std::string(std::getenv("BRIVO_SOURCE_DIR")) + "/resources/forms/TfrmBrivo.txt";
+    const std::string form =
+        Form.empty() ? std::string(std::getenv("BRIVO_SOURCE_DIR")) + "/resources/forms/TfrmBrivo.txt" : Form;
     EXPECT_EQ(RunProcess({std::string(BRIVO_BIN_DIR) + "/skin-render", form, (Dir / Name).string()}, nullptr,
                          Environment, &errors),
               0)
@@ -618,6 +621,41 @@ TEST_F(SkinRenderKeptFontsTest, TheNextRunDrawsTheSameWithoutFontconfig) {
   ASSERT_TRUE(std::filesystem::exists(Kept()));
   EXPECT_FALSE(Render("second.png"));
   EXPECT_EQ(Picture("first.png"), Picture("second.png"));
+}
+
+// The adjuster's fonts kept, another form draws characters of them that were not kept, and in a
+// face that was not kept for them: it draws what a run that kept nothing draws.
+TEST_F(SkinRenderKeptFontsTest, CharactersNotKeptAreDrawnAsByARunThatKeptNothing) {
+  const std::string other = Write("other.txt", R"(object Form1: TForm1
+  Width = 200
+  Height = 80
+  Caption = 'Other'
+  object Label1: TLabel
+    Left = 8
+    Top = 8
+    Width = 180
+    Height = 16
+    Caption = '調整亮度 Brightness 123'
+    Font.Height = -16
+    Font.Name = '新細明體'
+    ParentFont = False
+  end
+  object Label2: TLabel
+    Left = 8
+    Top = 40
+    Width = 180
+    Height = 13
+    Caption = 'Hello 測試 ÄÖ'
+    Font.Height = -11
+    Font.Name = 'MS Sans Serif'
+    ParentFont = False
+  end
+end
+)");
+  Render("adjuster.png");
+  EXPECT_TRUE(Render("other.png", {}, other)) << "fontconfig finds the face for characters not kept";
+  Render("fresh.png", {}, other, Dir / "nothing-kept");
+  EXPECT_EQ(Picture("other.png"), Picture("fresh.png"));
 }
 
 TEST_F(SkinRenderKeptFontsTest, AKeptFileThatNoLongerHoldsIsWorkedOutAgain) {
