@@ -882,7 +882,13 @@ bool DefaultSansFont(std::string& Family, double& Points) {
   return Engine().DefaultSans(Family, Points);
 }
 
-void KeepFontsBetweenRuns(const std::string& File) { Engine().KeepIn(File); }
+void KeepFontsBetweenRuns(const std::string& File) {
+  {
+    TStartupSpan span("fonts");
+    Engine().KeepIn(File);
+  }
+  StartupMark("kept fonts read");
+}
 
 void SaveKeptFonts() {
   if (gEngineMade)
