@@ -68,7 +68,7 @@ void PaintNonClient(TWnd& Top, const TRegion& Damage) {
   if (area.IsEmpty())
     return;
   const HWND h = Top.Handle;
-  auto canvas = std::make_unique<TCanvas>(Top.Frame.get());
+  auto canvas = std::make_unique<TCanvas>(&FrameOf(Top));
   canvas->IntersectClipRegion(area);
   HDC dc = RegisterWindowDC(std::move(canvas), h);
   SendMessage(h, WM_NCPAINT, reinterpret_cast<WPARAM>(dc), 0);
@@ -126,7 +126,7 @@ void PaintTopLevel(HWND TopLevel) {
   TRegion presented = damage;
   if (outermost)
     presented = presented.Union(*top->CycleDrawn);
-  top->Host->Present(*top->Frame, presented);
+  top->Host->Present(FrameOf(*top), presented);
   StartupFirstFrame();
   SaveKeptFonts();
 }
@@ -246,7 +246,7 @@ HDC BeginPaint(HWND Wnd, PAINTSTRUCT* Paint) {
     top->EraseDamage = top->EraseDamage.Subtract(update);
   }
   const TRect client = ClientRectInFrame(*w);
-  auto canvas = std::make_unique<TCanvas>(top->Frame.get());
+  auto canvas = std::make_unique<TCanvas>(&FrameOf(*top));
   canvas->IntersectClipRegion(update);
   canvas->SetViewportOrigin(client.TopLeft());
   HDC dc = RegisterWindowDC(std::move(canvas), Wnd);
@@ -279,7 +279,7 @@ HDC GetWindowDCFor(HWND Wnd) {
     for (HWND child : w->Children)
       if (const TWnd* c = LiveWnd(child); c && c->Visible())
         area = area.Subtract(VisibleArea(*c));
-  auto canvas = std::make_unique<TCanvas>(top->Frame.get());
+  auto canvas = std::make_unique<TCanvas>(&FrameOf(*top));
   canvas->IntersectClipRegion(area);
   canvas->SetViewportOrigin(ClientRectInFrame(*w).TopLeft());
   return RegisterWindowDC(std::move(canvas), Wnd);
@@ -294,7 +294,7 @@ int ReleaseWindowDC(HWND Wnd, HDC DC) {
       if (top->CycleDrawn)
         top->CycleDrawn = top->CycleDrawn->Union(VisibleArea(*w));
       else
-        top->Host->Present(*top->Frame, VisibleArea(*w));
+        top->Host->Present(FrameOf(*top), VisibleArea(*w));
     }
   return 1;
 }
