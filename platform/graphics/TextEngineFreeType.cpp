@@ -12,12 +12,12 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -56,7 +56,7 @@ constexpr int MaxPixelSize = 512;
 // FreeType and fontconfig are loaded when the engine first needs each (by their sonames), not with
 // the program: a start whose text is all kept loads neither, nor the libraries they bring.
 #define BRIVO_FREETYPE_FUNCTIONS(X)                                                                     \
-  X(FT_Init_FreeType) X(FT_Done_FreeType) X(FT_New_Memory_Face) X(FT_Done_Face) X(FT_New_Size) X(FT_Done_Size) \
+  X(FT_Init_FreeType) X(FT_Done_FreeType) X(FT_Open_Face) X(FT_Done_Face) X(FT_New_Size) X(FT_Done_Size) \
   X(FT_Activate_Size) X(FT_Set_Pixel_Sizes) X(FT_Get_Char_Index) X(FT_Load_Glyph) X(FT_Render_Glyph)            \
   X(FT_GlyphSlot_Oblique) X(FT_GlyphSlot_Embolden) X(FT_Get_Sfnt_Table)
 #define BRIVO_FONTCONFIG_FUNCTIONS(X)                                                                    \
@@ -183,42 +183,112 @@ std::vector<TFileStamp> FontconfigStamps() {
   return stamps;
 }
 
-// A font file mapped into memory: FreeType reads its tables straight from the mapping, so only the
-// pages it touches take memory, however many faces and sizes of the file are open.
-class TMappedFont {
+// A font file, read with positioned reads through a few cached blocks: FreeType keeps copies of the
+// tables it needs, reads each glyph as it draws it and reads a table's small fields one by one. (A
+// mapped file would cost more: the kernel maps the pages around each one touched, so every glyph
+// drawn from a large CJK collection would keep tens of kilobytes of it resident.)
+class TFontFile {
 public:
-  static std::shared_ptr<TMappedFont> Open(const std::string& Path) {
+  static std::shared_ptr<TFontFile> Open(const std::string& Path) {
     const int fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
       return nullptr;
     struct stat st {};
-    void* data = MAP_FAILED;
-    if (fstat(fd, &st) == 0 && st.st_size > 0)
-      data = mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-    close(fd);
-    if (data == MAP_FAILED)
+    if (fstat(fd, &st) != 0 || st.st_size <= 0) {
+      close(fd);
       return nullptr;
-    return std::shared_ptr<TMappedFont>(new TMappedFont(data, static_cast<std::size_t>(st.st_size)));
+    }
+    return std::shared_ptr<TFontFile>(new TFontFile(fd, static_cast<unsigned long>(st.st_size)));
   }
-  ~TMappedFont() { munmap(FData, FSize); }
-  TMappedFont(const TMappedFont&) = delete;
-  TMappedFont& operator=(const TMappedFont&) = delete;
+  ~TFontFile() { close(FFd); }
+  TFontFile(const TFontFile&) = delete;
+  TFontFile& operator=(const TFontFile&) = delete;
 
-  const FT_Byte* Data() const { return static_cast<const FT_Byte*>(FData); }
-  std::size_t Size() const { return FSize; }
+  unsigned long Size() const { return FSize; }
+
+  // FreeType's stream reader: Count bytes at Offset, or with Count 0 a seek (non-zero when it
+  // fails).
+  static unsigned long Read(FT_Stream Stream, unsigned long Offset, unsigned char* Buffer, unsigned long Count) {
+    auto* file = static_cast<TFontFile*>(Stream->descriptor.pointer);
+    if (Count == 0)
+      return Offset > file->FSize ? 1 : 0;
+    if (Offset >= file->FSize)
+      return 0;
+    Count = std::min(Count, file->FSize - Offset);
+    if (Count >= BlockSize)
+      return file->ReadAt(Offset, Buffer, Count);
+    unsigned long done = 0;
+    while (done < Count) {
+      const TBlock* block = file->BlockAt((Offset + done) / BlockSize);
+      if (!block)
+        break;
+      const unsigned long from = (Offset + done) % BlockSize;
+      const unsigned long n = std::min<unsigned long>(Count - done, block->Bytes.size() - std::min<unsigned long>(from, block->Bytes.size()));
+      if (n == 0)
+        break;
+      std::copy_n(block->Bytes.data() + from, n, Buffer + done);
+      done += n;
+    }
+    return done;
+  }
 
 private:
-  TMappedFont(void* Data, std::size_t Size) : FData(Data), FSize(Size) {}
-  void* FData;
-  std::size_t FSize;
+  static constexpr unsigned long BlockSize = 16384;
+  static constexpr std::size_t Blocks = 8;
+  struct TBlock {
+    unsigned long Number = 0;
+    std::vector<unsigned char> Bytes;
+  };
+
+  TFontFile(int Fd, unsigned long Size) : FFd(Fd), FSize(Size) {}
+
+  unsigned long ReadAt(unsigned long Offset, unsigned char* Buffer, unsigned long Count) const {
+    unsigned long done = 0;
+    while (done < Count) {
+      const ssize_t n = pread(FFd, Buffer + done, Count - done, static_cast<off_t>(Offset + done));
+      if (n < 0 && errno == EINTR)
+        continue;
+      if (n <= 0)
+        break;
+      done += static_cast<unsigned long>(n);
+    }
+    return done;
+  }
+
+  // The block of that number, read when it is not among the last few used; null when it cannot be.
+  const TBlock* BlockAt(unsigned long Number) {
+    for (std::size_t i = 0; i < FBlocks.size(); ++i)
+      if (FBlocks[i].Number == Number) {
+        std::rotate(FBlocks.begin(), FBlocks.begin() + static_cast<std::ptrdiff_t>(i),
+                    FBlocks.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+        return &FBlocks.front();
+      }
+    TBlock block;
+    block.Number = Number;
+    block.Bytes.resize(std::min(BlockSize, FSize - Number * BlockSize));
+    if (ReadAt(Number * BlockSize, block.Bytes.data(), block.Bytes.size()) != block.Bytes.size())
+      return nullptr;
+    if (FBlocks.size() == Blocks)
+      FBlocks.pop_back();
+    FBlocks.insert(FBlocks.begin(), std::move(block));
+    return &FBlocks.front();
+  }
+
+  int FFd;
+  unsigned long FSize;
+  std::vector<TBlock> FBlocks;
 };
 
 // One FreeType face per file and face index, shared by every font instance that uses it, each at a
 // size of its own: the face's tables and the auto-hinter's study of its characters are made once.
 struct TSharedFace {
   FT_Face Face = nullptr;
-  std::shared_ptr<TMappedFont> File;
-  ~TSharedFace() { Ft().FT_Done_Face(Face); }
+  std::shared_ptr<TFontFile> File;
+  FT_StreamRec Stream{};
+  ~TSharedFace() {
+    if (Face)
+      Ft().FT_Done_Face(Face);
+  }
 };
 
 // A face as one font instance uses it: at the instance's size, with what the instance has to
@@ -430,7 +500,7 @@ std::shared_ptr<TSharedFace> TEngine::OpenShared(const std::string& File, int In
   if (auto it = FFaces.find(key); it != FFaces.end())
     if (auto face = it->second.lock())
       return face;
-  std::shared_ptr<TMappedFont> file;
+  std::shared_ptr<TFontFile> file;
   for (const auto& [other, shared] : FFaces)
     if (other.first == File)
       if (auto face = shared.lock()) {
@@ -438,15 +508,21 @@ std::shared_ptr<TSharedFace> TEngine::OpenShared(const std::string& File, int In
         break;
       }
   if (!file)
-    file = TMappedFont::Open(File);
+    file = TFontFile::Open(File);
   if (!file)
     return nullptr;
   auto shared = std::make_shared<TSharedFace>();
-  if (Ft().FT_New_Memory_Face(Library(), file->Data(), static_cast<FT_Long>(file->Size()), Index, &shared->Face) != 0) {
+  shared->File = std::move(file);
+  shared->Stream.descriptor.pointer = shared->File.get();
+  shared->Stream.size = shared->File->Size();
+  shared->Stream.read = TFontFile::Read;
+  FT_Open_Args args{};
+  args.flags = FT_OPEN_STREAM;
+  args.stream = &shared->Stream;
+  if (Ft().FT_Open_Face(Library(), &args, Index, &shared->Face) != 0) {
     shared->Face = nullptr;
     return nullptr;
   }
-  shared->File = std::move(file);
   std::erase_if(FFaces, [](const auto& Entry) { return Entry.second.expired(); });
   FFaces[key] = shared;
   return shared;
