@@ -6,6 +6,7 @@
 #include "platform/core/FileWrite.h"
 #include "platform/core/Report.h"
 #include "platform/graphics/PngCodec.h"
+#include "platform/graphics/TextEngine.h"
 #include "platform/windows/Backend.h"
 
 #include <chrono>
@@ -65,6 +66,7 @@ void ExitAfterFirstFrame(std::chrono::steady_clock::time_point Started) {
 int main(int argc, char** argv) {
   const auto started = std::chrono::steady_clock::now();
   SetProgramName("brivo");
+  KeepFontsBetweenRuns(UserCacheFile("fonts"));
   const std::vector<std::string> args(argv + 1, argv + argc);
   try {
     if (!args.empty() && args[0] == "--render") {

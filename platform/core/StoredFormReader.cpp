@@ -1,6 +1,7 @@
 #include "platform/core/Collection.h"
 #include "platform/core/StoredForm.h"
 #include "platform/core/StoredFormParser.h"
+#include "platform/core/StartupTrace.h"
 
 #include <algorithm>
 #include <limits>
@@ -324,6 +325,7 @@ private:
 void ReadStoredForm(std::string_view Text, TComponent& Root) {
   const TObjectNode tree = ParseStoredForm(Text);
   TStoredFormReader(Root).Read(tree);
+  StartupMark("stored form read");
 }
 
 TComponent* CreateFromStoredForm(std::string_view Text, TComponent* Owner) {

@@ -118,6 +118,15 @@ void TBitmap::LoadFromBytes(std::span<const std::uint8_t> File) {
   Changed();
 }
 
+void TBitmap::AssignImage(const TBitmap& Source) {
+  if (&Source == this)
+    return;
+  FPixels = Source.FPixels;
+  FPalette = Source.FPalette;
+  FPixelFormat = Source.FPixelFormat;
+  Changed();
+}
+
 std::vector<std::uint8_t> TBitmap::SaveToBytes() const {
   if (Empty())
     return {};

@@ -51,6 +51,9 @@ public:
   void ReadData(std::istream& Stream) override;
   void WriteData(std::ostream& Stream) const override;
   void LoadFromBytes(std::span<const std::uint8_t> File);
+  // Takes Source's pixels, depth and colour table, as loading Source's file would: the
+  // transparency settings stay this bitmap's own.
+  void AssignImage(const TBitmap& Source);
   std::vector<std::uint8_t> SaveToBytes() const;
   // What a stored form keeps of a published bitmap (Glyph.Data): WriteData's bytes, none when empty.
   std::vector<std::uint8_t> Data() const;

@@ -68,6 +68,19 @@ std::shared_ptr<TFontInstance> FindFontInstance(const TFont& Font);
 inline constexpr std::size_t MaxCachedFontInstances = 32;
 std::size_t CachedFontInstances();
 
+// Keeps what the text engine works out (which installed face draws each font and character, and the
+// fonts' metrics and glyphs) in the file File between runs of the program, so that a later start
+// draws the same text without fontconfig or FreeType: reads what the file keeps (when it is still
+// good) and writes it back when more was worked out (SaveKeptFonts, and as the program ends). An
+// empty name keeps nothing, as when this is never called. The engine on Windows keeps nothing.
+void KeepFontsBetweenRuns(const std::string& File);
+// Writes what is kept now, when more was worked out since it was read or last written; the paint
+// cycle calls this once its frame is out, so that a program that is killed keeps what it drew.
+void SaveKeptFonts();
+// The file of that name in the user's folder for caches ($XDG_CACHE_HOME/brivo, ~/.cache/brivo);
+// empty when there is none (and on Windows).
+std::string UserCacheFile(std::string_view Name);
+
 // The family and size in points of the desktop's default sans-serif font: what fontconfig gives
 // (the user's and the system's configuration applied), on Windows the system's message font; false
 // when there is none.

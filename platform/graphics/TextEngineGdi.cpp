@@ -77,14 +77,15 @@ private:
     for (std::size_t i = 0; i < FFaces.size() && found < 0; ++i)
       if (FFaces[i]->Has(C))
         found = static_cast<int>(i);
-    if (found < 0 && !FFallbacksOpened) {
-      FFallbacksOpened = true;
-      for (std::string_view family : FallbackFamilies)
-        if (auto face = TGdiFace::Open(std::string(family), FHeight, FBold, FItalic))
-          FFaces.push_back(std::move(face));
-      for (std::size_t i = 1; i < FFaces.size() && found < 0; ++i)
-        if (FFaces[i]->Has(C))
-          found = static_cast<int>(i);
+    // The fallback faces open one by one, in their order, only as far as a character needs: those
+    // open so far come first in the order and lack C.
+    while (found < 0 && FNextFallback < std::size(FallbackFamilies)) {
+      auto face = TGdiFace::Open(std::string(FallbackFamilies[FNextFallback++]), FHeight, FBold, FItalic);
+      if (!face)
+        continue;
+      FFaces.push_back(std::move(face));
+      if (FFaces.back()->Has(C))
+        found = static_cast<int>(FFaces.size()) - 1;
     }
     FFaceOf[C] = found;
     return found;
@@ -114,7 +115,7 @@ private:
   bool FItalic;
   int FHeight = -13;
   int FEm = 13;
-  bool FFallbacksOpened = false;
+  std::size_t FNextFallback = 0;
   std::vector<std::unique_ptr<TGdiFace>> FFaces;
   std::unordered_map<char32_t, int> FFaceOf;
   std::unordered_map<char32_t, TGlyph> FGlyphs;
@@ -150,6 +151,12 @@ std::shared_ptr<TFontInstance> FindFontInstance(const TFont& Font) {
 }
 
 std::size_t CachedFontInstances() { return Instances().size(); }
+
+void KeepFontsBetweenRuns(const std::string&) {}
+
+void SaveKeptFonts() {}
+
+std::string UserCacheFile(std::string_view) { return {}; }
 
 bool DefaultSansFont(std::string& Family, double& Points) {
   int height = 0, dpi = 96;

@@ -1,6 +1,7 @@
 #include "platform/windows/Gdi.h"
 
 #include "platform/core/Report.h"
+#include "platform/core/StartupTrace.h"
 #include "platform/windows/GammaDevice.h"
 #include "platform/windows/WindowManager.h"
 
@@ -120,7 +121,9 @@ BOOL SetDeviceGammaRamp(HDC DC, const void* Ramp) {
   }
   TGammaRamp ramp;
   std::memcpy(&ramp, Ramp, sizeof ramp);
-  if (!CurrentGammaDevice().Apply(ramp, why)) {
+  const bool applied = CurrentGammaDevice().Apply(ramp, why);
+  StartupMark("first ramp applied");
+  if (!applied) {
     ReportGammaRefusal(why);
     return 0;
   }

@@ -1,5 +1,8 @@
 #include "platform/windows/WindowManager.h"
 
+#include "platform/core/StartupTrace.h"
+#include "platform/graphics/TextEngine.h"
+
 namespace {
 
 TRect ClientRectInFrame(const TWnd& W) {
@@ -65,7 +68,7 @@ void PaintNonClient(TWnd& Top, const TRegion& Damage) {
   if (area.IsEmpty())
     return;
   const HWND h = Top.Handle;
-  auto canvas = std::make_unique<TCanvas>(Top.Frame.get());
+  auto canvas = std::make_unique<TCanvas>(&FrameOf(Top));
   canvas->IntersectClipRegion(area);
   HDC dc = RegisterWindowDC(std::move(canvas), h);
   SendMessage(h, WM_NCPAINT, reinterpret_cast<WPARAM>(dc), 0);
@@ -99,12 +102,33 @@ void PaintTopLevel(HWND TopLevel) {
   const TRegion erase = std::move(top->EraseDamage);
   top->Damage = TRegion();
   top->EraseDamage = TRegion();
+  // What a window draws on a context of its own while the cycle runs (a border drawn as the
+  // background is erased) goes out with the cycle's frame: the display never shows half a frame.
+  const bool outermost = !top->CycleDrawn;
+  if (outermost)
+    top->CycleDrawn = TRegion();
+  // A window procedure that throws ends the cycle too.
+  struct TCycleEnd {
+    HWND Top;
+    bool Outermost;
+    ~TCycleEnd() {
+      if (TWnd* t = Outermost ? LiveWnd(Top) : nullptr)
+        t->CycleDrawn.reset();
+    }
+  } cycleEnd{TopLevel, outermost};
   PaintNonClient(*top, damage);
   if (!(top = LiveWnd(TopLevel)))
     return;
   PaintTree(TopLevel, TRegion(Rect(0, 0, top->Bounds.Width(), top->Bounds.Height())), damage, erase);
-  if ((top = LiveWnd(TopLevel)))
-    top->Host->Present(*top->Frame, damage);
+  StartupMark("first paint");
+  if (!(top = LiveWnd(TopLevel)))
+    return;
+  TRegion presented = damage;
+  if (outermost)
+    presented = presented.Union(*top->CycleDrawn);
+  top->Host->Present(FrameOf(*top), presented);
+  StartupFirstFrame();
+  SaveKeptFonts();
 }
 
 bool RunPaintCycles() {
@@ -120,12 +144,33 @@ bool RunPaintCycles() {
   return painted;
 }
 
+namespace {
+
+// A hidden top-level window is damaged whole when it is shown, so what is invalidated in it
+// meanwhile (a form being read invalidates its controls again and again) only has to leave it
+// damaged; working out each piece would cost the start its time.
+bool DamageHiddenTopLevel(HWND Wnd, bool Erase) {
+  TWnd* w = LiveWnd(Wnd);
+  TWnd* top = w && !w->IsMessageOnly() ? TopLevelOf(*w) : nullptr;
+  if (!top || top->Visible())
+    return false;
+  const TRect whole = Rect(0, 0, top->Bounds.Width(), top->Bounds.Height());
+  auto covers = [&](const TRegion& R) { return R.IsRectangle() && R.BoundsRect() == whole; };
+  if (!covers(top->Damage) || (Erase && !covers(top->EraseDamage)))
+    AddDamage(*top, TRegion(whole), Erase);
+  return true;
+}
+
+} // namespace
+
 BOOL InvalidateRect(HWND Wnd, const TRect* R, BOOL Erase) {
   if (!Wnd) {
     for (HWND h : WM().TopLevels)
       InvalidateRect(h, nullptr, Erase);
     return 1;
   }
+  if (DamageHiddenTopLevel(Wnd, Erase != 0))
+    return 1;
   TWnd* top = nullptr;
   TRegion area;
   const TRegion client = R ? TRegion(*R) : TRegion();
@@ -139,6 +184,8 @@ BOOL InvalidateRgn(HWND Wnd, HRGN Rgn, BOOL Erase) {
   const TRegion* rgn = Rgn ? RegionOfHandle(Rgn) : nullptr;
   if (Rgn && !rgn)
     return 0;
+  if (DamageHiddenTopLevel(Wnd, Erase != 0))
+    return 1;
   TWnd* top = nullptr;
   TRegion area;
   if (!DamageOf(Wnd, rgn, top, area))
@@ -199,7 +246,7 @@ HDC BeginPaint(HWND Wnd, PAINTSTRUCT* Paint) {
     top->EraseDamage = top->EraseDamage.Subtract(update);
   }
   const TRect client = ClientRectInFrame(*w);
-  auto canvas = std::make_unique<TCanvas>(top->Frame.get());
+  auto canvas = std::make_unique<TCanvas>(&FrameOf(*top));
   canvas->IntersectClipRegion(update);
   canvas->SetViewportOrigin(client.TopLeft());
   HDC dc = RegisterWindowDC(std::move(canvas), Wnd);
@@ -232,7 +279,7 @@ HDC GetWindowDCFor(HWND Wnd) {
     for (HWND child : w->Children)
       if (const TWnd* c = LiveWnd(child); c && c->Visible())
         area = area.Subtract(VisibleArea(*c));
-  auto canvas = std::make_unique<TCanvas>(top->Frame.get());
+  auto canvas = std::make_unique<TCanvas>(&FrameOf(*top));
   canvas->IntersectClipRegion(area);
   canvas->SetViewportOrigin(ClientRectInFrame(*w).TopLeft());
   return RegisterWindowDC(std::move(canvas), Wnd);
@@ -243,8 +290,12 @@ int ReleaseWindowDC(HWND Wnd, HDC DC) {
     return 0;
   TWnd* w = LiveWnd(Wnd);
   if (w && IsShowing(*w))
-    if (TWnd* top = TopLevelOf(*w))
-      top->Host->Present(*top->Frame, VisibleArea(*w));
+    if (TWnd* top = TopLevelOf(*w)) {
+      if (top->CycleDrawn)
+        top->CycleDrawn = top->CycleDrawn->Union(VisibleArea(*w));
+      else
+        top->Host->Present(FrameOf(*top), VisibleArea(*w));
+    }
   return 1;
 }
 

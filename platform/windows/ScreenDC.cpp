@@ -88,7 +88,7 @@ HDC GetWindowDC(HWND Wnd) {
   if (!top)
     return nullptr;
   // Window coordinates: a top-level window's frame is the whole window.
-  auto canvas = std::make_unique<TCanvas>(top->Frame.get());
+  auto canvas = std::make_unique<TCanvas>(&FrameOf(*top));
   canvas->IntersectClipRegion(VisibleArea(*w));
   canvas->SetViewportOrigin(w->IsTopLevel() ? TPoint{} : FrameOrigin(*w));
   return RegisterWindowDC(std::move(canvas), Wnd);

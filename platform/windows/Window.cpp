@@ -4,6 +4,14 @@
 #include <algorithm>
 #include <map>
 
+TPixelBuffer& FrameOf(TWnd& Top) {
+  if (Top.FrameStale) {
+    Top.Frame->SetSize(std::max(Top.Bounds.Width(), 0), std::max(Top.Bounds.Height(), 0));
+    Top.FrameStale = false;
+  }
+  return *Top.Frame;
+}
+
 namespace {
 
 struct TProcEntry {
@@ -62,7 +70,9 @@ void ApplyBounds(TWnd& W, const TRect& NewBounds, bool Redraw) {
     W.Bounds = NewBounds;
     const bool sized = old.Width() != NewBounds.Width() || old.Height() != NewBounds.Height();
     if (sized) {
-      W.Frame->SetSize(std::max(NewBounds.Width(), 0), std::max(NewBounds.Height(), 0));
+      W.FrameStale = true;
+      if (W.Visible())
+        FrameOf(W);
       AddDamage(W, TRegion(Rect(0, 0, NewBounds.Width(), NewBounds.Height())), true);
     }
     if (W.Host)
@@ -334,7 +344,10 @@ HWND CreateWindowEx(DWORD ExStyle, std::string_view WindowName, DWORD Style, int
   // An owned popup is still a top-level window here; owners only matter for activation.
   w->Parent = messageOnly ? HWND_MESSAGE : ((Style & WS_CHILD) ? Parent : nullptr);
   if (w->IsTopLevel()) {
-    w->Frame = std::make_unique<TPixelBuffer>(w->Bounds.Width(), w->Bounds.Height());
+    // Sized when the window is shown: a window that is built hidden, and resized as it is built,
+    // gets one frame, of the size it is shown at.
+    w->Frame = std::make_unique<TPixelBuffer>();
+    w->FrameStale = true;
     w->Host = CurrentDesktopBackend().CreateHost(handle, KindOf(*w), w->Bounds);
     w->Host->SetTitle(w->Text);
   }
@@ -802,6 +815,8 @@ BOOL ShowWindow(HWND Wnd, int CmdShow) {
   }
   if (!(w = FindWnd(Wnd)))
     return wasVisible;
+  if (w->Visible())
+    FrameOf(*w);
   if (!wasVisible || wasMin)
     AddDamage(*w, TRegion(Rect(0, 0, w->Bounds.Width(), w->Bounds.Height())), true);
   if (activate && !(w->ExStyle & WS_EX_NOACTIVATE))
@@ -961,7 +976,7 @@ void HostExposed(HWND Wnd, const TRect& R) {
   TWnd* w = FindWnd(Wnd);
   if (!w || !w->IsTopLevel())
     return;
-  w->Host->Present(*w->Frame, TRegion(R));
+  w->Host->Present(FrameOf(*w), TRegion(R));
 }
 
 void BeginMoveSize(HWND Wnd, int HitCode) {

@@ -39,9 +39,13 @@ struct TWnd {
 
   // Top-level windows only.
   std::unique_ptr<TWindowHost> Host;
+  // Use FrameOf: a hidden window's frame is sized when it is first needed.
   std::unique_ptr<TPixelBuffer> Frame;
+  bool FrameStale = false;
   TRegion Damage;                   // frame coordinates
   TRegion EraseDamage;
+  // While a paint cycle runs: what was drawn on window contexts meanwhile, presented with the cycle.
+  std::optional<TRegion> CycleDrawn;
 
   // Set by the paint cycle for the window being painted (frame coordinates).
   std::optional<TRegion> PaintUpdate;
@@ -105,6 +109,8 @@ bool HasDamage();
 TWnd* TopLevelOf(TWnd& W);
 // Where the window's client origin lies in its top-level window's frame.
 TPoint FrameOrigin(const TWnd& W);
+// The top-level window's frame, at the window's size.
+TPixelBuffer& FrameOf(TWnd& Top);
 // Where the window's client origin lies on the screen.
 TPoint ScreenOrigin(const TWnd& W);
 // Where the window's own top-left corner lies on the screen (the same as ScreenOrigin but for a

@@ -2,12 +2,16 @@
 
 #include "platform/controls/Form.h"
 #include "platform/core/Resources.h"
+#include "platform/core/StartupTrace.h"
 #include "platform/graphics/Bitmap.h"
 #include "skin/foundation/ZYKPublic.h"
 #include "skin/foundation/ZYKThemeFile.h"
 
 #include <array>
+#include <cctype>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -184,8 +188,31 @@ int GetBuiltInInt(TzykUIStyle Style, int Element) {
   return value.Kind == zvkInt ? value.Value : -1;
 }
 
+namespace {
+
+// The program's pictures, each decoded when it is first asked for and kept for the life of the
+// process (they are the program's own, a few hundred kilobytes in all): every component applies
+// the default look before its stored one, and a look's frames are cut again each time it is
+// applied, so the same file would otherwise be decoded over and over.
+const TBitmap& DecodedResource(std::string_view Name) {
+  static std::map<std::string, std::unique_ptr<TBitmap>, std::less<>> decoded;
+  std::string key(Name);
+  for (char& c : key)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  auto it = decoded.find(key);
+  if (it == decoded.end()) {
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->LoadFromBytes(FindResource(Name, TResourceType::Bitmap));
+    it = decoded.emplace(std::move(key), std::move(bitmap)).first;
+  }
+  return *it->second;
+}
+
+} // namespace
+
 void LoadBitmapResource(TBitmap& Bitmap, std::string_view Name) {
-  Bitmap.LoadFromBytes(FindResource(Name, TResourceType::Bitmap));
+  TStartupSpan span("look pictures");
+  Bitmap.AssignImage(DecodedResource(Name));
 }
 
 void LoadBuiltInBitmap(TzykUIStyle Style, int Element, TBitmap* Bitmap) {
@@ -201,11 +228,11 @@ void GetBuiltInBitmap(TzykUIStyle Style, int Element, TBitmap* Bitmap, int Frame
     LoadBuiltInBitmap(Style, Element, Bitmap);
     return;
   }
-  if (GetBuiltInValue(Style, Element).Kind != zvkImage)
+  const TzykBuiltInValue value = GetBuiltInValue(Style, Element);
+  if (value.Kind != zvkImage)
     return;
-  TBitmap picture;
-  LoadBuiltInBitmap(Style, Element, &picture);
-  ExtractBitmapFrame(picture, *Bitmap, FrameCount, FrameIndex);
+  TStartupSpan span("look pictures");
+  ExtractBitmapFrame(DecodedResource(value.Resource), *Bitmap, FrameCount, FrameIndex);
 }
 
 // The skinned form lives in a unit above this one; it is recognised by its class name, which also

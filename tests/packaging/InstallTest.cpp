@@ -179,7 +179,8 @@ TEST_F(DebianPackage, ControlFieldsNameTheProgramAndWhatItNeeds) {
   EXPECT_FALSE(Field("Maintainer").empty());
   EXPECT_FALSE(Field("Description").empty());
   const std::string depends = Field("Depends");
-  // The libraries come from dpkg-shlibdeps, the fonts and xdg-utils from the package's settings.
+  // The libraries linked come from dpkg-shlibdeps; FreeType and fontconfig (loaded when needed),
+  // the fonts and xdg-utils from the package's settings.
   for (const char* package : {"libc6", "libx11-6", "libxext6", "libxrandr2", "libxxf86vm1", "libfreetype6",
                               "libfontconfig1", "libpng16-16", "fonts-arphic-uming", "fonts-liberation",
                               "xdg-utils"})

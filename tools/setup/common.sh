@@ -5,7 +5,7 @@ BRIVO_PACKAGES=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev libfontconfig-dev fontconfig libpng-dev
-  libx11-dev libxext-dev libxrandr-dev libxxf86vm-dev
+  libx11-dev libxext-dev libxrandr-dev libxxf86vm-dev libxdamage-dev
   libwayland-dev libwayland-bin
   fonts-arphic-uming fonts-liberation fonts-dejavu-core
   xdg-utils xvfb xdotool x11-xserver-utils x11-utils imagemagick openbox

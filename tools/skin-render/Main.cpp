@@ -6,10 +6,12 @@
 
 #include "platform/backends/headless/HeadlessDesktop.h"
 #include "platform/core/FileWrite.h"
+#include "platform/core/Report.h"
 #include "platform/core/StoredFormParser.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/BmpCodec.h"
 #include "platform/graphics/PngCodec.h"
+#include "platform/graphics/TextEngine.h"
 #include "skin/foundation/ZYKMgr.h"
 
 #include <charconv>
@@ -88,6 +90,8 @@ bool LooksNumeric(std::string_view Text) {
 } // namespace
 
 int main(int argc, char** argv) {
+  SetProgramName("skin-render");
+  KeepFontsBetweenRuns(UserCacheFile("fonts-skin-render"));
   std::vector<std::string> files;
   std::string theme;
   std::string images;

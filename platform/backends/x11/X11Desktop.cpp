@@ -5,6 +5,7 @@
 #include "platform/backends/x11/X11MessageBox.h"
 #include "platform/backends/x11/X11Translate.h"
 #include "platform/core/Report.h"
+#include "platform/core/StartupTrace.h"
 #include "platform/graphics/TextEngine.h"
 #include "platform/windows/Gdi.h"
 
@@ -74,6 +75,58 @@ long long MonotonicMs() {
   return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
+// The atoms the desktop and its windows use, asked for in one round trip instead of one each.
+void TX11Desktop::TImpl::InternKnownAtoms() {
+  const char* names[] = {"UTF8_STRING",
+                         "WM_CLIENT_MACHINE",
+                         "WM_DELETE_WINDOW",
+                         "WM_LOCALE_NAME",
+                         "WM_PROTOCOLS",
+                         "WM_STATE",
+                         "_MOTIF_WM_HINTS",
+                         "_NET_CURRENT_DESKTOP",
+                         "_NET_SUPPORTED",
+                         "_NET_SUPPORTING_WM_CHECK",
+                         "_NET_WM_ICON",
+                         "_NET_WM_ICON_NAME",
+                         "_NET_WM_MOVERESIZE",
+                         "_NET_WM_NAME",
+                         "_NET_WM_PID",
+                         "_NET_WM_PING",
+                         "_NET_WM_STATE",
+                         "_NET_WM_STATE_MAXIMIZED_HORZ",
+                         "_NET_WM_STATE_MAXIMIZED_VERT",
+                         "_NET_WM_STATE_MODAL",
+                         "_NET_WM_WINDOW_TYPE",
+                         "_NET_WM_WINDOW_TYPE_DIALOG",
+                         "_NET_WM_WINDOW_TYPE_NORMAL",
+                         "_NET_WM_WINDOW_TYPE_POPUP_MENU",
+                         "_NET_WORKAREA"};
+  constexpr int count = static_cast<int>(std::size(names));
+  Atom atoms[count] = {};
+  if (!XInternAtoms(Dpy, const_cast<char**>(names), count, False, atoms))
+    return;
+  for (int i = 0; i < count; ++i)
+    Atoms.emplace(names[i], atoms[i]);
+}
+
+// Only typing needs the input method, and opening it reads the locale's tables and compose files: a
+// window that is only clicked never pays for them. The key that opens it is filtered like every
+// later one.
+void TX11Desktop::TImpl::OpenInputMethod() {
+  if (ImTried)
+    return;
+  ImTried = true;
+  XSetLocaleModifiers("");
+  Im = XOpenIM(Dpy, nullptr, nullptr, nullptr);
+  if (!Im) {
+    XSetLocaleModifiers("@im=none");
+    Im = XOpenIM(Dpy, nullptr, nullptr, nullptr);
+  }
+  for (TX11Window* w : Windows)
+    w->CreateIc();
+}
+
 TX11Window* TX11Desktop::TImpl::Find(Window W) const {
   for (TX11Window* w : Windows)
     if (w->Xid() == W)
@@ -95,6 +148,27 @@ Cursor TX11Desktop::TImpl::CursorOf(int Id) {
   const Cursor c = XCreateFontCursor(Dpy, CursorFontShapeOf(Id));
   Cursors.emplace(Id, c);
   return c;
+}
+
+// The server is asked about MIT-SHM when a frame first could use it.
+bool TX11Desktop::TImpl::ShmAvailable() {
+  if (ShmWanted && !ShmAsked && !Lost) {
+    ShmAsked = true;
+    int major = 0, minor = 0;
+    Bool pixmaps = False;
+    Shm = XShmQueryVersion(Dpy, &major, &minor, &pixmaps);
+  }
+  return Shm;
+}
+
+void TX11Desktop::TImpl::ShowCursors() {
+  CursorsShown = true;
+  if (Lost)
+    return;
+  const Cursor c = CursorOf(CursorId);
+  for (TX11Window* w : Windows)
+    XDefineCursor(Dpy, w->Xid(), c);
+  XFlush(Dpy);
 }
 
 void TX11Desktop::TImpl::SendRootMessage(Window W, Atom Type, long D0, long D1, long D2, long D3, long D4) {
@@ -330,6 +404,12 @@ void TX11Desktop::TImpl::EndWmMoveSize() {
 }
 
 void TX11Desktop::TImpl::Handle(XEvent& E) {
+  if (E.type == KeyPress && !ImTried) {
+    OpenInputMethod();
+    // The key went to a window that has the keyboard: its new context has the focus too.
+    if (TX11Window* w = Find(E.xkey.window); w && w->Ic())
+      XSetICFocus(w->Ic());
+  }
   if (XFilterEvent(&E, None))
     return;
   if (E.type == MappingNotify) {
@@ -623,9 +703,10 @@ std::unique_ptr<TX11Desktop> TX11Desktop::Open(const char* DisplayName, std::str
   XSetIOErrorHandler(QuietIOError);
   XSetIOErrorExitHandler(dpy, ConnectionBroke, impl.get());
 
-  int major = 0, minor = 0;
-  Bool pixmaps = False;
-  f.Shm = Options.UseShm && XShmQueryVersion(dpy, &major, &minor, &pixmaps);
+  f.InternKnownAtoms();
+
+  f.ShmWanted = Options.UseShm;
+  f.ShmMinPixels = Options.ShmMinPixels;
   int eventBase = 0, errorBase = 0;
   f.Shape = XShapeQueryExtension(dpy, &eventBase, &errorBase);
   if (XRRQueryExtension(dpy, &eventBase, &errorBase)) {
@@ -635,19 +716,13 @@ std::unique_ptr<TX11Desktop> TX11Desktop::Open(const char* DisplayName, std::str
   XSelectInput(dpy, f.Root, PropertyChangeMask);
   f.DetectWindowManager();
 
-  XSetLocaleModifiers("");
-  f.Im = XOpenIM(dpy, nullptr, nullptr, nullptr);
-  if (!f.Im) {
-    XSetLocaleModifiers("@im=none");
-    f.Im = XOpenIM(dpy, nullptr, nullptr, nullptr);
-  }
-
   std::unique_ptr<TX11Desktop> desktop(new TX11Desktop(std::move(impl)));
   TImpl& d = *desktop->F;
   d.Owner = desktop.get();
   d.MessageBox = std::make_unique<TX11MessageBox>(*desktop);
   d.Opener = std::make_unique<TX11AddressOpener>();
   InstallDesktopServices(*desktop, *desktop, *d.MessageBox, *d.Opener);
+  StartupMark("X display open");
   return desktop;
 }
 
@@ -722,12 +797,8 @@ TPoint TX11Desktop::CursorPos() const {
 
 void TX11Desktop::SetCursorShape(int CursorId) {
   F->CursorId = CursorId;
-  if (F->Lost)
-    return;
-  const Cursor c = F->CursorOf(CursorId);
-  for (TX11Window* w : F->Windows)
-    XDefineCursor(F->Dpy, w->Xid(), c);
-  XFlush(F->Dpy);
+  if (F->CursorsShown)
+    F->ShowCursors();
 }
 
 // The desktop's default sans font as fontconfig gives it, at its size on a 96-dpi screen; without
@@ -804,6 +875,8 @@ void TX11Desktop::WaitForEvents(long long Until) {
       return;
     }
     f.Reported = false;
+    if (!f.CursorsShown && f.FirstPresent >= 0)
+      f.ShowCursors();
     f.Opener->Reap();
     f.Drain();
     if (f.Lost)
@@ -847,7 +920,8 @@ void TX11Desktop::ExpectDialog(HWND Owner) {
   F->DialogOwner = Owner;
 }
 
-bool TX11Desktop::UsesShm() const { return F->Shm; }
+bool TX11Desktop::UsesShm() const { return F->ShmAvailable(); }
+bool TX11Desktop::InputMethodOpen() const { return F->Im != nullptr; }
 bool TX11Desktop::WindowManagerRunning() const { return F->Wm; }
 bool TX11Desktop::ConnectionLost() const { return F->Lost; }
 bool TX11Desktop::MoveSizeActive() const { return F->Drag.has_value() || F->WmMoveSize; }

@@ -12,6 +12,10 @@ class TX11AddressOpener;
 struct TX11Options {
   // Present through MIT-SHM when the server offers it; false sends every frame with plain images.
   bool UseShm = true;
+  // Frames of fewer pixels go as plain images even so: a small window's frame crosses the
+  // connection as quickly, and keeps no shared segment of its size (nor waits for the server to
+  // attach one before its first frame).
+  int ShmMinPixels = 512 * 512;
 };
 
 // The real desktop of an X server: every top-level window of the message layer is an X window,
@@ -51,6 +55,8 @@ public:
   void ExpectDialog(HWND Owner);
 
   bool UsesShm() const;
+  // Whether the input method is open: it is opened when the first key is pressed.
+  bool InputMethodOpen() const;
   bool WindowManagerRunning() const;
   // Whether the connection to the server broke; the program was told to quit then.
   bool ConnectionLost() const;

@@ -36,10 +36,15 @@ struct TX11Desktop::TImpl {
   Colormap Cmap = 0;
   // Frames go to the server as they are when the visual keeps pixels as 0x00RRGGBB words.
   bool NativeLayout = false;
+  bool ShmWanted = false;
+  bool ShmAsked = false;
   bool Shm = false;
+  int ShmMinPixels = 0;
   bool Shape = false;
   int RandREvent = -1;
+  // The input method (and the compose tables it loads) is opened when the first key comes.
   XIM Im = nullptr;
+  bool ImTried = false;
   bool Lost = false;
   bool QuitPosted = false;
   bool Reported = false;
@@ -56,6 +61,8 @@ struct TX11Desktop::TImpl {
   std::vector<TX11Window*> Windows;
   std::map<int, Cursor> Cursors;
   int CursorId = IDC_ARROW;
+  // Cursors (and the cursor theme and library they load) wait until the first frame is out.
+  bool CursorsShown = false;
   TPoint LastPointer;
   // The last press of the left button (root coordinates), its window, and where it was let go
   // again (while PressHeld is false): a move/size loop starts from the press, however late the
@@ -109,6 +116,8 @@ struct TX11Desktop::TImpl {
   }
 
   TX11Window* Find(Window W) const;
+  void InternKnownAtoms();
+  void OpenInputMethod();
   void DetectWindowManager();
   std::vector<TMonitor> ReadMonitors() const;
   void Handle(XEvent& E);
@@ -129,6 +138,8 @@ struct TX11Desktop::TImpl {
   void SendRootMessage(Window W, Atom Type, long D0, long D1, long D2, long D3, long D4);
   void GiveFocus(Window W, Time When);
   Cursor CursorOf(int Id);
+  void ShowCursors();
+  bool ShmAvailable();
 };
 
 class TX11Window final : public TWindowHost {
@@ -150,6 +161,8 @@ public:
   Window Xid() const { return FWindow; }
   TWindowKind Kind() const { return FKind; }
   XIC Ic() const { return FIc; }
+  // The window's input context, once the desktop has an input method.
+  void CreateIc();
   const TRect& Bounds() const { return FBounds; }
   bool Mapped() const { return FMapped; }
 

@@ -78,8 +78,17 @@ std::string VidModeShortfall(const TX11GammaFacts& Facts) {
   return Facts.VidMode ? "an XF86VidMode gamma size of 0" : "no XF86VidMode";
 }
 
-// Everything the server says that decides about gamma: a few round trips.
-TX11GammaFacts GatherFacts(Display* Dpy) {
+// A CRTC with a gamma ramp, and the output it drives.
+struct TGammaCrtc {
+  int Screen = 0;
+  RRCrtc Crtc = 0;
+  std::size_t Size = 0;
+  std::string Output;
+};
+
+// Everything the server says that decides about gamma: a few round trips. With Crtcs, also the
+// CRTCs that have a gamma ramp, so that the device need not ask for them again.
+TX11GammaFacts GatherFacts(Display* Dpy, std::vector<TGammaCrtc>* Crtcs = nullptr) {
   TX11GammaFacts facts;
   facts.Vendor = ServerVendor(Dpy) != nullptr ? ServerVendor(Dpy) : "";
   int opcode = 0, eventBase = 0, errorBase = 0, major = 0, minor = 0;
@@ -95,8 +104,12 @@ TX11GammaFacts GatherFacts(Display* Dpy) {
         facts.OutputNames.emplace_back(out->name, static_cast<std::size_t>(out->nameLen));
         XRRFreeOutputInfo(out);
       }
-    for (int c = 0; c < res->ncrtc; ++c)
-      facts.CrtcGammaSizes.push_back(static_cast<std::size_t>(std::max(XRRGetCrtcGammaSize(Dpy, res->crtcs[c]), 0)));
+    for (int c = 0; c < res->ncrtc; ++c) {
+      const auto size = static_cast<std::size_t>(std::max(XRRGetCrtcGammaSize(Dpy, res->crtcs[c]), 0));
+      facts.CrtcGammaSizes.push_back(size);
+      if (Crtcs && size > 0)
+        Crtcs->push_back({screen, res->crtcs[c], size, OutputOfCrtc(Dpy, res, res->crtcs[c])});
+    }
     XRRFreeScreenResources(res);
   }
   facts.VidMode = XF86VidModeQueryExtension(Dpy, &eventBase, &errorBase);
@@ -180,24 +193,15 @@ struct TX11GammaDevice::TImpl {
     Targets.clear();
   }
 
-  void FindRandRTargets() {
-    for (int screen = 0; screen < ScreenCount(Dpy); ++screen) {
-      XRRScreenResources* res = XRRGetScreenResourcesCurrent(Dpy, RootWindow(Dpy, screen));
-      if (res == nullptr)
-        continue;
-      for (int c = 0; c < res->ncrtc; ++c) {
-        const int size = XRRGetCrtcGammaSize(Dpy, res->crtcs[c]);
-        if (size <= 0)
-          continue;
-        TTarget t;
-        t.Crtc = res->crtcs[c];
-        t.Screen = screen;
-        t.Output = OutputOfCrtc(Dpy, res, t.Crtc);
-        t.Size = static_cast<std::size_t>(size);
-        t.Gamma = XRRAllocGamma(size);
-        Targets.push_back(std::move(t));
-      }
-      XRRFreeScreenResources(res);
+  void FindRandRTargets(const std::vector<TGammaCrtc>& Crtcs) {
+    for (const TGammaCrtc& crtc : Crtcs) {
+      TTarget t;
+      t.Crtc = crtc.Crtc;
+      t.Screen = crtc.Screen;
+      t.Output = crtc.Output;
+      t.Size = crtc.Size;
+      t.Gamma = XRRAllocGamma(static_cast<int>(crtc.Size));
+      Targets.push_back(std::move(t));
     }
   }
 
@@ -220,18 +224,19 @@ struct TX11GammaDevice::TImpl {
   bool FindTargets(std::string& Why) {
     TErrorTrap trap;
     FreeTargets();
-    const TX11GammaVerdict verdict = ClassifyX11Gamma(GatherFacts(Dpy), Wanted);
+    std::vector<TGammaCrtc> crtcs;
+    const TX11GammaVerdict verdict = ClassifyX11Gamma(GatherFacts(Dpy, &crtcs), Wanted);
     if (!verdict.Refusal.empty()) {
       Why = verdict.Refusal;
       return false;
     }
     Method = verdict.Method;
     Note = verdict.Note;
+    // Every request so far had its answer: any error came with it, before the trap ends.
     if (Method == TMethod::RandR)
-      FindRandRTargets();
+      FindRandRTargets(crtcs);
     else
       FindVidModeTargets();
-    XSync(Dpy, False);
     if (Targets.empty()) {
       Why = "the X server offers no gamma ramp";
       return false;

@@ -1,6 +1,7 @@
 #include "platform/backends/x11/X11DesktopImpl.h"
 #include "platform/backends/x11/X11Translate.h"
 
+#include "platform/core/StartupTrace.h"
 #include "platform/graphics/TextEngine.h"
 
 #include <X11/Xatom.h>
@@ -96,15 +97,19 @@ TX11Window::TX11Window(TX11Desktop::TImpl& Desktop, HWND Handle, TWindowKind Kin
     XChangeProperty(dpy, FWindow, Desktop.A("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&modal), 1);
   }
-  XDefineCursor(dpy, FWindow, Desktop.CursorOf(Desktop.CursorId));
+  if (Desktop.CursorsShown)
+    XDefineCursor(dpy, FWindow, Desktop.CursorOf(Desktop.CursorId));
+  CreateIc();
+}
 
-  if (Desktop.Im && Kind != TWindowKind::Menu) {
-    FIc = XCreateIC(Desktop.Im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, FWindow,
-                    XNFocusWindow, FWindow, nullptr);
-    long filter = 0;
-    if (FIc && !XGetICValues(FIc, XNFilterEvents, &filter, nullptr) && filter)
-      XSelectInput(dpy, FWindow, kEventMask | filter);
-  }
+void TX11Window::CreateIc() {
+  if (FIc || !FDesktop.Im || FKind == TWindowKind::Menu || Dead())
+    return;
+  FIc = XCreateIC(FDesktop.Im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, FWindow,
+                  XNFocusWindow, FWindow, nullptr);
+  long filter = 0;
+  if (FIc && !XGetICValues(FIc, XNFilterEvents, &filter, nullptr) && filter)
+    XSelectInput(FDesktop.Dpy, FWindow, kEventMask | filter);
 }
 
 TX11Window::~TX11Window() {
@@ -313,6 +318,7 @@ void TX11Window::SetShowState(int ShowCmd) {
     if (FDesktop.Wm && was == SW_SHOWMINIMIZED)
       SetInitialState(NormalState);
     XMapRaised(dpy, FWindow);
+    StartupMark("window mapped");
     break;
   }
   XFlush(dpy);
@@ -456,7 +462,9 @@ void TX11Window::Present(const TPixelBuffer& Frame, const TRegion& Damage) {
     XSync(dpy, False);
     FShmBusy = false;
   }
-  if (FDesktop.Shm && EnsureShmImage(Frame.Width(), Frame.Height())) {
+  const bool shm =
+      static_cast<long long>(Frame.Width()) * Frame.Height() >= FDesktop.ShmMinPixels && FDesktop.ShmAvailable();
+  if (shm && EnsureShmImage(Frame.Width(), Frame.Height())) {
     for (const TRect& r : rects) {
       CopyIntoImage(*FShmImage, Frame, r, r.TopLeft(), FDesktop.NativeLayout);
       XShmPutImage(dpy, FWindow, gc, FShmImage, r.Left, r.Top, r.Left, r.Top, static_cast<unsigned>(r.Width()),

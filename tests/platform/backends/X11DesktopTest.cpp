@@ -36,7 +36,8 @@ protected:
   void SetUp() override {
     ASSERT_TRUE(FServer->Running()) << FServer->Error();
     std::string why;
-    Desktop = TX11Desktop::Open(FServer->Display().c_str(), why, {GetParam()});
+    // Frames of every size through the shared segment, or none.
+    Desktop = TX11Desktop::Open(FServer->Display().c_str(), why, {GetParam(), 0});
     ASSERT_TRUE(Desktop) << why;
   }
   void TearDown() override {
@@ -361,6 +362,7 @@ TEST_P(X11Desktop, TypedKeysArriveAsKeysAndCharacters) {
   TTestWindow& form = Make(nullptr, Bounds(100, 100, 100, 100), kFormColor);
   Settle();
   ASSERT_EQ(GetFocus(), *form);
+  EXPECT_FALSE(Desktop->InputMethodOpen()) << "nothing was typed yet";
   // A key of its own for the accented letter, as a keyboard that has one; xdotool would otherwise
   // map a spare key for a moment, gone again before we read the event.
   // The broken bar sits on the third level of the standard keyboard's extra key: a character beyond
@@ -377,7 +379,8 @@ TEST_P(X11Desktop, TypedKeysArriveAsKeysAndCharacters) {
     if (e.Msg == WM_KEYDOWN)
       keys.push_back(e.WParam);
   }
-  EXPECT_EQ(chars, U"aZ\u00A6\r\x1B\t");
+  EXPECT_TRUE(Desktop->InputMethodOpen()) << "the first key opened it";
+  EXPECT_EQ(chars, U"aZ\u00A6\r\x1B\t") << "the key that opened the input method is typed too";
   for (WPARAM k : {WPARAM('A'), WPARAM(VK_RETURN), WPARAM(VK_ESCAPE), WPARAM(VK_TAB), WPARAM(VK_LEFT)})
     EXPECT_NE(std::find(keys.begin(), keys.end(), k), keys.end()) << k;
   const TLogged* sys = Log.Last(WM_SYSCHAR);

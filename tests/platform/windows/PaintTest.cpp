@@ -109,6 +109,34 @@ TEST_F(PaintCycle, WindowContextsDrawOutsideTheCycleAndShowOnRelease) {
   EXPECT_EQ(ReleaseDC(**Other, dc), 0);
 }
 
+// A window that draws on another window's context while the cycle paints (a frame's border drawn as
+// its background is erased) adds to the cycle's frame: the display gets the whole frame once, not a
+// piece of it first.
+TEST_F(PaintCycle, AContextReleasedWhileTheCyclePaintsGoesOutWithTheCyclesFrame) {
+  Other->OnMessage = [&](TMessage& M) {
+    if (M.Msg == WM_PAINT) {
+      HDC dc = GetDC(**Panel);
+      CanvasFromDC(dc)->Brush().SetColor(clYellow);
+      CanvasFromDC(dc)->FillRect(Rect(0, 0, 50, 50));
+      ReleaseDC(**Panel, dc);
+      EXPECT_EQ(ScreenPixel(115, 115), 0x0000FFu) << "shown before the cycle ended";
+    }
+    return false;
+  };
+  const int presents = Desktop.Host(**Form)->Presents();
+  InvalidateRect(**Other, nullptr, 0);
+  Desktop.ProcessMessages();
+  EXPECT_EQ(Desktop.Host(**Form)->Presents(), presents + 1);
+  EXPECT_EQ(ScreenPixel(115, 115), 0xFFFF00u) << "the drawing outside the damage went out with the frame";
+  EXPECT_EQ(ScreenPixel(225, 115), 0x00FF00u);
+  Other->OnMessage = nullptr;
+  HDC dc = GetDC(**Panel);
+  CanvasFromDC(dc)->Brush().SetColor(clRed);
+  CanvasFromDC(dc)->FillRect(Rect(0, 0, 50, 50));
+  ReleaseDC(**Panel, dc);
+  EXPECT_EQ(ScreenPixel(115, 115), 0xFF0000u) << "outside a cycle the release shows it at once";
+}
+
 TEST_F(PaintCycle, AContextOfAWindowThatClipsItsChildrenLeavesThemAlone) {
   auto form = Make(nullptr, Bounds(400, 100, 200, 100), clWhite, WS_VISIBLE | WS_CLIPCHILDREN);
   auto panel = Make(**form, Bounds(10, 10, 50, 50), clBlue);

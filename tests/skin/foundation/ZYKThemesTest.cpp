@@ -109,6 +109,36 @@ TEST_F(BuiltInBitmapTest, FrameCountZeroLoadsTheWholePicture) {
   EXPECT_EQ(B.Pixels(), shared.Pixels());
 }
 
+// The pictures are decoded once and kept: what a component does to its copy stays its own, and a
+// load is the file's pixels, depth and colour table, as reading the file itself gives them.
+TEST_F(BuiltInBitmapTest, EachLoadIsAFreshCopyOfTheFile) {
+  LoadBitmapResource(B, "MACOS_TITLE_LEFT");
+  TBitmap fromFile;
+  fromFile.LoadFromBytes(FindResource("MACOS_TITLE_LEFT", TResourceType::Bitmap));
+  EXPECT_EQ(B.Pixels(), fromFile.Pixels());
+  EXPECT_EQ(B.PixelFormat(), fromFile.PixelFormat());
+  B.Canvas().SetPixel(0, 0, clRed);
+  B.SetWidth(1);
+  TBitmap again;
+  LoadBitmapResource(again, "macos_title_left");
+  EXPECT_EQ(again.Pixels(), fromFile.Pixels()) << "a change to one copy reached the next";
+  TBitmap frame;
+  GetBuiltInBitmap(MacOS, zteTitleBarLeftImage, &frame, 1, 1);
+  EXPECT_EQ(frame.Pixels(), fromFile.Pixels());
+}
+
+TEST_F(BuiltInBitmapTest, ALoadKeepsTheBitmapsOwnTransparency) {
+  B.SetTransparent(true);
+  B.SetTransparentColor(clFuchsia);
+  int changes = 0;
+  B.OnChange = [&](TObject*) { ++changes; };
+  LoadBuiltInBitmap(WinXP, zteButtonImage, &B);
+  EXPECT_TRUE(B.Transparent());
+  EXPECT_EQ(B.TransparentMode(), tmFixed);
+  EXPECT_EQ(B.TransparentColor(), clFuchsia);
+  EXPECT_EQ(changes, 1) << "one change, as loading a file makes";
+}
+
 TEST_F(BuiltInBitmapTest, NonPictureElementsAndFromThemeFileLeaveTheBitmapAlone) {
   B.SetSize(5, 4);
   B.Canvas().Brush().SetColor(clRed);

@@ -19,9 +19,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace {
@@ -601,3 +603,96 @@ TEST_F(SkinRenderProgramTest, WrongMenuArgumentsAreNamedBeforeTheUsage) {
 }
 
 } // namespace
+
+// ---- What the program keeps of its fonts between runs.
+
+// skin-render keeps its fonts in the user's cache folder, here a folder of the test's own; the
+// start-up trace says whether a run needed fontconfig.
+class SkinRenderKeptFontsTest : public SkinRenderProgramTest {
+protected:
+  // Renders Form (the adjuster's description unless given) to Name, keeping fonts in Cache (the
+  // test's folder unless given); true when the run loaded fontconfig.
+  bool Render(const std::string& Name, std::vector<std::string> Environment = {}, std::string Form = {},
+              const std::filesystem::path& Cache = {}) {
+    Environment.push_back("XDG_CACHE_HOME=" + (Cache.empty() ? Dir : Cache).string());
+    Environment.push_back("BRIVO_STARTUP_TRACE=on");
+    std::string errors;
+    const std::string form =
+        Form.empty() ? std::string(std::getenv("BRIVO_SOURCE_DIR")) + "/resources/forms/TfrmBrivo.txt" : Form;
+    EXPECT_EQ(RunProcess({std::string(BRIVO_BIN_DIR) + "/skin-render", form, (Dir / Name).string()}, nullptr,
+                         Environment, &errors),
+              0)
+        << errors;
+    EXPECT_NE(errors.find(": first frame presented"), std::string::npos) << errors;
+    return errors.find("ms: fontconfig") != std::string::npos;
+  }
+  std::string Picture(const std::string& Name) {
+    std::ifstream in(Dir / Name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  std::filesystem::path Kept() const { return Dir / "brivo" / "fonts-skin-render"; }
+};
+
+TEST_F(SkinRenderKeptFontsTest, TheNextRunDrawsTheSameWithoutFontconfig) {
+  EXPECT_TRUE(Render("first.png"));
+  ASSERT_TRUE(std::filesystem::exists(Kept()));
+  EXPECT_FALSE(Render("second.png"));
+  EXPECT_EQ(Picture("first.png"), Picture("second.png"));
+}
+
+// The adjuster's fonts kept, another form draws characters of them that were not kept, and in a
+// face that was not kept for them: it draws what a run that kept nothing draws.
+TEST_F(SkinRenderKeptFontsTest, CharactersNotKeptAreDrawnAsByARunThatKeptNothing) {
+  const std::string other = Write("other.txt", R"(object Form1: TForm1
+  Width = 200
+  Height = 80
+  Caption = 'Other'
+  object Label1: TLabel
+    Left = 8
+    Top = 8
+    Width = 180
+    Height = 16
+    Caption = '調整亮度 Brightness 123'
+    Font.Height = -16
+    Font.Name = '新細明體'
+    ParentFont = False
+  end
+  object Label2: TLabel
+    Left = 8
+    Top = 40
+    Width = 180
+    Height = 13
+    Caption = 'Hello 測試 ÄÖ'
+    Font.Height = -11
+    Font.Name = 'MS Sans Serif'
+    ParentFont = False
+  end
+end
+)");
+  Render("adjuster.png");
+  EXPECT_TRUE(Render("other.png", {}, other)) << "fontconfig finds the face for characters not kept";
+  Render("fresh.png", {}, other, Dir / "nothing-kept");
+  EXPECT_EQ(Picture("other.png"), Picture("fresh.png"));
+}
+
+TEST_F(SkinRenderKeptFontsTest, AKeptFileThatNoLongerHoldsIsWorkedOutAgain) {
+  EXPECT_TRUE(Render("first.png"));
+  std::ofstream(Kept(), std::ios::binary) << "brivo fonts 1\nglyph\tdamaged\n";
+  EXPECT_TRUE(Render("damaged.png")) << "a damaged file is made anew";
+  EXPECT_FALSE(Render("mended.png"));
+  EXPECT_TRUE(Render("elsewhere.png", {"XDG_DATA_HOME=" + (Dir / "data").string()}))
+      << "fontconfig looks for fonts where XDG_DATA_HOME says";
+  for (const char* name : {"damaged.png", "mended.png", "elsewhere.png"})
+    EXPECT_EQ(Picture("first.png"), Picture(name)) << name;
+}
+
+TEST_F(SkinRenderKeptFontsTest, AChangedFontconfigFileIsNoticed) {
+  const std::string config = Write("fonts.conf", "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n"
+                                                 "<fontconfig><include>/etc/fonts/fonts.conf</include></fontconfig>\n");
+  const std::vector<std::string> env{"FONTCONFIG_FILE=" + config};
+  EXPECT_TRUE(Render("first.png", env));
+  EXPECT_FALSE(Render("kept.png", env));
+  std::filesystem::last_write_time(config, std::filesystem::last_write_time(config) + std::chrono::seconds(5));
+  EXPECT_TRUE(Render("changed.png", env));
+  EXPECT_EQ(Picture("first.png"), Picture("changed.png"));
+}
