@@ -4,27 +4,16 @@
 #include "platform/backends/gnome/DisplayConfigGammaDevice.h"
 #include "platform/backends/wayland/KeeperClient.h"
 #include "platform/backends/wayland/WaylandProbe.h"
+#include "platform/core/Report.h"
 
 #include <algorithm>
 #include <cstdlib>
-
-namespace {
-
-// An environment value fit for one line: no control characters, not too long.
-std::string Printable(const std::string& Text) {
-  std::string out;
-  for (char c : Text.substr(0, 64))
-    out += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? ' ' : c;
-  return out;
-}
-
-} // namespace
 
 TGammaSession ClassifyWaylandGamma(const std::string& WaylandDisplay, const std::vector<std::string>& Interfaces,
                                    const TDisplayConfigQuestion& DisplayConfigOnBus, const std::string& Desktop) {
   TGammaSession session;
   session.WaylandDisplay = WaylandDisplay;
-  session.Desktop = Printable(Desktop);
+  session.Desktop = OneLineText(Desktop, 64);
   auto offers = [&](const char* Interface) {
     return std::find(Interfaces.begin(), Interfaces.end(), Interface) != Interfaces.end();
   };

@@ -12,10 +12,10 @@
 // session the compositor's answer is what counts (its X compatibility server takes every ramp and
 // shows none), so the window's X server is asked only when there is no compositor to ask.
 enum class TGammaSessionKind {
-  X11,             // no WAYLAND_DISPLAY (or it names no compositor that answers): the X server
-  WlrGammaControl, // the compositor offers zwlr_gamma_control_manager_v1: through the gamma keeper
-  GnomeDisplayConfig, // org.gnome.Mutter.DisplayConfig is on the session bus: SetCrtcGamma
-  Refused,         // a compositor answered but offers no gamma interface we speak: Refusal says so
+  X11,                // no WAYLAND_DISPLAY (or it names no compositor that answers): the X server
+  WlrGammaControl,    // the compositor offers zwlr_gamma_control_manager_v1: through the gamma keeper
+  GnomeDisplayConfig, // no wlr gamma, but org.gnome.Mutter.DisplayConfig is on the session bus
+  Refused,            // a compositor answered but offers no gamma interface we speak: Refusal says so
 };
 
 struct TGammaSession {
@@ -42,8 +42,8 @@ TGammaSession ClassifyWaylandGamma(const std::string& WaylandDisplay, const std:
 // nothing at all.
 TGammaSession ChooseGammaSession();
 
-// The device of a Wayland session kind (WlrGammaControl, GnomeDisplayConfig, Refused); nullptr for X11, whose device
-// the caller opens with its X display. Watch, when given, receives what the device needs the
+// The device of a Wayland session kind (WlrGammaControl, GnomeDisplayConfig, Refused); nullptr for
+// X11, whose device the caller opens with its X display. Watch, when given, receives what the device needs the
 // program's wait to watch (nothing for a device that answers at once).
 std::unique_ptr<TGammaDevice> OpenWaylandGammaDevice(const TGammaSession& Session,
                                                      std::weak_ptr<TDescriptorWatch>* Watch = nullptr);

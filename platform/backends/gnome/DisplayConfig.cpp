@@ -1,5 +1,7 @@
 #include "platform/backends/gnome/DisplayConfig.h"
 
+#include "platform/core/Report.h"
+
 #include <poll.h>
 
 #include <cstring>
@@ -10,12 +12,7 @@ namespace {
 constexpr std::uint64_t kCallTimeoutUsec = 10'000'000;
 
 // Text from the bus, fit for one line of standard error.
-std::string OneLine(const char* Text, std::size_t Max = 160) {
-  std::string out;
-  for (const char* p = Text ? Text : ""; *p != '\0' && out.size() < Max; ++p)
-    out += static_cast<unsigned char>(*p) < 0x20 || *p == 0x7f ? ' ' : *p;
-  return out;
-}
+std::string OneLine(const char* Text, std::size_t Max = 160) { return OneLineText(Text ? Text : "", Max); }
 
 std::string Errno(int R) { return std::strerror(R < 0 ? -R : R); }
 

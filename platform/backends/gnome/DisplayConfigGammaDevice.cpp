@@ -107,6 +107,9 @@ struct TDisplayConfigGammaDevice::TImpl final : TDescriptorWatch {
           TellOnce(*crtc, why);
         return true;
       }
+      // Nothing took it: the next table looks at the resources afresh (the service may have been
+      // restarted since).
+      Known = false;
       if (Resources.Crtcs.empty()) {
         Why = "org.gnome.Mutter.DisplayConfig lists no CRTC";
       } else {
