@@ -13,14 +13,6 @@ namespace {
 
 using TSet = TTestDisplayConfig::TGammaSet;
 
-std::vector<std::string> Lines(const std::string& Text) {
-  std::vector<std::string> lines;
-  std::istringstream in(Text);
-  for (std::string line; std::getline(in, line);)
-    lines.push_back(line);
-  return lines;
-}
-
 // A Wayland session whose compositor offers no gamma control, with a bus of its own.
 class AdjusterOnWaylandWithoutWlrGamma : public AdjusterOnX {
 protected:

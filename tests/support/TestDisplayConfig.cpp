@@ -53,14 +53,19 @@ struct TTestDisplayConfig::TImpl {
 
   static TImpl& Of(void* Data) { return *static_cast<TImpl*>(Data); }
 
-  // The serial rule, under Lock.
-  bool Fresh(std::uint32_t Serial, sd_bus_error* Error) {
-    if (Serial == this->Serial)
-      return true;
-    ++Stale;
-    Changed.notify_all();
-    sd_bus_error_set(Error, SD_BUS_ERROR_ACCESS_DENIED, "The requested configuration is based on stale information");
-    return false;
+  // The CRTC a call names, under Lock; nullptr with the error to answer (R) for a stale serial (the
+  // serial rule) or an unknown CRTC.
+  TCrtc* Addressed(std::uint32_t Serial, std::uint32_t Id, sd_bus_error* Error, int& R) {
+    if (Serial != this->Serial) {
+      ++Stale;
+      Changed.notify_all();
+      R = sd_bus_error_set(Error, SD_BUS_ERROR_ACCESS_DENIED, "The requested configuration is based on stale information");
+      return nullptr;
+    }
+    if (TCrtc* c = Find(Id))
+      return c;
+    R = sd_bus_error_set(Error, SD_BUS_ERROR_INVALID_ARGS, "Invalid crtc id");
+    return nullptr;
   }
 
   TCrtc* Find(std::uint32_t Id) {
@@ -110,11 +115,9 @@ struct TTestDisplayConfig::TImpl {
     if (r < 0)
       return r;
     std::lock_guard<std::mutex> hold(f.Lock);
-    if (!f.Fresh(serial, Error))
-      return -EACCES;
-    const TCrtc* c = f.Find(id);
+    const TCrtc* c = f.Addressed(serial, id, Error, r);
     if (!c)
-      return sd_bus_error_set(Error, SD_BUS_ERROR_INVALID_ARGS, "Invalid crtc id");
+      return r;
     sd_bus_message* reply = nullptr;
     r = sd_bus_message_new_method_return(Call, &reply);
     const std::size_t size = c->Size();
@@ -142,11 +145,9 @@ struct TTestDisplayConfig::TImpl {
     if (r < 0)
       return r;
     std::lock_guard<std::mutex> hold(f.Lock);
-    if (!f.Fresh(serial, Error))
-      return -EACCES;
-    TCrtc* c = f.Find(id);
+    TCrtc* c = f.Addressed(serial, id, Error, r);
     if (!c)
-      return sd_bus_error_set(Error, SD_BUS_ERROR_INVALID_ARGS, "Invalid crtc id");
+      return r;
     if (sizes[0] != c->Size() || sizes[1] != c->Size() || sizes[2] != c->Size())
       return sd_bus_error_set(Error, SD_BUS_ERROR_INVALID_ARGS, "Invalid gamma size");
     c->Table = table;

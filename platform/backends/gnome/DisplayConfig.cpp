@@ -135,6 +135,16 @@ TDisplayConfigLink::~TDisplayConfigLink() {
   FCalls.FlushCloseUnref(FBus);
 }
 
+bool TDisplayConfigLink::NewCall(const char* Member, const std::uint32_t* SerialAndCrtc, sd_bus_message** Out,
+                                 std::string& Why) {
+  int r = FCalls.NewMethodCall(FBus, Out, DisplayConfigService, DisplayConfigPath, DisplayConfigInterface, Member);
+  if (r >= 0 && SerialAndCrtc)
+    r = FCalls.Append(*Out, "uu", SerialAndCrtc[0], SerialAndCrtc[1]);
+  if (r < 0)
+    return Fail(Why, "the session bus cannot be asked: " + Errno(r));
+  return true;
+}
+
 TDisplayConfigResult TDisplayConfigLink::CallService(const char* Member, sd_bus_message* Request,
                                                      sd_bus_message** Reply, std::string& Why) {
   TError error{FCalls};
@@ -179,12 +189,8 @@ bool TDisplayConfigLink::ServicePresent(bool& Present, std::string& Why) {
 
 TDisplayConfigResult TDisplayConfigLink::ReadResources(TDisplayConfigResources& Out, std::string& Why) {
   TMessage request{FCalls}, reply{FCalls};
-  const int r = FCalls.NewMethodCall(FBus, &request.M, DisplayConfigService, DisplayConfigPath,
-                                     DisplayConfigInterface, "GetResources");
-  if (r < 0) {
-    Why = "the session bus cannot be asked: " + Errno(r);
+  if (!NewCall("GetResources", nullptr, &request.M, Why))
     return TDisplayConfigResult::Failed;
-  }
   const TDisplayConfigResult result = CallService("GetResources", request.M, &reply.M, Why);
   if (result != TDisplayConfigResult::Done)
     return result;
@@ -214,14 +220,9 @@ TDisplayConfigResult TDisplayConfigLink::ReadResources(TDisplayConfigResources& 
 TDisplayConfigResult TDisplayConfigLink::GetCrtcGamma(std::uint32_t Serial, std::uint32_t Crtc,
                                                       TDisplayConfigGamma& Out, std::string& Why) {
   TMessage request{FCalls}, reply{FCalls};
-  int r = FCalls.NewMethodCall(FBus, &request.M, DisplayConfigService, DisplayConfigPath, DisplayConfigInterface,
-                               "GetCrtcGamma");
-  if (r >= 0)
-    r = FCalls.Append(request.M, "uu", Serial, Crtc);
-  if (r < 0) {
-    Why = "the session bus cannot be asked: " + Errno(r);
+  const std::uint32_t which[] = {Serial, Crtc};
+  if (!NewCall("GetCrtcGamma", which, &request.M, Why))
     return TDisplayConfigResult::Failed;
-  }
   const TDisplayConfigResult result = CallService("GetCrtcGamma", request.M, &reply.M, Why);
   if (result != TDisplayConfigResult::Done)
     return result;
@@ -231,17 +232,14 @@ TDisplayConfigResult TDisplayConfigLink::GetCrtcGamma(std::uint32_t Serial, std:
 TDisplayConfigResult TDisplayConfigLink::SetCrtcGamma(std::uint32_t Serial, std::uint32_t Crtc,
                                                       const TDisplayConfigGamma& Gamma, std::string& Why) {
   TMessage request{FCalls}, reply{FCalls};
-  int r = FCalls.NewMethodCall(FBus, &request.M, DisplayConfigService, DisplayConfigPath, DisplayConfigInterface,
-                               "SetCrtcGamma");
-  if (r >= 0)
-    r = FCalls.Append(request.M, "uu", Serial, Crtc);
-  for (const std::vector<WORD>* channel : {&Gamma.Red, &Gamma.Green, &Gamma.Blue})
-    if (r >= 0)
-      r = FCalls.AppendArray(request.M, 'q', channel->data(), channel->size() * sizeof(WORD));
-  if (r < 0) {
-    Why = "the session bus cannot be asked: " + Errno(r);
+  const std::uint32_t which[] = {Serial, Crtc};
+  if (!NewCall("SetCrtcGamma", which, &request.M, Why))
     return TDisplayConfigResult::Failed;
-  }
+  for (const std::vector<WORD>* channel : {&Gamma.Red, &Gamma.Green, &Gamma.Blue})
+    if (const int r = FCalls.AppendArray(request.M, 'q', channel->data(), channel->size() * sizeof(WORD)); r < 0) {
+      Why = "the session bus cannot be asked: " + Errno(r);
+      return TDisplayConfigResult::Failed;
+    }
   return CallService("SetCrtcGamma", request.M, &reply.M, Why);
 }
 

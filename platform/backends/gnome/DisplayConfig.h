@@ -83,6 +83,8 @@ public:
 
 private:
   TDisplayConfigLink(const TSdBus& Calls, sd_bus* Bus) : FCalls(Calls), FBus(Bus) {}
+  // A call of the service's Member, with the serial and the CRTC when given.
+  bool NewCall(const char* Member, const std::uint32_t* SerialAndCrtc, sd_bus_message** Out, std::string& Why);
   TDisplayConfigResult CallService(const char* Member, sd_bus_message* Request, sd_bus_message** Reply,
                                    std::string& Why);
   static int OnMonitorsChanged(sd_bus_message*, void* Data, sd_bus_error*);
