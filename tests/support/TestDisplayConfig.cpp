@@ -12,6 +12,8 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <optional>
+#include <utility>
 #include <thread>
 
 namespace {
@@ -47,6 +49,7 @@ struct TTestDisplayConfig::TImpl {
   std::uint32_t Serial = 1;
   std::vector<TGammaSet> Sets;
   int Stale = 0;
+  std::optional<std::pair<std::uint32_t, TCrtcSetup>> PlugOnSet;
   std::deque<std::function<void(TImpl&)>> Commands;
   std::uint64_t CommandsDone = 0, CommandsQueued = 0;
   bool Stopped = false;
@@ -153,7 +156,20 @@ struct TTestDisplayConfig::TImpl {
     c->Table = table;
     f.Sets.push_back({id, std::move(table)});
     f.Changed.notify_all();
+    if (f.PlugOnSet && f.PlugOnSet->first == id) {
+      f.AddCrtc(f.PlugOnSet->second);
+      f.PlugOnSet.reset();
+      f.Emit();
+    }
     return sd_bus_reply_method_return(Call, "");
+  }
+
+  // A new CRTC and a new serial, under Lock; returns the CRTC's id.
+  std::uint32_t AddCrtc(const TCrtcSetup& Setup) {
+    const auto id = static_cast<std::uint32_t>(Crtcs.size());
+    Crtcs.push_back({id, Setup.Output, DimTable(Setup.GammaSize)});
+    ++Serial;
+    return id;
   }
 
   void Emit() { sd_bus_emit_signal(Bus, kPath, kInterface, "MonitorsChanged", nullptr); }
@@ -301,21 +317,14 @@ std::uint32_t TTestDisplayConfig::Plug(const TCrtcSetup& Crtc) {
   Run([&](TImpl& f) {
     {
       std::lock_guard<std::mutex> hold(f.Lock);
-      id = static_cast<std::uint32_t>(f.Crtcs.size());
-      f.Crtcs.push_back({id, Crtc.Output, DimTable(Crtc.GammaSize)});
-      ++f.Serial;
+      id = f.AddCrtc(Crtc);
     }
     f.Emit();
   });
   return id;
 }
 
-void TTestDisplayConfig::SendMonitorsChanged() {
-  Run([](TImpl& f) {
-    {
-      std::lock_guard<std::mutex> hold(f.Lock);
-      ++f.Serial;
-    }
-    f.Emit();
-  });
+void TTestDisplayConfig::PlugWhenSet(std::uint32_t Crtc, const TCrtcSetup& Added) {
+  std::lock_guard<std::mutex> hold(F->Lock);
+  F->PlugOnSet = {{Crtc, Added}};
 }

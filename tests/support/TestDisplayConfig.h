@@ -49,8 +49,9 @@ public:
   void ChangeSerial();
   // A monitor comes: a new CRTC with a dim table, a new serial, and MonitorsChanged. Returns its id.
   std::uint32_t Plug(const TCrtcSetup& Crtc);
-  // MonitorsChanged with nothing changed but the serial.
-  void SendMonitorsChanged();
+  // A monitor comes the moment a ramp is set on Crtc: MonitorsChanged goes out before the answer to
+  // that call, so the caller reads the signal while it waits for its answer.
+  void PlugWhenSet(std::uint32_t Crtc, const TCrtcSetup& Added);
 
   struct TImpl;
 
