@@ -6,10 +6,12 @@
 // then the gamma ramp of every CRTC, one line per channel. On a Wayland compositor with wlr gamma
 // control: each output's gamma size and whether the ramp can be set there, as the gamma keeper sees
 // it (the protocol gives no way to read a ramp back); --identity has the keeper load the neutral
-// table and end, which gives the outputs back to the compositor.
+// table and end, which gives the outputs back to the compositor. On GNOME: each CRTC of the display
+// configuration service with its outputs and gamma size, then its ramp, one line per channel.
 
 #include "platform/backends/GammaResample.h"
 #include "platform/backends/GammaSession.h"
+#include "platform/backends/gnome/DisplayConfigGammaDevice.h"
 #include "platform/backends/wayland/KeeperClient.h"
 #include "platform/backends/x11/X11GammaDevice.h"
 #include "platform/core/Report.h"
@@ -128,6 +130,60 @@ int ProbeKeeper(const TGammaSession& Session, bool Identity) {
   return 0;
 }
 
+// GNOME's display configuration service: its CRTCs and their ramps, read back.
+int ProbeDisplayConfig(bool Identity) {
+  std::string why;
+  if (Identity) {
+    TDisplayConfigGammaDevice device;
+    if (!device.Apply(NeutralGammaRamp(), why))
+      return Fail("the neutral ramp was not set: " + why);
+  }
+  auto link = TDisplayConfigLink::Open(why);
+  if (!link)
+    return Fail(why);
+  TDisplayConfigResources resources;
+  TDisplayConfigResult read = link->ReadResources(resources, why);
+  if (read == TDisplayConfigResult::Stale)
+    read = link->ReadResources(resources, why);
+  if (read != TDisplayConfigResult::Done)
+    return Fail(why);
+  const bool offersSet = link->OffersSetCrtcGamma();
+  bool settable = false;
+  for (const TDisplayConfigCrtc& crtc : resources.Crtcs) {
+    std::string line = DescribeCrtc(crtc) + ": gamma size " + std::to_string(crtc.GammaSize);
+    if (!crtc.Refusal.empty())
+      line += ", the ramp cannot be set: " + crtc.Refusal;
+    else if (!offersSet)
+      line += ", the ramp cannot be set";
+    else {
+      settable = true;
+      line += Identity ? ", the neutral ramp was loaded" : ", the ramp can be set";
+    }
+    std::printf("%s\n", line.c_str());
+  }
+  if (resources.Crtcs.empty())
+    std::printf("no CRTCs\n");
+  for (const TDisplayConfigCrtc& crtc : resources.Crtcs) {
+    TDisplayConfigGamma gamma;
+    if (!crtc.Refusal.empty() ||
+        link->GetCrtcGamma(resources.Serial, crtc.Id, gamma, why) != TDisplayConfigResult::Done)
+      continue;
+    std::string outputs;
+    for (const std::string& o : crtc.Outputs)
+      outputs += (outputs.empty() ? "" : ",") + o;
+    std::printf("crtc %u output %s size %zu\n", crtc.Id, outputs.empty() ? "-" : outputs.c_str(), gamma.Red.size());
+    PrintChannel("red", gamma.Red);
+    PrintChannel("green", gamma.Green);
+    PrintChannel("blue", gamma.Blue);
+  }
+  std::fflush(stdout);
+  if (!offersSet)
+    return Fail("the ramp cannot be set: " + DisplayConfigWithoutSetCrtcGamma());
+  if (!settable)
+    return Fail("the ramp cannot be set: no CRTC of org.gnome.Mutter.DisplayConfig takes one");
+  return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -155,6 +211,8 @@ int main(int argc, char** argv) {
     return ProbeX11(display, identity);
   case TGammaSessionKind::WlrGammaControl:
     return ProbeKeeper(session, identity);
+  case TGammaSessionKind::GnomeDisplayConfig:
+    return ProbeDisplayConfig(identity);
   case TGammaSessionKind::Refused:
     break;
   }

@@ -20,3 +20,10 @@ void ReportLine(const std::string& Line) {
   std::fwrite(text.data(), 1, text.size(), stderr);
   std::fflush(stderr);
 }
+
+std::string OneLineText(std::string_view Text, std::size_t Max) {
+  std::string out;
+  for (char c : Text.substr(0, Max))
+    out += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? ' ' : c;
+  return out;
+}

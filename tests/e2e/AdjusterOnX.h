@@ -39,6 +39,15 @@ inline std::vector<long> Numbers(const std::string& Line) {
   return {std::istream_iterator<long>(in), std::istream_iterator<long>()};
 }
 
+// A program's output line by line.
+inline std::vector<std::string> Lines(const std::string& Text) {
+  std::vector<std::string> lines;
+  std::istringstream in(Text);
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  return lines;
+}
+
 // A ramp as gamma-probe shows it.
 inline TProbedRamp Probed(const TGammaRamp& Ramp) {
   TProbedRamp r;

@@ -20,14 +20,6 @@ int Count(const std::vector<TEvent>& Events, const std::string& Output, TEvent::
   }));
 }
 
-std::vector<std::string> Lines(const std::string& Text) {
-  std::vector<std::string> lines;
-  std::istringstream in(Text);
-  for (std::string line; std::getline(in, line);)
-    lines.push_back(line);
-  return lines;
-}
-
 class AdjusterOnWayland : public AdjusterOnX {
 protected:
   AdjusterOnWayland() : Compositor({{"DP-1", 1024}, {"HDMI-A-1", 256}}) {}

@@ -227,7 +227,7 @@ struct TTestCompositor::TImpl {
   }
 };
 
-TTestCompositor::TTestCompositor(std::vector<TOutputSetup> Outputs) : F(std::make_unique<TImpl>()) {
+TTestCompositor::TTestCompositor(std::vector<TOutputSetup> Outputs, bool GammaControl) : F(std::make_unique<TImpl>()) {
   char dir[] = "/tmp/brivo-wayland-XXXXXX";
   if (mkdtemp(dir) == nullptr) {
     FError = "cannot make a runtime folder";
@@ -253,7 +253,9 @@ TTestCompositor::TTestCompositor(std::vector<TOutputSetup> Outputs) : F(std::mak
     close(fd);
     return;
   }
-  F->Manager = wl_global_create(F->Display, &zwlr_gamma_control_manager_v1_interface, 1, F.get(), TImpl::BindManager);
+  if (GammaControl)
+    F->Manager =
+        wl_global_create(F->Display, &zwlr_gamma_control_manager_v1_interface, 1, F.get(), TImpl::BindManager);
   for (const TOutputSetup& o : Outputs)
     F->Plug(o);
   F->Wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);

@@ -31,7 +31,9 @@ public:
     pid_t Client = 0;                 // whose control it was
   };
 
-  explicit TTestCompositor(std::vector<TOutputSetup> Outputs);
+  // Without GammaControl the compositor offers no zwlr_gamma_control_manager_v1, as one whose desktop
+  // sets gamma some other way (or not at all).
+  explicit TTestCompositor(std::vector<TOutputSetup> Outputs, bool GammaControl = true);
   ~TTestCompositor();
   TTestCompositor(const TTestCompositor&) = delete;
   TTestCompositor& operator=(const TTestCompositor&) = delete;

@@ -6,7 +6,7 @@ BRIVO_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev libfontconfig-dev fontconfig libpng-dev
   libx11-dev libxext-dev libxrandr-dev libxxf86vm-dev libxdamage-dev
-  libwayland-dev libwayland-bin
+  libwayland-dev libwayland-bin libsystemd-dev dbus-daemon
   fonts-arphic-uming fonts-liberation fonts-dejavu-core
   xdg-utils xvfb xdotool x11-xserver-utils x11-utils imagemagick openbox
   sway xwayland libwlroots-examples
