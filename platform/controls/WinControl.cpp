@@ -30,6 +30,11 @@ void PaintThrough(TControl& Control, HDC DC, TCanvas*& PaintCanvas, F Paint) {
   TCanvas* canvas = CanvasFromDC(DC);
   if (!canvas)
     return;
+  // The control's off-screen bitmaps are painted on the grid of its place on what it paints on,
+  // also through a context outside its window's paint cycle.
+  const TPaintScaleScope scale(canvas->Target() ? canvas->Target()->Grid().Shifted(canvas->ViewportOrigin())
+                                                : TUnitGrid(),
+                               TPaintScaleScope::AtLeast);
   TCanvasSaver saver(*canvas);
   canvas->SetFont(*Control.Font());
   canvas->Brush().SetColor(Control.Color());

@@ -38,7 +38,7 @@ const TClassInfo& TBitmap::StaticClassInfo() {
   return Info;
 }
 
-TBitmap::TBitmap() : FCanvas(std::make_unique<TCanvas>(&FPixels)) {}
+TBitmap::TBitmap() : FCanvas(std::make_unique<TCanvas>(&FPixels)) { FCanvas->SetFollowsPaintScale(true); }
 
 TBitmap::TBitmap(int Width, int Height) : TBitmap() { SetSize(Width, Height); }
 
@@ -75,7 +75,10 @@ void TBitmap::Assign(const TBitmap& Source) {
 void TBitmap::SetSize(int Width, int Height) {
   if (Width == this->Width() && Height == this->Height())
     return;
-  FPixels.SetSize(Width, Height, 0x00FFFFFF);
+  if (FPixels.Empty() || Width <= 0 || Height <= 0)
+    FPixels.SetScaledSize(Width, Height, 1.0, 0x00FFFFFF);
+  else
+    FPixels.SetSize(Width, Height, 0x00FFFFFF);
   Changed();
 }
 
@@ -84,7 +87,7 @@ TColor TBitmap::TransparentColor() const {
     return FTransparentColor;
   if (Empty())
     return clDefault;
-  return PixelToColor(FPixels.At(0, Height() - 1));
+  return PixelToColor(FPixels.At(0, FPixels.Height() - 1));
 }
 
 void TBitmap::SetTransparentColor(TColor Value) {
@@ -154,7 +157,7 @@ void TBitmap::ReadData(std::istream& Stream) {
   if (length > MaxGraphicFileSize)
     throw EInvalidGraphic("BMP: stored bitmap length is larger than the limit");
   if (length == 0) {
-    FPixels.SetSize(0, 0);
+    FPixels.SetScaledSize(0, 0, 1.0);
     Changed();
     return;
   }

@@ -8,7 +8,7 @@ enum TTransparentMode { tmAuto, tmFixed };
 enum TPixelFormat { pf1bit, pf4bit, pf8bit, pf16bit, pf24bit, pf32bit };
 
 // A bitmap of 32-bit pixels with a canvas. Resizing keeps the top-left content and fills new pixels
-// white. When Transparent is set, drawing it leaves out the pixels of TransparentColor, which in
+// white; a bitmap sized from empty starts at scale 1. When Transparent is set, drawing it leaves out the pixels of TransparentColor, which in
 // tmAuto mode is the colour of the bottom-left pixel.
 class TBitmap : public TGraphic {
   BRIVO_CLASS(TBitmap, TGraphic)
@@ -22,8 +22,10 @@ public:
   void Assign(const TPersistent* Source) override;
   void Assign(const TBitmap& Source);
 
-  int Width() const override { return FPixels.Width(); }
-  int Height() const override { return FPixels.Height(); }
+  // In window units: the same as the pixels unless the bitmap followed a window's scale while a
+  // control painted into it (TCanvas::SetFollowsPaintScale); Pixels() then holds more pixels.
+  int Width() const override { return FPixels.UnitWidth(); }
+  int Height() const override { return FPixels.UnitHeight(); }
   void SetWidth(int Value) override { SetSize(Value, Height()); }
   void SetHeight(int Value) override { SetSize(Width(), Value); }
   void SetSize(int Width, int Height);

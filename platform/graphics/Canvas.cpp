@@ -5,6 +5,7 @@
 #include "platform/graphics/TextEngine.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -37,43 +38,117 @@ void TCanvas::ForEachVisible(const TRect& R, F Fn) const {
   const TRect r = IntersectRect(R, Rect(0, 0, FTarget->Width(), FTarget->Height()));
   if (r.IsEmpty())
     return;
-  if (!FClip) {
+  const TRegion* clip = DeviceClip();
+  if (!clip) {
     Fn(r);
     return;
   }
-  if (FClip->IsRectangle()) {
-    const TRect piece = IntersectRect(r, FClip->BoundsRect());
+  if (clip->IsRectangle()) {
+    const TRect piece = IntersectRect(r, clip->BoundsRect());
     if (!piece.IsEmpty())
       Fn(piece);
     return;
   }
-  for (const TRect& piece : FClip->RectsIn(r))
+  for (const TRect& piece : clip->RectsIn(r))
     Fn(piece);
 }
 
+const TRegion* TCanvas::DeviceClip() const {
+  if (!FClip)
+    return nullptr;
+  const TUnitGrid& grid = Grid();
+  if (grid.Scale == 1.0)
+    return &*FClip;
+  if (FDeviceClipStale || FDeviceClipGrid != grid) {
+    FDeviceClip = grid.DeviceRegion(*FClip);
+    FDeviceClipGrid = grid;
+    FDeviceClipStale = false;
+  }
+  return &FDeviceClip;
+}
+
 bool TCanvas::IsVisible(int DeviceX, int DeviceY) const {
-  return FTarget && FTarget->InBounds(DeviceX, DeviceY) && (!FClip || FClip->Contains({DeviceX, DeviceY}));
+  if (!FTarget || !FTarget->InBounds(DeviceX, DeviceY))
+    return false;
+  const TRegion* clip = DeviceClip();
+  return !clip || clip->Contains({DeviceX, DeviceY});
+}
+
+void TCanvas::FollowPaintScale() {
+  if (!FFollowsPaintScale || !FTarget)
+    return;
+  // Never to a coarser scale: the bitmap may be drawn at a larger one later on.
+  const TUnitGrid& painted = CurrentPaintGrid();
+  if (painted.Scale < FTarget->Scale() || painted == FTarget->Grid())
+    return;
+  FTarget->Rescale(painted);
+  ClipChanged();
 }
 
 TColor TCanvas::Pixel(int X, int Y) const {
-  const int dx = X + FOrigin.X, dy = Y + FOrigin.Y;
+  const int dx = Grid().EdgeX(X + FOrigin.X), dy = Grid().EdgeY(Y + FOrigin.Y);
   if (!IsVisible(dx, dy))
     return clNone;
   return PixelToColor(FTarget->At(dx, dy));
 }
 
 void TCanvas::SetPixel(int X, int Y, TColor Color) {
-  PlotDevice(X + FOrigin.X, Y + FOrigin.Y, ColorToPixel(Color));
+  PlotUnit(X + FOrigin.X, Y + FOrigin.Y, ColorToPixel(Color));
 }
 
-void TCanvas::PlotDevice(int X, int Y, TPixel P) {
+void TCanvas::PlotUnit(int X, int Y, TPixel P) {
+  if (Grid().Scale != 1.0) {
+    FillDevice(DevicePixels(Bounds(X, Y, 1, 1)), P);
+    return;
+  }
   if (IsVisible(X, Y))
     FTarget->Set(X, Y, P);
 }
 
-void TCanvas::InvertDevice(int X, int Y) {
+void TCanvas::InvertUnit(int X, int Y) {
+  if (Grid().Scale != 1.0) {
+    ForEachVisible(DevicePixels(Bounds(X, Y, 1, 1)), [&](const TRect& piece) {
+      for (int y = piece.Top; y < piece.Bottom; ++y)
+        for (int x = piece.Left; x < piece.Right; ++x)
+          FTarget->Set(x, y, FTarget->At(x, y) ^ 0x00FFFFFF);
+    });
+    return;
+  }
   if (IsVisible(X, Y))
     FTarget->Set(X, Y, FTarget->At(X, Y) ^ 0x00FFFFFF);
+}
+
+void TCanvas::PenUnit(int X, int Y, TPixel P) {
+  auto paint = [&](int x, int y) {
+    switch (FPen.Mode()) {
+    case pmCopy:
+      FTarget->Set(x, y, P);
+      break;
+    case pmNot:
+      FTarget->Set(x, y, FTarget->At(x, y) ^ 0x00FFFFFF);
+      break;
+    case pmXor:
+      FTarget->Set(x, y, FTarget->At(x, y) ^ P);
+      break;
+    }
+  };
+  if (Grid().Scale == 1.0) {
+    if (IsVisible(X, Y))
+      paint(X, Y);
+    return;
+  }
+  ForEachVisible(DevicePixels(Bounds(X, Y, 1, 1)), [&](const TRect& piece) {
+    for (int y = piece.Top; y < piece.Bottom; ++y)
+      for (int x = piece.Left; x < piece.Right; ++x)
+        paint(x, y);
+  });
+}
+
+void TCanvas::FillDevice(const TRect& R, TPixel Colour) {
+  ForEachVisible(R, [&](const TRect& piece) {
+    for (int y = piece.Top; y < piece.Bottom; ++y)
+      std::fill(FTarget->ScanLine(y) + piece.Left, FTarget->ScanLine(y) + piece.Right, Colour);
+  });
 }
 
 void TCanvas::FillDevice(const TRect& R) {
@@ -82,21 +157,37 @@ void TCanvas::FillDevice(const TRect& R) {
   const TBitmap* pattern = FBrush.Bitmap();
   if (pattern && !pattern->Empty()) {
     const TPixelBuffer& tile = pattern->Pixels();
+    const TUnitGrid& grid = Grid();
+    // At one whole-number scale the pattern's pixels tile the pixels, as its units tile the units.
+    if (tile.Scale() == grid.Scale && ScalePeriod(grid.Scale) == 1) {
+      ForEachVisible(R, [&](const TRect& piece) {
+        for (int y = piece.Top; y < piece.Bottom; ++y) {
+          const TPixel* src = tile.ScanLine(FloorMod(y, tile.Height()));
+          TPixel* dst = FTarget->ScanLine(y);
+          for (int x = piece.Left; x < piece.Right; ++x)
+            dst[x] = src[FloorMod(x, tile.Width())];
+        }
+      });
+      return;
+    }
+    // Each unit shows the pattern's unit at its place: the pattern tiled over units, enlarged.
+    std::vector<int> columns;
     ForEachVisible(R, [&](const TRect& piece) {
+      columns.resize(static_cast<std::size_t>(piece.Width()));
+      for (int x = piece.Left; x < piece.Right; ++x)
+        columns[x - piece.Left] =
+            std::min(tile.Grid().EdgeX(FloorMod(grid.UnitAtX(x), tile.UnitWidth())), tile.Width() - 1);
       for (int y = piece.Top; y < piece.Bottom; ++y) {
-        const TPixel* src = tile.ScanLine(FloorMod(y, tile.Height()));
+        const TPixel* src =
+            tile.ScanLine(std::min(tile.Grid().EdgeY(FloorMod(grid.UnitAtY(y), tile.UnitHeight())), tile.Height() - 1));
         TPixel* dst = FTarget->ScanLine(y);
         for (int x = piece.Left; x < piece.Right; ++x)
-          dst[x] = src[FloorMod(x, tile.Width())];
+          dst[x] = src[columns[x - piece.Left]];
       }
     });
     return;
   }
-  const TPixel colour = ColorToPixel(FBrush.Color());
-  ForEachVisible(R, [&](const TRect& piece) {
-    for (int y = piece.Top; y < piece.Bottom; ++y)
-      std::fill(FTarget->ScanLine(y) + piece.Left, FTarget->ScanLine(y) + piece.Right, colour);
-  });
+  FillDevice(R, ColorToPixel(FBrush.Color()));
 }
 
 void TCanvas::FillRect(const TRect& R) { FillDevice(DeviceRect(R)); }
@@ -104,13 +195,13 @@ void TCanvas::FillRect(const TRect& R) { FillDevice(DeviceRect(R)); }
 void TCanvas::FrameRect(const TRect& R) {
   if (R.IsEmpty())
     return;
-  const TRect d = DeviceRect(R);
-  FillDevice({d.Left, d.Top, d.Right, d.Top + 1});
+  const TRect d = OffsetRect(R, FOrigin.X, FOrigin.Y);
+  FillDevice(DevicePixels({d.Left, d.Top, d.Right, d.Top + 1}));
   if (d.Height() > 1)
-    FillDevice({d.Left, d.Bottom - 1, d.Right, d.Bottom});
-  FillDevice({d.Left, d.Top + 1, d.Left + 1, d.Bottom - 1});
+    FillDevice(DevicePixels({d.Left, d.Bottom - 1, d.Right, d.Bottom}));
+  FillDevice(DevicePixels({d.Left, d.Top + 1, d.Left + 1, d.Bottom - 1}));
   if (d.Width() > 1)
-    FillDevice({d.Right - 1, d.Top + 1, d.Right, d.Bottom - 1});
+    FillDevice(DevicePixels({d.Right - 1, d.Top + 1, d.Right, d.Bottom - 1}));
 }
 
 void TCanvas::Rectangle(int Left, int Top, int Right, int Bottom) {
@@ -125,11 +216,7 @@ void TCanvas::Rectangle(int Left, int Top, int Right, int Bottom) {
   outline.Offset(FOrigin.X, FOrigin.Y);
   const TPixel colour = ColorToPixel(FPen.Color());
   for (const TRect& piece : outline.Rects())
-    ForEachVisible(piece, [&](const TRect& v) {
-      for (int y = v.Top; y < v.Bottom; ++y)
-        for (int x = v.Left; x < v.Right; ++x)
-          FTarget->Set(x, y, colour);
-    });
+    FillDevice(DevicePixels(piece), colour);
 }
 
 void TCanvas::RoundRect(int Left, int Top, int Right, int Bottom, int EllipseWidth, int EllipseHeight) {
@@ -137,7 +224,7 @@ void TCanvas::RoundRect(int Left, int Top, int Right, int Bottom, int EllipseWid
   shape.Offset(FOrigin.X, FOrigin.Y);
   if (FPen.Style() == psClear) {
     for (const TRect& piece : shape.Rects())
-      FillDevice(piece);
+      FillDevice(DevicePixels(piece));
     return;
   }
   // The outline is every pixel of the shape with a side neighbour outside it.
@@ -148,26 +235,23 @@ void TCanvas::RoundRect(int Left, int Top, int Right, int Bottom, int EllipseWid
     inner = inner.Intersect(moved);
   }
   for (const TRect& piece : inner.Rects())
-    FillDevice(piece);
+    FillDevice(DevicePixels(piece));
   const TPixel colour = ColorToPixel(FPen.Color());
   for (const TRect& piece : shape.Subtract(inner).Rects())
-    ForEachVisible(piece, [&](const TRect& v) {
-      for (int y = v.Top; y < v.Bottom; ++y)
-        std::fill(FTarget->ScanLine(y) + v.Left, FTarget->ScanLine(y) + v.Right, colour);
-    });
+    FillDevice(DevicePixels(piece), colour);
 }
 
 void TCanvas::FillRegion(const TRegion& Region) {
   TRegion r = Region;
   r.Offset(FOrigin.X, FOrigin.Y);
   for (const TRect& piece : r.Rects())
-    FillDevice(piece);
+    FillDevice(DevicePixels(piece));
 }
 
 void TCanvas::LineTo(int X, int Y) {
   const TPoint from = FPenPos;
   FPenPos = {X, Y};
-  if (FPen.Style() == psClear)
+  if (FPen.Style() == psClear || !FTarget)
     return;
   int x = from.X + FOrigin.X, y = from.Y + FOrigin.Y;
   const int x1 = X + FOrigin.X, y1 = Y + FOrigin.Y;
@@ -178,21 +262,8 @@ void TCanvas::LineTo(int X, int Y) {
   int err = dx + dy;
   while (x != x1 || y != y1) {
     for (int py = y - half; py < y - half + w; ++py)
-      for (int px = x - half; px < x - half + w; ++px) {
-        if (!IsVisible(px, py))
-          continue;
-        switch (FPen.Mode()) {
-        case pmCopy:
-          FTarget->Set(px, py, colour);
-          break;
-        case pmNot:
-          FTarget->Set(px, py, FTarget->At(px, py) ^ 0x00FFFFFF);
-          break;
-        case pmXor:
-          FTarget->Set(px, py, FTarget->At(px, py) ^ colour);
-          break;
-        }
-      }
+      for (int px = x - half; px < x - half + w; ++px)
+        PenUnit(px, py, colour);
     const int e2 = 2 * err;
     if (e2 >= dy) {
       err += dy;
@@ -206,13 +277,13 @@ void TCanvas::LineTo(int X, int Y) {
 }
 
 void TCanvas::DrawFocusRect(const TRect& R) {
-  const TRect d = DeviceRect(NormalizeRect(R));
+  const TRect d = OffsetRect(NormalizeRect(R), FOrigin.X, FOrigin.Y);
   if (d.IsEmpty())
     return;
   // Every other pixel of the edge, by the parity of its position on the buffer, each pixel once.
   auto dot = [&](int x, int y) {
     if (((x + y) & 1) == 0)
-      InvertDevice(x, y);
+      InvertUnit(x, y);
   };
   for (int x = d.Left; x < d.Right; ++x) {
     dot(x, d.Top);
@@ -250,14 +321,32 @@ void TCanvas::Blit(const TRect& Dest, const TPixelBuffer& Source, const TRect& S
                    TPixel Key) {
   if (!FTarget || Source.Empty())
     return;
-  TRect d = DeviceRect(Dest);
+  if (Source.Scale() > Grid().Scale && &Source != FTarget)
+    FollowPaintScale();
+  const TUnitGrid &grid = Grid(), &sourceGrid = Source.Grid();
+  TRect d = OffsetRect(Dest, FOrigin.X, FOrigin.Y);
+  TRect s = SourceRect;
+  // Between buffers of one whole-number scale pixels map to pixels, and so they do at a fractional
+  // scale for a copy between places whose units lie alike on their pixels (a control's bitmap on
+  // its window). Otherwise units map to units, as the picture drawn at scale 1 and enlarged: a
+  // destination pixel takes the source unit under its unit, at the same place inside the unit
+  // where both units have it, else the unit's top-left pixel.
+  const bool byPixels =
+      grid.Scale == sourceGrid.Scale &&
+      (ScalePeriod(grid.Scale) == 1 ||
+       (d.Width() == s.Width() && d.Height() == s.Height() && d.Width() > 0 && d.Height() > 0 &&
+        grid.Shifted(d.TopLeft()) == sourceGrid.Shifted(s.TopLeft())));
+  if (byPixels) {
+    d = grid.DeviceRect(d);
+    s = sourceGrid.DeviceRect(s);
+  }
   bool mirrorX = d.Right < d.Left, mirrorY = d.Bottom < d.Top;
-  if (SourceRect.Right < SourceRect.Left)
+  if (s.Right < s.Left)
     mirrorX = !mirrorX;
-  if (SourceRect.Bottom < SourceRect.Top)
+  if (s.Bottom < s.Top)
     mirrorY = !mirrorY;
   d = NormalizeRect(d);
-  const TRect s = NormalizeRect(SourceRect);
+  s = NormalizeRect(s);
   if (d.IsEmpty() || s.IsEmpty())
     return;
   // Copying within one buffer reads from a snapshot, so overlapping rectangles stay correct.
@@ -269,25 +358,38 @@ void TCanvas::Blit(const TRect& Dest, const TPixelBuffer& Source, const TRect& S
   }
   const int dw = d.Width(), dh = d.Height(), sw = s.Width(), sh = s.Height();
   const bool oneToOne = dw == sw && dh == sh && !mirrorX && !mirrorY;
-  std::vector<int> columns;
-  ForEachVisible(d, [&](const TRect& piece) {
-    columns.resize(static_cast<std::size_t>(piece.Width()));
-    for (int x = piece.Left; x < piece.Right; ++x) {
-      int j = x - d.Left;
-      if (mirrorX)
-        j = dw - 1 - j;
-      columns[x - piece.Left] = s.Left + (oneToOne ? j : NearestSource(j, dw, sw));
+  // The source pixel for destination pixel P along one axis (Low: d's first pixel or unit).
+  auto sourceOf = [&](bool X, int P, int Low, int Length, int SourceLow, int SourceLength, bool Mirror) {
+    if (byPixels) {
+      int j = P - Low;
+      if (Mirror)
+        j = Length - 1 - j;
+      return SourceLow + (oneToOne ? j : NearestSource(j, Length, SourceLength));
     }
+    auto edge = [X](const TUnitGrid& G, int U) { return X ? G.EdgeX(U) : G.EdgeY(U); };
+    const int unit = X ? grid.UnitAtX(P) : grid.UnitAtY(P);
+    int j = unit - Low;
+    if (Mirror)
+      j = Length - 1 - j;
+    const int at = SourceLow + (oneToOne ? j : NearestSource(j, Length, SourceLength));
+    const int first = edge(sourceGrid, at);
+    if (!oneToOne)
+      return first;
+    return std::min(first + P - edge(grid, unit), edge(sourceGrid, at + 1) - 1);
+  };
+  const TRect area = byPixels ? d : DevicePixels(d);
+  std::vector<int> columns;
+  ForEachVisible(area, [&](const TRect& piece) {
+    columns.resize(static_cast<std::size_t>(piece.Width()));
+    for (int x = piece.Left; x < piece.Right; ++x)
+      columns[x - piece.Left] = sourceOf(true, x, d.Left, dw, s.Left, sw, mirrorX);
     for (int y = piece.Top; y < piece.Bottom; ++y) {
-      int i = y - d.Top;
-      if (mirrorY)
-        i = dh - 1 - i;
-      const int sy = s.Top + (oneToOne ? i : NearestSource(i, dh, sh));
+      const int sy = sourceOf(false, y, d.Top, dh, s.Top, sh, mirrorY);
       if (sy < 0 || sy >= src->Height())
         continue;
       const TPixel* srow = src->ScanLine(sy);
       TPixel* drow = FTarget->ScanLine(y);
-      if (Mode == bmOpaque && oneToOne && columns.front() >= 0 && columns.back() < src->Width()) {
+      if (Mode == bmOpaque && oneToOne && byPixels && columns.front() >= 0 && columns.back() < src->Width()) {
         std::copy_n(srow + columns.front(), piece.Width(), drow + piece.Left);
         continue;
       }
@@ -326,33 +428,46 @@ TFontInstance& TCanvas::FontInstance() {
   return *FFontInstance;
 }
 
-void TCanvas::DrawTextLine(int X, int Y, std::u32string_view Line, int UnderlineIndex, const TRect* ClipTo) {
-  TFontInstance& font = FontInstance();
-  const int dx = X + FOrigin.X, dy = Y + FOrigin.Y;
-  const int width = font.TextWidth(Line);
-  const int baseline = dy + font.Ascent();
-  TRect limit = Rect(dx, dy, dx + width, dy + font.CellHeight());
-  TRect clip = ClipTo ? DeviceRect(*ClipTo) : Rect(-(1 << 28), -(1 << 28), 1 << 28, 1 << 28);
-  if (FBrush.Style() != bsClear) {
-    const TPixel back = ColorToPixel(FBrush.Color());
-    ForEachVisible(IntersectRect(limit, clip), [&](const TRect& piece) {
-      for (int y = piece.Top; y < piece.Bottom; ++y)
-        std::fill(FTarget->ScanLine(y) + piece.Left, FTarget->ScanLine(y) + piece.Right, back);
-    });
+TFontInstance& TCanvas::ScaledFontInstance(double Scale) {
+  if (!FScaledFontInstance || FScaledInstanceScale != Scale || !FScaledInstanceFont.SameAs(FFont)) {
+    TFont scaled;
+    scaled.Assign(FFont);
+    scaled.SetHeight(ScaleFontHeight(FFont.Height(), Scale));
+    FScaledFontInstance = FindFontInstance(scaled);
+    FScaledInstanceFont.Assign(FFont);
+    FScaledInstanceScale = Scale;
   }
+  return *FScaledFontInstance;
+}
+
+// The line is laid out in units by the font (pen positions, baseline, bars); at another scale the
+// glyphs come from the scaled font, each put where its unit pen position lands.
+void TCanvas::DrawTextLine(int X, int Y, std::u32string_view Line, int UnderlineIndex, const TRect* ClipTo) {
+  FollowPaintScale();
+  TFontInstance& font = FontInstance();
+  const TUnitGrid& grid = Grid();
+  TFontInstance& glyphs = grid.Scale == 1.0 ? font : ScaledFontInstance(grid.Scale);
+  const int ux = X + FOrigin.X, uy = Y + FOrigin.Y;
+  const int width = font.TextWidth(Line);
+  const int baseline = uy + font.Ascent();
+  const int deviceBaseline = grid.EdgeY(baseline);
+  const TRect limit = Rect(ux, uy, ux + width, uy + font.CellHeight());
+  const TRect clip = ClipTo ? OffsetRect(*ClipTo, FOrigin.X, FOrigin.Y) : Rect(-(1 << 26), -(1 << 26), 1 << 26, 1 << 26);
+  const TRect deviceClip = DevicePixels(clip);
+  if (FBrush.Style() != bsClear)
+    FillDevice(DevicePixels(IntersectRect(limit, clip)), ColorToPixel(FBrush.Color()));
   const TPixel ink = ColorToPixel(FFont.Color());
   auto bar = [&](int left, int top, int right, int thickness) {
-    ForEachVisible(IntersectRect(Rect(left, top, right, top + thickness), clip), [&](const TRect& piece) {
-      for (int y = piece.Top; y < piece.Bottom; ++y)
-        std::fill(FTarget->ScanLine(y) + piece.Left, FTarget->ScanLine(y) + piece.Right, ink);
-    });
+    FillDevice(DevicePixels(IntersectRect(Rect(left, top, right, top + thickness), clip)), ink);
   };
-  int pen = dx;
+  int pen = ux;
   for (std::size_t k = 0; k < Line.size(); ++k) {
-    const TGlyph& glyph = font.Glyph(Line[k]);
-    const TRect box = Bounds(pen + glyph.Left, baseline - glyph.Top, glyph.Width, glyph.Height);
+    const int advance = font.Glyph(Line[k]).Advance;
+    const TGlyph& glyph = glyphs.Glyph(Line[k]);
+    const TRect box =
+        Bounds(grid.EdgeX(pen) + glyph.Left, deviceBaseline - glyph.Top, glyph.Width, glyph.Height);
     if (!glyph.Coverage.empty())
-      ForEachVisible(IntersectRect(box, clip), [&](const TRect& piece) {
+      ForEachVisible(IntersectRect(box, deviceClip), [&](const TRect& piece) {
         for (int y = piece.Top; y < piece.Bottom; ++y) {
           const std::uint8_t* cover = glyph.Coverage.data() + static_cast<std::size_t>(y - box.Top) * glyph.Width;
           TPixel* row = FTarget->ScanLine(y);
@@ -366,13 +481,13 @@ void TCanvas::DrawTextLine(int X, int Y, std::u32string_view Line, int Underline
         }
       });
     if (static_cast<int>(k) == UnderlineIndex)
-      bar(pen, baseline + font.UnderlinePosition(), pen + glyph.Advance, 1);
-    pen += glyph.Advance;
+      bar(pen, baseline + font.UnderlinePosition(), pen + advance, 1);
+    pen += advance;
   }
   if (FFont.Style().Contains(fsUnderline))
-    bar(dx, baseline + font.UnderlinePosition(), dx + width, font.UnderlineThickness());
+    bar(ux, baseline + font.UnderlinePosition(), ux + width, font.UnderlineThickness());
   if (FFont.Style().Contains(fsStrikeOut))
-    bar(dx, baseline - font.StrikeoutPosition(), dx + width, font.UnderlineThickness());
+    bar(ux, baseline - font.StrikeoutPosition(), ux + width, font.UnderlineThickness());
 }
 
 void TCanvas::TextOut(int X, int Y, std::string_view Text) {
@@ -481,23 +596,27 @@ TPoint TCanvas::SetViewportOrigin(TPoint Origin) {
 }
 
 void TCanvas::IntersectClipRect(const TRect& R) {
-  const TRegion piece(DeviceRect(NormalizeRect(R)));
+  const TRegion piece(OffsetRect(NormalizeRect(R), FOrigin.X, FOrigin.Y));
   FClip = FClip ? FClip->Intersect(piece) : piece;
+  ClipChanged();
 }
 
 void TCanvas::IntersectClipRegion(const TRegion& Region) {
   TRegion piece = Region;
   piece.Offset(FOrigin.X, FOrigin.Y);
   FClip = FClip ? FClip->Intersect(piece) : piece;
+  ClipChanged();
 }
 
 void TCanvas::ExcludeClipRect(const TRect& R) {
-  const TRegion whole = FClip ? *FClip : TRegion(Rect(0, 0, FTarget ? FTarget->Width() : 0, FTarget ? FTarget->Height() : 0));
-  FClip = whole.Subtract(TRegion(DeviceRect(NormalizeRect(R))));
+  const TRegion whole =
+      FClip ? *FClip : TRegion(Rect(0, 0, FTarget ? FTarget->UnitWidth() : 0, FTarget ? FTarget->UnitHeight() : 0));
+  FClip = whole.Subtract(TRegion(OffsetRect(NormalizeRect(R), FOrigin.X, FOrigin.Y)));
+  ClipChanged();
 }
 
 TRect TCanvas::ClipRect() const {
-  TRect box = FTarget ? Rect(0, 0, FTarget->Width(), FTarget->Height()) : TRect{};
+  TRect box = FTarget ? Rect(0, 0, FTarget->UnitWidth(), FTarget->UnitHeight()) : TRect{};
   if (FClip)
     box = IntersectRect(box, FClip->BoundsRect());
   return box.IsEmpty() ? TRect{} : OffsetRect(box, -FOrigin.X, -FOrigin.Y);
@@ -518,5 +637,6 @@ bool TCanvas::Restore(int Level) {
   FOrigin = state.Origin;
   FClip = std::move(state.Clip);
   FPenPos = state.PenPos;
+  ClipChanged();
   return true;
 }

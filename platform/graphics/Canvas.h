@@ -4,6 +4,7 @@
 #include "platform/graphics/Geometry.h"
 #include "platform/graphics/PixelBuffer.h"
 #include "platform/graphics/Region.h"
+#include "platform/graphics/Scale.h"
 
 #include <memory>
 #include <optional>
@@ -85,6 +86,12 @@ enum TBlitMode {
 // Draws into a pixel buffer in logical coordinates: a pixel at logical (x, y) lands on the buffer at
 // (x, y) + viewport origin. The clip region is kept in buffer coordinates and only ever narrows;
 // Save and Restore bring back an earlier origin, clip and pen position.
+//
+// Coordinates count window units; on a buffer of another scale (Scale.h) each unit covers its
+// device pixels. Everything but text comes out as the same drawing made at scale 1 and enlarged
+// (lines, borders, regions and focus dots as blocks, pictures pixel for pixel, stretched pictures by
+// the nearest pixel); text is drawn by the text engine at the scaled pixel height, placed by the
+// unscaled font's metrics so that it takes the room it takes at scale 1.
 class TCanvas {
 public:
   TCanvas() = default;
@@ -93,7 +100,16 @@ public:
   TCanvas& operator=(const TCanvas&) = delete;
 
   TPixelBuffer* Target() const { return FTarget; }
-  void SetTarget(TPixelBuffer* Target) { FTarget = Target; }
+  void SetTarget(TPixelBuffer* Target) {
+    FTarget = Target;
+    FDeviceClipStale = true;
+  }
+  // An off-screen bitmap's canvas follows the grid of the window being painted, at the place being
+  // painted (CurrentPaintGrid): before it draws text, or a picture finer than its buffer, it takes
+  // that grid (TPixelBuffer::Rescale), so that text in a control's off-screen bitmap stays sharp
+  // on a window of a larger scale and is copied onto it pixel for pixel. What it drew before is
+  // enlarged, as drawing it again would.
+  void SetFollowsPaintScale(bool Value) { FFollowsPaintScale = Value; }
 
   TPen& Pen() { return FPen; }
   TBrush& Brush() { return FBrush; }
@@ -156,7 +172,7 @@ public:
   void ExcludeClipRect(const TRect& R);
   // The clip's bounding box in logical coordinates (the whole buffer when nothing narrowed it).
   TRect ClipRect() const;
-  // Whether anything was drawn to a pixel of the buffer would be kept.
+  // Whether anything drawn to a device pixel of the buffer would be kept.
   bool IsVisible(int DeviceX, int DeviceY) const;
   // Saves the state and returns its level (1 for the first save).
   int Save();
@@ -172,15 +188,35 @@ private:
     TPoint PenPos;
   };
 
-  TRect DeviceRect(const TRect& LogicalRect) const { return OffsetRect(LogicalRect, FOrigin.X, FOrigin.Y); }
-  // Calls Fn with each piece of R (buffer coordinates) that the buffer and clip keep.
+  const TUnitGrid& Grid() const {
+    static const TUnitGrid plain;
+    return FTarget ? FTarget->Grid() : plain;
+  }
+  // A rectangle of buffer units (origin applied) in device pixels.
+  TRect DevicePixels(const TRect& BufferRect) const { return Grid().DeviceRect(BufferRect); }
+  // A logical rectangle in device pixels.
+  TRect DeviceRect(const TRect& LogicalRect) const {
+    return DevicePixels(OffsetRect(LogicalRect, FOrigin.X, FOrigin.Y));
+  }
+  // The clip in device pixels (nullptr: nothing narrowed it).
+  const TRegion* DeviceClip() const;
+  void ClipChanged() { FDeviceClipStale = true; }
+  // Calls Fn with each piece of R (device pixels) that the buffer and clip keep.
   template <class F>
   void ForEachVisible(const TRect& R, F Fn) const;
+  // Fills device pixels with the brush, or with one colour.
   void FillDevice(const TRect& R);
-  void PlotDevice(int X, int Y, TPixel P);
-  void InvertDevice(int X, int Y);
+  void FillDevice(const TRect& R, TPixel Colour);
+  // One unit of the buffer (origin applied), painted, inverted or combined by the pen's mode.
+  void PlotUnit(int X, int Y, TPixel P);
+  void InvertUnit(int X, int Y);
+  void PenUnit(int X, int Y, TPixel P);
   void DrawTextLine(int X, int Y, std::u32string_view Line, int UnderlineIndex, const TRect* ClipTo);
   TFontInstance& FontInstance();
+  // The font at the buffer's scale, whose glyphs are drawn (FontInstance places them).
+  TFontInstance& ScaledFontInstance(double Scale);
+  // Takes the grid of the window being painted when FollowsPaintScale says so.
+  void FollowPaintScale();
 
   TPixelBuffer* FTarget = nullptr;
   TPen FPen;
@@ -188,10 +224,18 @@ private:
   TFont FFont;
   TPoint FPenPos;
   TPoint FOrigin;
+  // In buffer units.
   std::optional<TRegion> FClip;
+  mutable TRegion FDeviceClip;
+  mutable TUnitGrid FDeviceClipGrid;
+  mutable bool FDeviceClipStale = true;
+  bool FFollowsPaintScale = false;
   std::vector<TState> FSaved;
   std::shared_ptr<TFontInstance> FFontInstance;
   TFont FInstanceFont;
+  std::shared_ptr<TFontInstance> FScaledFontInstance;
+  TFont FScaledInstanceFont;
+  double FScaledInstanceScale = 1.0;
 };
 
 // Saves a canvas's drawing state and restores it when it goes out of scope.

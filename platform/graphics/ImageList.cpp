@@ -1,11 +1,17 @@
 #include "platform/graphics/ImageList.h"
 
 #include "platform/core/ClassInfo.h"
+#include "platform/graphics/Scale.h"
 
 #include <algorithm>
 #include <functional>
 
 namespace {
+
+// Images are kept at scale 1: a bitmap of another scale gives each unit's top-left pixel.
+TPixel UnitPixel(const TPixelBuffer& Image, int X, int Y) {
+  return Image.At(Image.Grid().EdgeX(X), Image.Grid().EdgeY(Y));
+}
 
 int AddPieces(std::vector<TPixelBuffer>& Images, int W, int H, const TBitmap& Image,
               const std::function<bool(int, int)>& Masked) {
@@ -16,7 +22,7 @@ int AddPieces(std::vector<TPixelBuffer>& Images, int W, int H, const TBitmap& Im
     TPixelBuffer piece(W, H, 0);
     for (int y = 0; y < std::min(H, Image.Height()); ++y)
       for (int x = 0; x < W; ++x) {
-        const TPixel p = Image.Pixels().At(left + x, y) & 0x00FFFFFF;
+        const TPixel p = UnitPixel(Image.Pixels(), left + x, y) & 0x00FFFFFF;
         piece.Set(x, y, Masked(left + x, y) ? p : p | 0xFF000000u);
       }
     Images.push_back(std::move(piece));
@@ -66,7 +72,7 @@ void TImageList::SetHeight(int Value) {
 
 int TImageList::Add(const TBitmap& Image, const TBitmap* Mask) {
   const int first = AddPieces(FImages, FWidth, FHeight, Image, [&](int x, int y) {
-    return Mask && Mask->Pixels().InBounds(x, y) && (Mask->Pixels().At(x, y) & 0x00FFFFFF) != 0;
+    return Mask && x < Mask->Width() && y < Mask->Height() && (UnitPixel(Mask->Pixels(), x, y) & 0x00FFFFFF) != 0;
   });
   if (first >= 0)
     Changed();
@@ -76,7 +82,7 @@ int TImageList::Add(const TBitmap& Image, const TBitmap* Mask) {
 int TImageList::AddMasked(const TBitmap& Image, TColor MaskColor) {
   const TPixel key = ColorToPixel(MaskColor);
   const int first = AddPieces(FImages, FWidth, FHeight, Image,
-                              [&](int x, int y) { return (Image.Pixels().At(x, y) & 0x00FFFFFF) == key; });
+                              [&](int x, int y) { return (UnitPixel(Image.Pixels(), x, y) & 0x00FFFFFF) == key; });
   if (first >= 0)
     Changed();
   return first;
@@ -112,6 +118,8 @@ bool TImageList::GetBitmap(int Index, TBitmap& Bitmap) const {
   if (Index < 0 || Index >= Count())
     return false;
   const TPixelBuffer& image = FImages[Index];
+  if (Bitmap.Pixels().Scale() != 1.0)
+    Bitmap.SetSize(0, 0);
   Bitmap.SetSize(FWidth, FHeight);
   TPixel key = 0;
   for (TPixel p : image.Pixels())

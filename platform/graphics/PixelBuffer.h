@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/graphics/Color.h"
+#include "platform/graphics/Scale.h"
 
 #include <vector>
 
@@ -10,6 +11,11 @@ constexpr long long MaxBitmapPixels = 32LL * 1024 * 1024;
 
 // A rectangle of 0x00RRGGBB pixels, rows top to bottom without padding. Bitmaps and window frame
 // buffers keep their pixels in one of these, and canvases draw into it.
+//
+// A buffer covers a size in window units on a grid of device pixels (Scale.h): a window frame at
+// its window's scale, a bitmap at 1 unless it followed a window's grid while it was painted into.
+// Width, Height and the pixel accessors count device pixels; at scale 1 (every buffer made with a
+// size) units and pixels are the same.
 class TPixelBuffer {
 public:
   TPixelBuffer() = default;
@@ -18,10 +24,21 @@ public:
   int Width() const { return FWidth; }
   int Height() const { return FHeight; }
   bool Empty() const { return FWidth == 0 || FHeight == 0; }
+  double Scale() const { return FGrid.Scale; }
+  const TUnitGrid& Grid() const { return FGrid; }
+  // The size in window units.
+  int UnitWidth() const { return FUnitWidth; }
+  int UnitHeight() const { return FUnitHeight; }
 
-  // Resizes keeping the top-left content; new pixels get Fill. Throws std::length_error beyond
-  // MaxBitmapSide or MaxBitmapPixels; negative sizes count as 0.
+  // Resizes to Width x Height units on the buffer's grid, keeping the top-left pixels; new pixels
+  // get Fill. Throws std::length_error beyond MaxBitmapSide or MaxBitmapPixels (device pixels);
+  // negative sizes count as 0.
   void SetSize(int Width, int Height, TPixel Fill = 0);
+  // The same on another grid: the pixels kept are not resampled (a frame repainted whole).
+  void SetScaledSize(int Width, int Height, const TUnitGrid& Grid, TPixel Fill = 0);
+  // Goes to another grid keeping the picture: each unit's pixels take the colour of the unit's
+  // first pixel before (nearest neighbour).
+  void Rescale(const TUnitGrid& Grid);
 
   TPixel* ScanLine(int Y) { return FPixels.data() + static_cast<std::size_t>(Y) * FWidth; }
   const TPixel* ScanLine(int Y) const { return FPixels.data() + static_cast<std::size_t>(Y) * FWidth; }
@@ -35,9 +52,14 @@ public:
   friend bool operator==(const TPixelBuffer&, const TPixelBuffer&) = default;
 
 private:
+  void Resize(int Width, int Height, TPixel Fill);
+
   int FWidth = 0;
   int FHeight = 0;
   std::vector<TPixel> FPixels;
+  TUnitGrid FGrid;
+  int FUnitWidth = 0;
+  int FUnitHeight = 0;
 };
 
 // Throws std::length_error naming What when the size is beyond the bitmap limits.

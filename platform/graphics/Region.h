@@ -26,6 +26,21 @@ public:
   TRegion Xor(const TRegion& Other) const { return Combine(Other, RGN_XOR); }
 
   void Offset(int DX, int DY);
+  // The region with every edge moved through EdgeX and EdgeY, which must be strictly increasing (so
+  // bands and spans keep their order and none vanishes): a region scaled to device pixels.
+  template <class FX, class FY>
+  TRegion MappedEdges(FX EdgeX, FY EdgeY) const {
+    TRegion out = *this;
+    for (auto& b : out.FBands) {
+      b.Top = EdgeY(b.Top);
+      b.Bottom = EdgeY(b.Bottom);
+      for (auto& s : b.Spans) {
+        s.Left = EdgeX(s.Left);
+        s.Right = EdgeX(s.Right);
+      }
+    }
+    return out;
+  }
   bool IsEmpty() const { return FBands.empty(); }
   bool Contains(TPoint P) const;
   // Whether the region is exactly one rectangle (or empty).

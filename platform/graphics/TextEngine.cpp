@@ -3,11 +3,20 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 bool SameFontName(std::string_view A, std::string_view B) {
   return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
          });
+}
+
+int ScaleFontHeight(int Height, double Scale) {
+  if (Scale == 1.0)
+    return Height;
+  const int height = Height == 0 ? -13 : Height;
+  const int scaled = static_cast<int>(std::lround(std::abs(height) * Scale));
+  return height < 0 ? -scaled : scaled;
 }
 
 int TFontInstance::TextWidth(std::u32string_view Text) {

@@ -61,6 +61,10 @@ std::vector<std::string> SubstituteFontName(std::string_view Name);
 // Font names compare without regard to (ASCII) case, as the original platform compares them.
 bool SameFontName(std::string_view A, std::string_view B);
 
+// A font height (as TFont keeps it: negative the character height, positive the cell height, 0 the
+// default 13-pixel characters) for text Scale times as large, rounded to whole pixels.
+int ScaleFontHeight(int Height, double Scale);
+
 // The face for a font description, shared between canvases and kept for the life of the process
 // (programs use a handful of fonts). Throws std::runtime_error when no face at all is installed.
 std::shared_ptr<TFontInstance> FindFontInstance(const TFont& Font);
