@@ -12,6 +12,11 @@
 // What the message layer needs from a desktop, one interface per concern. A backend installs its
 // objects once per process; the message layer talks to nothing else. The installed objects are not
 // owned by the layer and must stay alive until they are uninstalled (installed as nullptr).
+//
+// A backend speaks the desktop's device pixels everywhere (bounds, shapes, frames, damage, input,
+// monitors, the cursor, size limits); the layer works in window units (pixels at 96 dpi) and maps
+// between the two by each top-level window's scale, which it takes from the monitor a window opens
+// on (TMonitor::Scale) and later from HostScaleChanged.
 
 // The kinds of native top-level windows.
 enum class TWindowKind {
@@ -58,6 +63,8 @@ enum class TInstanceClaim {
 struct TMonitor {
   TRect Screen;
   TRect WorkArea;
+  // Device pixels per window unit of the windows shown there (2 for a desktop at 192 dpi).
+  double Scale = 1.0;
 };
 
 class TDesktopBackend {
@@ -168,6 +175,12 @@ void HostFrontRequested();
 void HostExposed(HWND Window, const TRect& Rect);
 // The size limits the window accepts (WM_GETMINMAXINFO).
 MINMAXINFO QueryMinMaxInfo(HWND Window);
+// The window now shows at another scale (it moved to a monitor of another density): it takes
+// ScreenRect, the desktop's suggestion for its bounds at that scale, and is drawn anew.
+void HostScaleChanged(HWND Window, double Scale, const TRect& ScreenRect);
+// A point of the screen in the layer's screen coordinates (for a backend that reports one itself,
+// such as the pointer of a wheel turn).
+TPoint ScreenPointInUnits(TPoint Device);
 // Forgets queued messages, a posted quit, pressed keys and buttons and the application's active
 // state: for a backend that starts afresh (each headless desktop of a test).
 void ResetMessageLayer();

@@ -53,7 +53,7 @@ BOOL SystemParametersInfo(UINT Action, UINT, void* Param, UINT) {
     return 0;
   switch (Action) {
   case SPI_GETWORKAREA: {
-    const std::vector<TMonitor> monitors = CurrentDesktopBackend().Monitors();
+    const std::vector<TMonitor> monitors = UnitMonitors();
     if (monitors.empty())
       return 0;
     *static_cast<TRect*>(Param) = monitors.front().WorkArea;

@@ -433,7 +433,7 @@ void ForgetWindowInput(HWND Wnd) {
 BOOL GetCursorPos(TPoint* P) {
   if (!P || !HasDesktopBackend())
     return 0;
-  *P = CurrentDesktopBackend().CursorPos();
+  *P = UnitCursorPos();
   return 1;
 }
 

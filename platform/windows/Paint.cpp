@@ -1,6 +1,7 @@
 #include "platform/windows/WindowManager.h"
 
 #include "platform/core/StartupTrace.h"
+#include "platform/graphics/Scale.h"
 #include "platform/graphics/TextEngine.h"
 
 namespace {
@@ -116,6 +117,8 @@ void PaintTopLevel(HWND TopLevel) {
         t->CycleDrawn.reset();
     }
   } cycleEnd{TopLevel, outermost};
+  // Off-screen bitmaps the window's controls paint into follow the window's scale.
+  const TPaintScaleScope scale(top->Scale, TPaintScaleScope::Exactly);
   PaintNonClient(*top, damage);
   if (!(top = LiveWnd(TopLevel)))
     return;
@@ -126,7 +129,7 @@ void PaintTopLevel(HWND TopLevel) {
   TRegion presented = damage;
   if (outermost)
     presented = presented.Union(*top->CycleDrawn);
-  top->Host->Present(FrameOf(*top), presented);
+  PresentUnits(*top, presented);
   StartupFirstFrame();
   SaveKeptFonts();
 }
@@ -294,7 +297,7 @@ int ReleaseWindowDC(HWND Wnd, HDC DC) {
       if (top->CycleDrawn)
         top->CycleDrawn = top->CycleDrawn->Union(VisibleArea(*w));
       else
-        top->Host->Present(FrameOf(*top), VisibleArea(*w));
+        PresentUnits(*top, VisibleArea(*w));
     }
   return 1;
 }

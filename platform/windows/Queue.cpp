@@ -1,5 +1,7 @@
 #include "platform/windows/WindowManager.h"
 
+#include "platform/graphics/Scale.h"
+
 #include <algorithm>
 
 namespace {
@@ -121,6 +123,9 @@ BOOL PostMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
 void PostInputEvent(const TInputEvent& Event) {
   TQueued q;
   q.Input = Event;
+  // A position in the window's device pixels, as the window's units.
+  if (const TWnd* w = LiveWnd(Event.Window); w && w->IsTopLevel() && w->Scale != 1.0)
+    q.Input->Pos = {UnitAt(Event.Pos.X, w->Scale), UnitAt(Event.Pos.Y, w->Scale)};
   WM().Queue.push_back(q);
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/windows/WindowManager.h"
 
+#include "platform/graphics/Scale.h"
 #include "platform/windows/Gdi.h"
 
 #include <algorithm>
@@ -31,7 +32,7 @@ std::unordered_map<HDC, std::unique_ptr<TScreenSurface>>& Surfaces() {
 TRect VirtualScreen() {
   TRect all;
   bool first = true;
-  for (const TMonitor& m : CurrentDesktopBackend().Monitors()) {
+  for (const TMonitor& m : UnitMonitors()) {
     all = first ? m.Screen : UnionRect(all, m.Screen);
     first = false;
   }
@@ -62,10 +63,11 @@ std::vector<TShown> ShownWindows() {
   return shown;
 }
 
-// Copies between the surface (screen coordinates, less Area's corner) and a window's frame.
+// Copies between the surface (screen coordinates, less Area's corner) and a window's frame, unit by
+// unit: a window of another scale gives each unit's top-left pixel and takes the unit's pixels.
 template <class F>
 void ForEachPixel(const TScreenSurface& S, const TShown& Shown, const TWnd& W, F Fn) {
-  const TRect frame = Bounds(W.Bounds.Left, W.Bounds.Top, W.Frame->Width(), W.Frame->Height());
+  const TRect frame = Bounds(W.Bounds.Left, W.Bounds.Top, W.Frame->UnitWidth(), W.Frame->UnitHeight());
   for (const TRect& r : Shown.Screen.RectsIn(IntersectRect(S.Area, frame)))
     for (int y = r.Top; y < r.Bottom; ++y)
       for (int x = r.Left; x < r.Right; ++x)
@@ -107,7 +109,9 @@ HDC GetScreenSurfaceDC() {
   surface->Before.SetSize(surface->Area.Width(), surface->Area.Height());
   for (const TShown& s : shown) {
     const TWnd& w = *LiveWnd(s.Window);
-    ForEachPixel(*surface, s, w, [&](int SX, int SY, int FX, int FY) { surface->Before.Set(SX, SY, w.Frame->At(FX, FY)); });
+    ForEachPixel(*surface, s, w, [&](int SX, int SY, int FX, int FY) {
+      surface->Before.Set(SX, SY, w.Frame->At(ScaleEdge(FX, w.Scale), ScaleEdge(FY, w.Scale)));
+    });
   }
   surface->Drawn = surface->Before;
   auto canvas = std::make_unique<TCanvas>(&surface->Drawn);
@@ -133,11 +137,13 @@ int ReleaseScreenSurfaceDC(HDC DC) {
       const TPixel p = surface->Drawn.At(SX, SY);
       if (p == surface->Before.At(SX, SY))
         return;
-      w->Frame->Set(FX, FY, p);
+      const TRect pixels = ScaleRect(Bounds(FX, FY, 1, 1), w->Scale);
+      for (int y = pixels.Top; y < pixels.Bottom; ++y)
+        std::fill(w->Frame->ScanLine(y) + pixels.Left, w->Frame->ScanLine(y) + pixels.Right, p);
       changed = changed.IsEmpty() ? Bounds(FX, FY, 1, 1) : UnionRect(changed, Bounds(FX, FY, 1, 1));
     });
     if (!changed.IsEmpty())
-      w->Host->Present(*w->Frame, TRegion(changed).Intersect(VisibleArea(*w)));
+      PresentUnits(*w, TRegion(changed).Intersect(VisibleArea(*w)));
   }
   return 1;
 }

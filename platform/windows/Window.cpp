@@ -1,3 +1,4 @@
+#include "platform/graphics/Scale.h"
 #include "platform/windows/GammaDevice.h"
 #include "platform/windows/WindowManager.h"
 
@@ -6,7 +7,7 @@
 
 TPixelBuffer& FrameOf(TWnd& Top) {
   if (Top.FrameStale) {
-    Top.Frame->SetSize(std::max(Top.Bounds.Width(), 0), std::max(Top.Bounds.Height(), 0));
+    Top.Frame->SetScaledSize(std::max(Top.Bounds.Width(), 0), std::max(Top.Bounds.Height(), 0), Top.Scale);
     Top.FrameStale = false;
   }
   return *Top.Frame;
@@ -61,10 +62,11 @@ void SendSizeAndMove(HWND Wnd, bool Moved, bool Sized) {
     SendMessage(Wnd, WM_MOVE, 0, MAKELPARAM(b.Left, b.Top));
 }
 
-// Moves and sizes a window without messages to it; damages what it uncovers and covers.
-void ApplyBounds(TWnd& W, const TRect& NewBounds, bool Redraw) {
+// Moves and sizes a window without messages to it; damages what it uncovers and covers. A top-level
+// window's host takes Device, when given (what the desktop reported), or the bounds scaled.
+void ApplyBounds(TWnd& W, const TRect& NewBounds, bool Redraw, const TRect* Device = nullptr) {
   const TRect old = W.Bounds;
-  if (old == NewBounds)
+  if (old == NewBounds && (!Device || *Device == W.DeviceBounds))
     return;
   if (W.IsTopLevel()) {
     W.Bounds = NewBounds;
@@ -75,8 +77,9 @@ void ApplyBounds(TWnd& W, const TRect& NewBounds, bool Redraw) {
         FrameOf(W);
       AddDamage(W, TRegion(Rect(0, 0, NewBounds.Width(), NewBounds.Height())), true);
     }
+    W.DeviceBounds = Device ? *Device : DeviceBoundsOf(NewBounds, W.Scale);
     if (W.Host)
-      W.Host->SetBounds(NewBounds);
+      W.Host->SetBounds(W.DeviceBounds);
     if (sized)
       RecalcClientArea(W.Handle);
     return;
@@ -150,7 +153,7 @@ const TMonitor* NearestMonitor(const std::vector<TMonitor>& Monitors, const TRec
 BOOL DesktopRect(TRect* R, bool Client) {
   if (!R || !HasDesktopBackend())
     return 0;
-  const std::vector<TMonitor> monitors = CurrentDesktopBackend().Monitors();
+  const std::vector<TMonitor> monitors = UnitMonitors();
   if (monitors.empty())
     return 0;
   const TRect screen = monitors.front().Screen;
@@ -159,7 +162,7 @@ BOOL DesktopRect(TRect* R, bool Client) {
 }
 
 TRect WorkAreaNear(const TRect& R) {
-  const std::vector<TMonitor> monitors = CurrentDesktopBackend().Monitors();
+  const std::vector<TMonitor> monitors = UnitMonitors();
   const TMonitor* m = NearestMonitor(monitors, R, MONITOR_DEFAULTTONEAREST);
   return m ? m->WorkArea : R;
 }
@@ -348,7 +351,12 @@ HWND CreateWindowEx(DWORD ExStyle, std::string_view WindowName, DWORD Style, int
     // gets one frame, of the size it is shown at.
     w->Frame = std::make_unique<TPixelBuffer>();
     w->FrameStale = true;
-    w->Host = CurrentDesktopBackend().CreateHost(handle, KindOf(*w), w->Bounds);
+    // The scale of the monitor the window opens on (the desktop says so later if it moves on).
+    const std::vector<TMonitor> monitors = UnitMonitors();
+    if (const TMonitor* m = NearestMonitor(monitors, w->Bounds, MONITOR_DEFAULTTONEAREST))
+      w->Scale = m->Scale;
+    w->DeviceBounds = DeviceBoundsOf(w->Bounds, w->Scale);
+    w->Host = CurrentDesktopBackend().CreateHost(handle, KindOf(*w), w->DeviceBounds);
     w->Host->SetTitle(w->Text);
   }
   TWnd* created = w.get();
@@ -776,7 +784,7 @@ BOOL ShowWindow(HWND Wnd, int CmdShow) {
     if (!wasMax && !wasMin)
       w->RestoreBounds = w->Bounds;
     // The maximised place is the work area unless the window's limits say otherwise.
-    const MINMAXINFO limits = QueryMinMaxInfo(Wnd);
+    const MINMAXINFO limits = UnitMinMaxInfo(Wnd);
     if (!(w = FindWnd(Wnd)))
       return wasVisible;
     w->Style = (w->Style | WS_MAXIMIZE | WS_VISIBLE) & ~WS_MINIMIZE;
@@ -899,8 +907,10 @@ int SetWindowRgn(HWND Wnd, HRGN Rgn, BOOL Redraw) {
   if (!w->IsTopLevel() && Redraw && IsShowing(*w))
     DamageWhole(*w);
   w->Shape = std::move(shape);
-  if (w->Host)
-    w->Host->SetShape(w->Shape ? &*w->Shape : nullptr);
+  if (w->Host) {
+    const std::optional<TRegion> device = w->Shape ? std::optional(ScaleRegion(*w->Shape, w->Scale)) : std::nullopt;
+    w->Host->SetShape(device ? &*device : nullptr);
+  }
   if (Redraw && IsShowing(*w))
     DamageWhole(*w);
   return 1;
@@ -915,7 +925,7 @@ int GetWindowRgn(HWND Wnd, HRGN Rgn) {
   return target->IsEmpty() ? 1 : (target->IsRectangle() ? 2 : 3);
 }
 
-MINMAXINFO QueryMinMaxInfo(HWND Wnd) {
+MINMAXINFO UnitMinMaxInfo(HWND Wnd) {
   MINMAXINFO info;
   info.ptMinTrackSize = {1, 1};
   info.ptMaxTrackSize = {32767, 32767};
@@ -931,14 +941,45 @@ MINMAXINFO QueryMinMaxInfo(HWND Wnd) {
 
 void HostBoundsChanged(HWND Wnd, const TRect& ScreenRect) {
   TWnd* w = FindWnd(Wnd);
-  if (!w || !w->IsTopLevel() || w->Bounds == ScreenRect)
+  if (!w || !w->IsTopLevel() || w->DeviceBounds == ScreenRect)
     return;
-  const bool moved = ScreenRect.TopLeft() != w->Bounds.TopLeft();
-  const bool sized = ScreenRect.Width() != w->Bounds.Width() || ScreenRect.Height() != w->Bounds.Height();
+  const TRect units = UnitBoundsOf(ScreenRect, w->Scale);
+  const bool moved = units.TopLeft() != w->Bounds.TopLeft();
+  const bool sized = units.Width() != w->Bounds.Width() || units.Height() != w->Bounds.Height();
   if (w->Style & WS_MAXIMIZE)
     w->DesktopMaximized = true;
-  ApplyBounds(*w, ScreenRect, true);
-  SendSizeAndMove(Wnd, moved, sized);
+  ApplyBounds(*w, units, true, &ScreenRect);
+  if (moved || sized)
+    SendSizeAndMove(Wnd, moved, sized);
+}
+
+void HostScaleChanged(HWND Wnd, double Scale, const TRect& ScreenRect) {
+  TWnd* w = FindWnd(Wnd);
+  if (!w || !w->IsTopLevel())
+    return;
+  Scale = WindowScaleFor(Scale);
+  if (Scale == w->Scale) {
+    HostBoundsChanged(Wnd, ScreenRect);
+    return;
+  }
+  const TRect before = w->Bounds;
+  w->Scale = Scale;
+  const TRect units = UnitBoundsOf(ScreenRect, Scale);
+  // Drawn anew at the new scale, whatever the bounds in units do.
+  w->FrameStale = true;
+  if (w->Visible())
+    FrameOf(*w);
+  w->Bounds = TRect{};
+  ApplyBounds(*w, units, true, &ScreenRect);
+  AddDamage(*w, TRegion(Rect(0, 0, units.Width(), units.Height())), true);
+  if (w->Host && w->Shape) {
+    const TRegion device = ScaleRegion(*w->Shape, Scale);
+    w->Host->SetShape(&device);
+  }
+  const bool moved = units.TopLeft() != before.TopLeft();
+  const bool sized = units.Width() != before.Width() || units.Height() != before.Height();
+  if (moved || sized)
+    SendSizeAndMove(Wnd, moved, sized);
 }
 
 void HostMoveSizeEnded(HWND Wnd) {
@@ -956,7 +997,7 @@ void HostDisplayChanged() {
   TWindowManager& wm = WM();
   TRect screen;
   if (HasDesktopBackend())
-    if (const std::vector<TMonitor> monitors = CurrentDesktopBackend().Monitors(); !monitors.empty())
+    if (const std::vector<TMonitor> monitors = UnitMonitors(); !monitors.empty())
       screen = monitors.front().Screen;
   const LPARAM size = MAKELPARAM(screen.Width(), screen.Height());
   // Posted, so that what a window does about it runs in the loop and not inside the backend's wait.
@@ -990,7 +1031,7 @@ void BeginMoveSize(HWND Wnd, int HitCode) {
 }
 
 HMONITOR MonitorFromRect(const TRect& R, DWORD Flags) {
-  const std::vector<TMonitor> monitors = CurrentDesktopBackend().Monitors();
+  const std::vector<TMonitor> monitors = UnitMonitors();
   const TMonitor* m = NearestMonitor(monitors, R, Flags);
   if (!m)
     return nullptr;
@@ -1005,7 +1046,7 @@ HMONITOR MonitorFromWindow(HWND Wnd, DWORD Flags) {
 }
 
 BOOL GetMonitorInfo(HMONITOR Monitor, MONITORINFO* Info) {
-  const std::vector<TMonitor> monitors = CurrentDesktopBackend().Monitors();
+  const std::vector<TMonitor> monitors = UnitMonitors();
   const std::uintptr_t index = reinterpret_cast<std::uintptr_t>(Monitor);
   if (!Info || index == 0 || index > monitors.size())
     return 0;

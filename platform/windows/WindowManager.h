@@ -39,6 +39,9 @@ struct TWnd {
 
   // Top-level windows only.
   std::unique_ptr<TWindowHost> Host;
+  // Device pixels per unit (Scale.h), and the bounds the host has in device pixels.
+  double Scale = 1.0;
+  TRect DeviceBounds;
   // Use FrameOf: a hidden window's frame is sized when it is first needed.
   std::unique_ptr<TPixelBuffer> Frame;
   bool FrameStale = false;
@@ -127,6 +130,21 @@ TRegion VisibleArea(const TWnd& W);
 TRegion ClientVisibleArea(const TWnd& W);
 // Whether the window and all its ancestors are visible.
 bool IsShowing(const TWnd& W);
+
+// Between the layer's window units and the backend's device pixels.
+// A top-level window's device bounds: its origin and its size, each scaled.
+TRect DeviceBoundsOf(const TRect& Bounds, double Scale);
+// Device bounds in units: the origin rounded, the size in the fewest units that cover it.
+TRect UnitBoundsOf(const TRect& Device, double Scale);
+// The backend's monitors in units, each by its own scale.
+std::vector<TMonitor> UnitMonitors();
+// The cursor position in units: through the top-level window under it (so that it agrees with the
+// input that window gets), else through the monitor it is on.
+TPoint UnitCursorPos();
+// Shows the units of a top-level window's frame that changed.
+void PresentUnits(TWnd& Top, const TRegion& Units);
+// The window's limits in units (QueryMinMaxInfo gives them to the backend in device pixels).
+MINMAXINFO UnitMinMaxInfo(HWND Wnd);
 
 long long Now();
 void RaiseTopLevel(HWND Wnd);

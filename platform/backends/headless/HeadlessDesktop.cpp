@@ -1,5 +1,7 @@
 #include "platform/backends/headless/HeadlessDesktop.h"
 
+#include "platform/graphics/Scale.h"
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -39,10 +41,12 @@ bool THeadlessWindow::Covers(TPoint Screen) const {
   return !FShape || FShape->Contains({Screen.X - FBounds.Left, Screen.Y - FBounds.Top});
 }
 
-THeadlessDesktop::THeadlessDesktop(int ScreenWidth, int ScreenHeight, std::optional<TRect> WorkArea) {
+THeadlessDesktop::THeadlessDesktop(int ScreenWidth, int ScreenHeight, std::optional<TRect> WorkArea, double Scale) {
   const TRect screen = Rect(0, 0, ScreenWidth, ScreenHeight);
+  Scale = WindowScaleFor(Scale);
   // A task bar along the bottom by default, so work-area code meets a work area unlike the screen.
-  FMonitors.push_back({screen, WorkArea.value_or(Rect(0, 0, ScreenWidth, std::max(ScreenHeight - 40, 0)))});
+  const int taskBar = ScaleEdge(40, Scale);
+  FMonitors.push_back({screen, WorkArea.value_or(Rect(0, 0, ScreenWidth, std::max(ScreenHeight - taskBar, 0))), Scale});
   FMenuFont.lfHeight = -12;
   FMenuFont.lfWeight = 400;
   FMenuFont.lfCharSet = 136; // the Traditional Chinese character set

@@ -66,10 +66,15 @@ private:
 // composited in z-order with their shapes, a clock that moves only when told, injected mouse and
 // keys, and recording gamma, message-box and address services. Constructing one installs it as the
 // process's backend; destroying it destroys the windows left and uninstalls it.
+//
+// Like a real desktop it counts device pixels (the screen's size, window bounds, input points,
+// screenshots) and shows windows at Scale device pixels per window unit, as a desktop set to
+// Scale x 96 dpi does.
 class THeadlessDesktop final : public TDesktopBackend, public TEventSource {
 public:
+  // The work area leaves a task bar 40 units high along the bottom unless one is given.
   explicit THeadlessDesktop(int ScreenWidth = 1024, int ScreenHeight = 768,
-                            std::optional<TRect> WorkArea = std::nullopt);
+                            std::optional<TRect> WorkArea = std::nullopt, double Scale = 1.0);
   ~THeadlessDesktop() override;
   THeadlessDesktop(const THeadlessDesktop&) = delete;
   THeadlessDesktop& operator=(const THeadlessDesktop&) = delete;
@@ -124,6 +129,7 @@ public:
   bool MoveSizeActive() const { return FDrag.has_value(); }
 
   void AddMonitor(const TMonitor& Monitor) { FMonitors.push_back(Monitor); }
+  double Scale() const { return FMonitors.front().Scale; }
   void SetMenuFont(const LOGFONT& Font) { FMenuFont = Font; }
 
   TRecordingGammaDevice& GammaDevice() { return *FGamma; }
