@@ -4,12 +4,14 @@
 #include "platform/backends/x11/X11Connect.h"
 #include "platform/backends/x11/X11MessageBox.h"
 #include "platform/backends/x11/X11Translate.h"
+#include "platform/backends/x11/XSettings.h"
 #include "platform/core/Report.h"
 #include "platform/core/StartupTrace.h"
 #include "platform/graphics/TextEngine.h"
 #include "platform/windows/Gdi.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xresource.h>
 #include <X11/extensions/shape.h>
 
 #include <poll.h>
@@ -22,6 +24,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -101,7 +104,12 @@ void TX11Desktop::TImpl::InternKnownAtoms() {
                          "_NET_WM_WINDOW_TYPE_DIALOG",
                          "_NET_WM_WINDOW_TYPE_NORMAL",
                          "_NET_WM_WINDOW_TYPE_POPUP_MENU",
-                         "_NET_WORKAREA"};
+                         "_NET_WORKAREA",
+                         "_XSETTINGS_SETTINGS",
+                         nullptr};
+  // The settings manager's selection is the screen's own.
+  const std::string settings = XSettingsSelection();
+  names[std::size(names) - 1] = settings.c_str();
   constexpr int count = static_cast<int>(std::size(names));
   Atom atoms[count] = {};
   if (!XInternAtoms(Dpy, const_cast<char**>(names), count, False, atoms))
@@ -109,6 +117,8 @@ void TX11Desktop::TImpl::InternKnownAtoms() {
   for (int i = 0; i < count; ++i)
     Atoms.emplace(names[i], atoms[i]);
 }
+
+std::string TX11Desktop::TImpl::XSettingsSelection() const { return "_XSETTINGS_S" + std::to_string(Screen); }
 
 // Only typing needs the input method, and opening it reads the locale's tables and compose files: a
 // window that is only clicked never pays for them. The key that opens it is filtered like every
@@ -217,6 +227,73 @@ void TX11Desktop::TImpl::DetectWindowManager() {
     XFree(data);
 }
 
+std::optional<std::vector<std::uint8_t>> TX11Desktop::TImpl::ReadXSettingsProperty(std::string& Why) {
+  Why.clear();
+  // The one question a start without GDK_SCALE asks: whether a settings manager runs.
+  const Window manager = XGetSelectionOwner(Dpy, A(XSettingsSelection().c_str()));
+  if (manager == None)
+    return std::nullopt;
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  // A manager that ends meanwhile leaves a protocol error (ignored) and no property.
+  const int status = XGetWindowProperty(Dpy, manager, A("_XSETTINGS_SETTINGS"), 0, MaxXSettingsBytes / 4, False,
+                                        AnyPropertyType, &type, &format, &count, &after, &data);
+  std::optional<std::vector<std::uint8_t>> bytes;
+  // No property is no settings published (yet): nothing to say about them.
+  if (status == Success && data && type != None) {
+    if (format != 8)
+      Why = "the settings manager publishes its settings in items of " + std::to_string(format) + " bits, not bytes";
+    else if (after > 0)
+      Why = "the settings manager publishes more than " + std::to_string(MaxXSettingsBytes) + " bytes of settings";
+    else
+      bytes.emplace(data, data + count);
+  }
+  if (data)
+    XFree(data);
+  return bytes;
+}
+
+double TX11Desktop::TImpl::ReadDesktopScale() {
+  std::string why;
+  auto complain = [&why] {
+    if (!why.empty())
+      ReportLine(why + "; ignored");
+  };
+  if (const char* variable = std::getenv("GDK_SCALE"); variable && *variable) {
+    if (const std::optional<double> scale = ScaleFromGdkScaleVariable(variable, why))
+      return *scale;
+    complain();
+  }
+  if (const std::optional<std::vector<std::uint8_t>> bytes = ReadXSettingsProperty(why)) {
+    if (const std::optional<std::vector<TXSetting>> settings = ParseXSettings(*bytes, why)) {
+      if (const std::optional<double> scale = ScaleFromXSettings(*settings, why))
+        return *scale;
+    } else {
+      why = "the settings manager's settings are malformed (" + why + ")";
+    }
+  }
+  complain();
+  // The resources the desktop loaded into the server (xrdb), which Xlib read as the display opened.
+  if (const char* resources = XResourceManagerString(Dpy)) {
+    XrmInitialize();
+    if (XrmDatabase db = XrmGetStringDatabase(resources)) {
+      char* type = nullptr;
+      XrmValue value{};
+      std::optional<double> scale;
+      if (XrmGetResource(db, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr) {
+        scale = ScaleFromXftDpi({value.addr, strnlen(value.addr, value.size)}, why);
+        complain();
+      }
+      XrmDestroyDatabase(db);
+      if (scale)
+        return *scale;
+    }
+  }
+  return 1.0;
+}
+
 std::vector<TMonitor> TX11Desktop::TImpl::ReadMonitors() const {
   auto* self = const_cast<TImpl*>(this);
   const TRect screen = Rect(0, 0, DisplayWidth(Dpy, Screen), DisplayHeight(Dpy, Screen));
@@ -265,7 +342,11 @@ std::vector<TMonitor> TX11Desktop::TImpl::ReadMonitors() const {
     work = WorkAreaFromProperty({reinterpret_cast<const long*>(data), count}, desktop);
   if (data)
     XFree(data);
-  return MonitorsFrom(crtcs, primary, screen, work);
+  std::vector<TMonitor> monitors = MonitorsFrom(crtcs, primary, screen, work);
+  // One scale for the whole screen: X has no density of its own per monitor.
+  for (TMonitor& m : monitors)
+    m.Scale = Scale;
+  return monitors;
 }
 
 void TX11Desktop::TImpl::HandleButton(TX11Window& W, const XButtonEvent& E) {
@@ -287,7 +368,8 @@ void TX11Desktop::TImpl::HandleButton(TX11Window& W, const XButtonEvent& E) {
       keys |= MK_RBUTTON;
     HWND target = GetFocus() ? GetFocus() : W.Handle();
     const auto wparam = static_cast<WPARAM>(static_cast<std::uint32_t>(MAKELPARAM(static_cast<int>(keys), delta)));
-    PostMessage(target, WM_MOUSEWHEEL, wparam, MAKELPARAM(E.x_root, E.y_root));
+    const TPoint at = ScreenPointInUnits({E.x_root, E.y_root});
+    PostMessage(target, WM_MOUSEWHEEL, wparam, MAKELPARAM(at.X, at.Y));
     Reported = true;
     return;
   }
@@ -704,6 +786,7 @@ std::unique_ptr<TX11Desktop> TX11Desktop::Open(const char* DisplayName, std::str
   XSetIOErrorExitHandler(dpy, ConnectionBroke, impl.get());
 
   f.InternKnownAtoms();
+  f.Scale = f.ReadDesktopScale();
 
   f.ShmWanted = Options.UseShm;
   f.ShmMinPixels = Options.ShmMinPixels;
@@ -775,7 +858,7 @@ void TX11Desktop::Restack(const std::vector<TWindowHost*>& TopToBottom) {
 
 std::vector<TMonitor> TX11Desktop::Monitors() const {
   if (F->Lost)
-    return F->MonitorCache.empty() ? std::vector<TMonitor>{{Rect(0, 0, 1024, 768), Rect(0, 0, 1024, 768)}}
+    return F->MonitorCache.empty() ? std::vector<TMonitor>{{Rect(0, 0, 1024, 768), Rect(0, 0, 1024, 768), F->Scale}}
                                    : F->MonitorCache;
   if (F->MonitorsDirty) {
     F->MonitorCache = F->ReadMonitors();

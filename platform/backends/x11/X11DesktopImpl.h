@@ -99,6 +99,8 @@ struct TX11Desktop::TImpl {
   Window InstanceOwner = 0;
   bool FrontRequested = false;
 
+  // Device pixels per window unit, as the desktop's settings ask (ReadDesktopScale).
+  double Scale = 1.0;
   mutable std::vector<TMonitor> MonitorCache;
   mutable bool MonitorsDirty = true;
 
@@ -117,8 +119,16 @@ struct TX11Desktop::TImpl {
 
   TX11Window* Find(Window W) const;
   void InternKnownAtoms();
+  // The selection a settings manager of the screen owns.
+  std::string XSettingsSelection() const;
   void OpenInputMethod();
   void DetectWindowManager();
+  // The scale from GDK_SCALE, else the settings manager's Gdk/WindowScalingFactor, else the Xft.dpi
+  // resource; a bad value in one is reported and the next is asked.
+  double ReadDesktopScale();
+  // The settings manager's settings as published; nothing when none runs or they are unusable
+  // (which Why then says).
+  std::optional<std::vector<std::uint8_t>> ReadXSettingsProperty(std::string& Why);
   std::vector<TMonitor> ReadMonitors() const;
   void Handle(XEvent& E);
   void HandleKey(TX11Window& W, XKeyEvent& E);

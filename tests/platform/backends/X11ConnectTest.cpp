@@ -37,9 +37,10 @@ TEST_F(DisplayNameTest, WhatIsNoDisplayName) {
     EXPECT_EQ(Parsed(name), "none") << name;
 }
 
-// A display number no server uses on this machine.
-int FreeDisplayNumber() {
-  int number = 700;
+// A display number no server uses on this machine, from From on. Tests that run side by side start
+// far apart: one of them leaves a socket of its own for a while.
+int FreeDisplayNumber(int From) {
+  int number = From;
   while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)))
     ++number;
   return number;
@@ -58,14 +59,14 @@ protected:
 };
 
 TEST_F(OpenRefusalTest, NoServerOnTheDisplay) {
-  const std::string n = std::to_string(FreeDisplayNumber());
+  const std::string n = std::to_string(FreeDisplayNumber(700));
   EXPECT_EQ(Refusal(":" + n), "cannot open the X display ':" + n +
                                   "': no X server is running on it (there is no /tmp/.X11-unix/X" + n + ")");
 }
 
 // A socket left behind by a server that ended takes no connections.
 TEST_F(OpenRefusalTest, ASocketLeftByAServerThatEnded) {
-  const int number = FreeDisplayNumber();
+  const int number = FreeDisplayNumber(800);
   const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
   std::filesystem::create_directories("/tmp/.X11-unix");
   const int fd = socket(AF_UNIX, SOCK_STREAM, 0);

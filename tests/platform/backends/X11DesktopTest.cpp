@@ -8,9 +8,10 @@
 #include "platform/graphics/IcoCodec.h"
 #include "platform/graphics/PngCodec.h"
 #include "platform/windows/Gdi.h"
+#include "tests/platform/backends/X11Pump.h"
 #include "tests/platform/windows/TestWindow.h"
 #include "tests/support/Process.h"
-#include "tests/support/Xvfb.h"
+#include "tests/support/XvfbSuite.h"
 
 #include <gtest/gtest.h>
 
@@ -25,16 +26,13 @@ constexpr TColor kPanelColor = 0x0020C040;
 constexpr TPixel kFormPixel = 0x204080;    // 0x00RRGGBB
 constexpr TPixel kPanelPixel = 0x40C020;
 
-class X11Desktop : public testing::TestWithParam<bool> {
+class X11Desktop : public TXvfbSuite<testing::TestWithParam<bool>> {
 protected:
-  static void SetUpTestSuite() { FServer = new TXvfb(); }
-  static void TearDownTestSuite() {
-    delete FServer;
-    FServer = nullptr;
-  }
 
   void SetUp() override {
-    ASSERT_TRUE(FServer->Running()) << FServer->Error();
+    TXvfbSuite::SetUp();
+    if (HasFatalFailure())
+      return;
     std::string why;
     // Frames of every size through the shared segment, or none.
     Desktop = TX11Desktop::Open(FServer->Display().c_str(), why, {GetParam(), 0});
@@ -56,26 +54,8 @@ protected:
     return {*form, *panel};
   }
 
-  // Delivers messages and waits for the server until Done holds or 5 s pass.
-  bool PumpUntil(const std::function<bool()>& Done) {
-    const long long end = Desktop->Now() + 5000;
-    for (;;) {
-      ProcessPendingMessages();
-      if (Done())
-        return true;
-      if (Desktop->Now() >= end)
-        return false;
-      Desktop->WaitForEvents(end);
-    }
-  }
-  // Paints everything damaged and waits until the server has shown it.
-  void Settle() {
-    ProcessPendingMessages();
-    Desktop->Sync();
-    Desktop->WaitForEvents(Desktop->Now());
-    ProcessPendingMessages();
-    Desktop->Sync();
-  }
+  bool PumpUntil(const std::function<bool()>& Done) { return PumpX11Until(*Desktop, Done); }
+  void Settle() { SettleX11(*Desktop); }
 
   int Xdotool(std::vector<std::string> Args, std::string* Out = nullptr) {
     Args.insert(Args.begin(), "xdotool");
@@ -86,12 +66,10 @@ protected:
   }
   TPixel ScreenPixel(int X, int Y) { return Desktop->Screenshot().At(X, Y); }
 
-  static TXvfb* FServer;
   std::unique_ptr<TX11Desktop> Desktop;
   TMessageLog Log;
   std::vector<std::unique_ptr<TTestWindow>> Windows;
 };
-TXvfb* X11Desktop::FServer = nullptr;
 
 TEST_P(X11Desktop, FormWithPanelShowsOnTheScreen) {
   const auto [form, panel] = MakeForm(Bounds(100, 80, 200, 150));

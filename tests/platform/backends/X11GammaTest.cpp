@@ -3,7 +3,7 @@
 #include "platform/backends/x11/X11GammaDevice.h"
 #include "platform/windows/Gdi.h"
 #include "tests/support/Process.h"
-#include "tests/support/Xvfb.h"
+#include "tests/support/XvfbSuite.h"
 
 #include <gtest/gtest.h>
 
@@ -37,17 +37,7 @@ void ExpectRampEquals(const TX11GammaRamp& Read, const TGammaRamp& Set) {
   }
 }
 
-class X11Gamma : public testing::Test {
-protected:
-  static void SetUpTestSuite() { FServer = new TXvfb(); }
-  static void TearDownTestSuite() {
-    delete FServer;
-    FServer = nullptr;
-  }
-  void SetUp() override { ASSERT_TRUE(FServer->Running()) << FServer->Error(); }
-  static TXvfb* FServer;
-};
-TXvfb* X11Gamma::FServer = nullptr;
+class X11Gamma : public TXvfbSuite<> {};
 
 TEST_F(X11Gamma, RandRRampReadsBackEntryForEntry) {
   std::string why;

@@ -7,6 +7,7 @@
 #include "platform/controls/Application.h"
 #include "platform/controls/MenuLoop.h"
 #include "platform/controls/Timer.h"
+#include "tests/support/Openbox.h"
 #include "tests/support/Process.h"
 #include "tests/support/Xvfb.h"
 
@@ -41,9 +42,11 @@ protected:
     ASSERT_TRUE(Server->Running()) << Server->Error();
     Display = Server->Display();
     if (WithWindowManager) {
-      WindowManager = std::make_unique<TChildProcess>(std::vector<std::string>{"openbox"},
-                                                      std::vector<std::string>{"DISPLAY=" + Display});
-      ASSERT_TRUE(WindowManager->Started());
+      // Once it announces itself openbox may still lose a window mapped during its start (the
+      // other program's, which then never shows): the test goes on once it manages windows.
+      WindowManager = std::make_unique<TOpenbox>(Display);
+      ASSERT_TRUE(WindowManager->Started()) << WindowManager->Error();
+      ASSERT_TRUE(WindowManager->WaitUntilManaging(kPatienceMs)) << WindowManager->Error();
     }
     std::string why;
     Desktop = TX11Desktop::Open(Display.c_str(), why);
@@ -160,7 +163,7 @@ protected:
   }
 
   std::unique_ptr<TXvfb> Server;
-  std::unique_ptr<TChildProcess> WindowManager;
+  std::unique_ptr<TOpenbox> WindowManager;
   std::string Display;
   std::unique_ptr<TX11Desktop> Desktop;
   TForm* Form = nullptr;

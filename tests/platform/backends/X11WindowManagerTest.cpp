@@ -46,7 +46,9 @@ TEST_F(X11UnderOpenbox, AFormThatSizesItselfOnMaximiseEndsAtTheWindowManagersSiz
   Form = new TForm(nullptr);
   Form->SetBounds(100, 100, 300, 200);
   Form->Show();
-  ASSERT_TRUE(PollUntil([&] { return ServerGeometry() == Bounds(100, 100, 300, 200); }));
+  ASSERT_TRUE(PollUntil([&] { return ServerGeometry() == Bounds(100, 100, 300, 200); }))
+      << "at " << ServerGeometry().Left << ", " << ServerGeometry().Top << " " << ServerGeometry().Width() << "x"
+      << ServerGeometry().Height();
   TMaximiseFitter fitter(*Form);
   Form->SetWindowState(wsMaximized);
   // The window manager maximises to its work area; the form ends where the window manager put it.
