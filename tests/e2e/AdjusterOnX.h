@@ -11,6 +11,7 @@
 #include "platform/backends/x11/X11GammaDevice.h"
 #include "platform/controls/Application.h"
 #include "platform/graphics/Bitmap.h"
+#include "tests/support/Openbox.h"
 #include "tests/support/Process.h"
 #include "tests/support/Xvfb.h"
 
@@ -142,7 +143,7 @@ protected:
     ASSERT_TRUE(Program->Started());
     // --sync waits until the window is mapped; the test's time limit covers a window that never comes.
     std::string out;
-    ASSERT_EQ(Xdotool({"search", "--sync", "--onlyvisible", "--name", "Tavolu", "getwindowgeometry", "--shell"}, &out), 0);
+    ASSERT_TRUE(Search({"--sync", "--onlyvisible", "--name", "Tavolu", "getwindowgeometry", "--shell"}, out)) << out;
     std::istringstream lines(out);
     for (std::string line; std::getline(lines, line);) {
       if (line.rfind("WINDOW=", 0) == 0)
@@ -174,6 +175,25 @@ protected:
   int Xdotool(std::vector<std::string> Args, std::string* Out = nullptr) {
     Args.insert(Args.begin(), "xdotool");
     return RunProcess(Args, Out, Env());
+  }
+
+  // xdotool search (with --sync it waits until a window matches), and what xdotool printed (its
+  // error when it failed). The search walks the whole window tree and ends with BadWindow when a
+  // window goes away under it (a window manager's frame, another program's window), so such a
+  // search is made again.
+  bool Search(std::vector<std::string> Args, std::string& Out) {
+    Args.insert(Args.begin(), {"xdotool", "search"});
+    int status = -1;
+    std::string errors;
+    Eventually([&] {
+      Out.clear();
+      errors.clear();
+      status = RunProcess(Args, &Out, Env(), &errors);
+      return status == 0 || errors.find("BadWindow") == std::string::npos;
+    });
+    if (status != 0)
+      Out = errors;
+    return status == 0;
   }
 
   TProbedRamp Probe() {
@@ -244,4 +264,47 @@ protected:
   std::string ErrorsFile;
   std::string Window;
   TPoint Origin;
+};
+
+// The adjuster bare on the server (false) or under a real window manager (openbox, true), with what
+// tests of its window's place and size need.
+class AdjusterOnDesktops : public AdjusterOnX, public ::testing::WithParamInterface<bool> {
+protected:
+  void BeforeProgram() override {
+    if (!GetParam())
+      return;
+    Manager = std::make_unique<TOpenbox>(Server.Display());
+    ASSERT_TRUE(Manager->WaitUntilManaging(10000)) << Manager->Error();
+  }
+  void TearDown() override {
+    AdjusterOnX::TearDown();
+    Manager.reset();
+  }
+
+  // The window's place and size on the server now.
+  TRect Geometry() {
+    std::string out;
+    Xdotool({"getwindowgeometry", "--shell", Window}, &out);
+    std::istringstream lines(out);
+    int x = -1, y = -1, w = -1, h = -1;
+    for (std::string line; std::getline(lines, line);) {
+      for (auto [prefix, field] : {std::pair{"X=", &x}, {"Y=", &y}, {"WIDTH=", &w}, {"HEIGHT=", &h}})
+        if (line.rfind(prefix, 0) == 0)
+          *field = std::stoi(line.substr(std::string(prefix).size()));
+    }
+    return Bounds(x, y, w, h);
+  }
+  bool GeometryBecomes(const TRect& Want) {
+    return Eventually([&] { return Geometry() == Want; });
+  }
+  // Presses the left button at From, moves in steps to To and lets go there.
+  void Drag(TPoint From, TPoint To) {
+    MoveTo(From);
+    ASSERT_EQ(Xdotool({"mousedown", "1"}), 0);
+    for (int step = 1; step <= 4; ++step)
+      MoveTo({From.X + (To.X - From.X) * step / 4, From.Y + (To.Y - From.Y) * step / 4});
+    ASSERT_EQ(Xdotool({"mouseup", "1"}), 0);
+  }
+
+  std::unique_ptr<TOpenbox> Manager;
 };

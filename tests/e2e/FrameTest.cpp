@@ -8,7 +8,6 @@
 #include "platform/graphics/TextEngine.h"
 #include "platform/windows/Gdi.h"
 #include "platform/windows/Messages.h"
-#include "tests/support/Openbox.h"
 
 #include <cmath>
 
@@ -25,45 +24,10 @@ struct TReferenceMenu {
   TPixelBuffer Pixels;
 };
 
-class FrameOnX : public AdjusterOnX, public ::testing::WithParamInterface<bool> {
+class FrameOnX : public AdjusterOnDesktops {
 protected:
-  void BeforeProgram() override {
-    if (!GetParam())
-      return;
-    Manager = std::make_unique<TOpenbox>(Server.Display());
-    ASSERT_TRUE(Manager->WaitUntilManaging(10000)) << Manager->Error();
-  }
-  void TearDown() override {
-    AdjusterOnX::TearDown();
-    Manager.reset();
-  }
-
-  // The window's place and size on the server now.
-  TRect Geometry() {
-    std::string out;
-    Xdotool({"getwindowgeometry", "--shell", Window}, &out);
-    std::istringstream lines(out);
-    int x = -1, y = -1, w = -1, h = -1;
-    for (std::string line; std::getline(lines, line);) {
-      for (auto [prefix, field] : {std::pair{"X=", &x}, {"Y=", &y}, {"WIDTH=", &w}, {"HEIGHT=", &h}})
-        if (line.rfind(prefix, 0) == 0)
-          *field = std::stoi(line.substr(std::string(prefix).size()));
-    }
-    return Bounds(x, y, w, h);
-  }
-  bool GeometryBecomes(const TRect& Want) {
-    return Eventually([&] { return Geometry() == Want; });
-  }
   // A point of the window, in window coordinates, on the screen.
   TPoint InWindow(int X, int Y) const { return {Origin.X + X, Origin.Y + Y}; }
-  // Presses the left button at From, moves in steps to To and lets go there.
-  void Drag(TPoint From, TPoint To) {
-    MoveTo(From);
-    ASSERT_EQ(Xdotool({"mousedown", "1"}), 0);
-    for (int step = 1; step <= 4; ++step)
-      MoveTo({From.X + (To.X - From.X) * step / 4, From.Y + (To.Y - From.Y) * step / 4});
-    ASSERT_EQ(Xdotool({"mouseup", "1"}), 0);
-  }
 
   // Opens the reference window's system menu from its control box on the headless desktop and
   // notes what it shows; Escape closes it again.
@@ -145,8 +109,6 @@ protected:
     return false;
   }
   TPoint Centre(const TRect& R) const { return InWindow((R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2); }
-
-  std::unique_ptr<TOpenbox> Manager;
 };
 
 TEST_P(FrameOnX, TheRampsOfTheSlidersAndTheResetStillHold) {

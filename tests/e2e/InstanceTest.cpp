@@ -48,7 +48,7 @@ protected:
   }
   std::vector<std::string> AdjusterWindows() {
     std::string out;
-    Xdotool({"search", "--onlyvisible", "--name", "Tavolu"}, &out);
+    Search({"--onlyvisible", "--name", "Tavolu"}, out);
     std::vector<std::string> ids;
     std::istringstream lines(out);
     for (std::string line; std::getline(lines, line);)
@@ -64,7 +64,7 @@ protected:
         Env());
     ASSERT_TRUE(Cover->Started());
     std::string found;
-    ASSERT_EQ(Xdotool({"search", "--sync", "--onlyvisible", "--name", "^cover$"}, &found), 0);
+    ASSERT_TRUE(Search({"--sync", "--onlyvisible", "--name", "^cover$"}, found)) << found;
     const std::string cover = found.substr(0, found.find('\n'));
     if (!FManaged) {
       ASSERT_EQ(Xdotool({"windowfocus", "--sync", cover}), 0);
@@ -114,10 +114,15 @@ TEST_P(SecondStartOnX, AStartAfterTheFirstWasKilledOpensItsOwnWindow) {
   // end, which can be a moment after the process is gone.
   std::string out, errors;
   ASSERT_TRUE(Eventually([&] { return RunProcess({"xwininfo", "-id", Window}, &out, Env(), &errors) != 0; }));
+  // The window manager may still be letting go of it; a new window under its number would be taken
+  // for it.
+  if (Manager) {
+    ASSERT_TRUE(Manager->WaitUntilReleased(std::stoul(Window), 10000)) << Manager->Error();
+  }
   TChildProcess third({kBin + "/brivo"}, Env());
   ASSERT_TRUE(third.Started());
   std::string found, pid;
-  ASSERT_EQ(Xdotool({"search", "--sync", "--onlyvisible", "--name", "Tavolu"}, &found), 0);
+  ASSERT_TRUE(Search({"--sync", "--onlyvisible", "--name", "Tavolu"}, found)) << found;
   // The server may give the new window the number the killed one had: the owner tells them apart.
   ASSERT_EQ(Xdotool({"getwindowpid", found.substr(0, found.find('\n'))}, &pid), 0);
   EXPECT_EQ(pid, std::to_string(third.Pid()) + "\n");

@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -33,6 +34,8 @@ TOpenbox::TOpenbox(const std::string& Display, int BottomMargin) : FDisplay(Disp
 }
 
 TOpenbox::~TOpenbox() {
+  if (FWatch)
+    XCloseDisplay(FWatch);
   FProcess.reset();
   std::error_code ignored;
   if (!FHome.empty())
@@ -41,42 +44,58 @@ TOpenbox::~TOpenbox() {
 
 namespace {
 
+// Waits until the connection has an event; false when Until comes first.
+bool WaitForEvent(Display* Dpy, std::chrono::steady_clock::time_point Until) {
+  while (!XPending(Dpy)) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(Until - std::chrono::steady_clock::now());
+    if (left.count() <= 0)
+      return false;
+    pollfd fd{ConnectionNumber(Dpy), POLLIN, 0};
+    poll(&fd, 1, static_cast<int>(left.count()));
+  }
+  return true;
+}
+
 // Maps a window of its own and waits until the manager has taken it (it sets WM_STATE on windows it
 // manages) and so is past its start, when it may lose a window mapped in the meantime. A map that
-// is not taken within a second is made again.
-bool ProbeTaken(const std::string& Display, std::chrono::steady_clock::time_point Deadline, std::string& Why) {
-  ::Display* dpy = XOpenDisplay(Display.c_str());
-  if (!dpy) {
-    Why = "the X server " + Display + " could not be opened";
-    return false;
-  }
-  const Window probe = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, 10, 10, 0, 0, 0);
-  XSelectInput(dpy, probe, PropertyChangeMask);
-  const Atom state = XInternAtom(dpy, "WM_STATE", False);
+// is not taken within a second is made again. The window is destroyed again; its id, or 0 when it
+// was not taken.
+unsigned long ProbeTaken(Display* Dpy, std::chrono::steady_clock::time_point Deadline) {
+  const Window probe = XCreateSimpleWindow(Dpy, DefaultRootWindow(Dpy), 0, 0, 10, 10, 0, 0, 0);
+  XSelectInput(Dpy, probe, PropertyChangeMask);
+  const Atom state = XInternAtom(Dpy, "WM_STATE", False);
   bool taken = false;
   while (!taken && std::chrono::steady_clock::now() < Deadline) {
-    XUnmapWindow(dpy, probe);
-    XMapWindow(dpy, probe);
-    XFlush(dpy);
+    XUnmapWindow(Dpy, probe);
+    XMapWindow(Dpy, probe);
+    XFlush(Dpy);
     const auto retry = std::min(Deadline, std::chrono::steady_clock::now() + std::chrono::seconds(1));
-    while (!taken) {
-      while (!taken && XPending(dpy)) {
-        XEvent e;
-        XNextEvent(dpy, &e);
-        taken = e.type == PropertyNotify && e.xproperty.atom == state && e.xproperty.state == PropertyNewValue;
-      }
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(retry - std::chrono::steady_clock::now());
-      if (taken || left.count() <= 0)
-        break;
-      pollfd fd{ConnectionNumber(dpy), POLLIN, 0};
-      poll(&fd, 1, static_cast<int>(left.count()));
+    while (!taken && WaitForEvent(Dpy, retry)) {
+      XEvent e;
+      XNextEvent(Dpy, &e);
+      taken = e.type == PropertyNotify && e.xproperty.atom == state && e.xproperty.state == PropertyNewValue;
     }
   }
-  XDestroyWindow(dpy, probe);
-  XCloseDisplay(dpy);
-  if (!taken)
-    Why = "openbox did not take a window mapped on " + Display;
-  return taken;
+  XDestroyWindow(Dpy, probe);
+  XSync(Dpy, True);
+  return taken ? probe : 0;
+}
+
+bool OnClientList(Display* Dpy, Atom List, unsigned long Window) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  bool found = false;
+  if (XGetWindowProperty(Dpy, DefaultRootWindow(Dpy), List, 0, 4096, False, AnyPropertyType, &type, &format, &count,
+                         &after, &data) == Success &&
+      data && format == 32) {
+    const auto* ids = reinterpret_cast<const unsigned long*>(data);
+    found = std::find(ids, ids + count, Window) != ids + count;
+  }
+  if (data)
+    XFree(data);
+  return found;
 }
 
 } // namespace
@@ -93,9 +112,44 @@ bool TOpenbox::WaitUntilManaging(int TimeoutMs) {
     }
     std::string out;
     RunProcess({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, &out, {"DISPLAY=" + FDisplay});
-    if (out.find("window id #") != std::string::npos)
-      return ProbeTaken(FDisplay, deadline, FError);
+    if (out.find("window id #") == std::string::npos)
+      continue;
+    if (!FWatch && !(FWatch = XOpenDisplay(FDisplay.c_str()))) {
+      FError = "the X server " + FDisplay + " could not be opened";
+      return false;
+    }
+    const unsigned long probe = ProbeTaken(FWatch, deadline);
+    if (!probe) {
+      FError = "openbox did not take a window mapped on " + FDisplay;
+      return false;
+    }
+    // Done with the probe, openbox has no work left that the program under test could meet: a
+    // frame going away while a tool walks the window tree, say.
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return WaitUntilReleased(probe, static_cast<int>(std::max<long long>(left.count(), 1000)));
   } while (std::chrono::steady_clock::now() < deadline);
   FError = "openbox did not announce itself on the root window";
   return false;
+}
+
+bool TOpenbox::WaitUntilReleased(unsigned long Id, int TimeoutMs) {
+  if (!FWatch)
+    return true;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
+  const Atom list = XInternAtom(FWatch, "_NET_CLIENT_LIST", False);
+  const Window root = DefaultRootWindow(FWatch);
+  // Selected first, then read: a change after the reading comes as an event.
+  XSelectInput(FWatch, root, PropertyChangeMask);
+  bool listed = OnClientList(FWatch, list, Id);
+  while (listed && WaitForEvent(FWatch, deadline)) {
+    XEvent e;
+    XNextEvent(FWatch, &e);
+    if (e.type == PropertyNotify && e.xproperty.atom == list)
+      listed = OnClientList(FWatch, list, Id);
+  }
+  XSelectInput(FWatch, root, NoEventMask);
+  XSync(FWatch, True);
+  if (listed)
+    FError = "openbox still manages the window " + std::to_string(Id);
+  return !listed;
 }
