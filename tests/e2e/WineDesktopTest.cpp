@@ -4,10 +4,13 @@
 
 #include "tests/e2e/AdjusterOnX.h"
 
+#include "platform/graphics/Scale.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace {
@@ -41,7 +44,10 @@ protected:
     std::string out;
     // The script's wine programs write nowhere and read nothing, so the server and services it
     // leaves running hold none of our pipes.
-    ASSERT_EQ(RunProcess({kPrefixScript.string(), "create-desktop", Prefix, Server.Display()}, &out), 0) << out;
+    std::vector<std::string> create{kPrefixScript.string(), "create-desktop", Prefix, Server.Display()};
+    if (Dpi != 96)
+      create.push_back(std::to_string(Dpi));
+    ASSERT_EQ(RunProcess(create, &out), 0) << out;
     ErrorsFile = Prefix + ".errors";
   }
   void TearDown() override {
@@ -66,20 +72,20 @@ protected:
     ASSERT_EQ(Xdotool({"search", "--sync", "--onlyvisible", "--name", "Tavolu"}, &found), 0);
     Origin = WindowOrigin();
   }
-  // Where the server has the program's window now.
-  TPoint WindowOrigin() {
+  // Where the server has the program's window now, and its size.
+  TRect WindowGeometry() {
     std::string out;
     EXPECT_EQ(Xdotool({"search", "--onlyvisible", "--name", "Tavolu", "getwindowgeometry", "--shell"}, &out), 0);
-    TPoint at{-1, -1};
+    std::map<std::string, int> values{{"X", -1}, {"Y", -1}, {"WIDTH", 0}, {"HEIGHT", 0}};
     std::istringstream lines(out);
     for (std::string line; std::getline(lines, line);) {
-      if (line.rfind("X=", 0) == 0)
-        at.X = std::stoi(line.substr(2));
-      else if (line.rfind("Y=", 0) == 0)
-        at.Y = std::stoi(line.substr(2));
+      const std::size_t eq = line.find('=');
+      if (eq != std::string::npos && values.contains(line.substr(0, eq)))
+        values[line.substr(0, eq)] = std::stoi(line.substr(eq + 1));
     }
-    return at;
+    return Bounds(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
   }
+  TPoint WindowOrigin() { return WindowGeometry().TopLeft(); }
   int MoveTo(TPoint P) { return Xdotool({"mousemove", "--sync", std::to_string(P.X), std::to_string(P.Y)}); }
 
   int Xdotool(std::vector<std::string> Args, std::string* Out = nullptr) {
@@ -90,10 +96,12 @@ protected:
     ASSERT_EQ(Xdotool({"mousemove", "--sync", std::to_string(P.X), std::to_string(P.Y)}), 0);
     ASSERT_EQ(Xdotool({"click", "1"}), 0);
   }
+  // A control's client point on the screen, at the desktop's density.
   TPoint At(const TControl* C, int X, int Y) const {
     const TPoint o = Reference.Offset(C, X, Y);
-    return {Origin.X + o.X, Origin.Y + o.Y};
+    return {Origin.X + ScaleEdge(o.X, Scale()), Origin.Y + ScaleEdge(o.Y, Scale())};
   }
+  double Scale() const { return WindowScaleForDpi(Dpi); }
 
   // The whole screen; kept as Name.png in BRIVO_SCREENSHOT_DIR when that is set.
   TPixelBuffer ScreenShot(const std::string& Name = {}) {
@@ -111,9 +119,11 @@ protected:
   TPixelBuffer Screen(const TControl* C, const std::string& Name = {}) {
     const TPixelBuffer shot = ScreenShot(Name);
     const TPoint p = At(C, 0, 0);
-    TPixelBuffer out(C->Width(), C->Height());
-    for (int y = 0; y < C->Height(); ++y)
-      for (int x = 0; x < C->Width(); ++x)
+    const int width = ScaleEdge(C->Width(), Scale());
+    const int height = ScaleEdge(C->Height(), Scale());
+    TPixelBuffer out(width, height);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
         out.ScanLine(y)[x] = shot.InBounds(p.X + x, p.Y + y) ? shot.At(p.X + x, p.Y + y) : 0;
     return out;
   }
@@ -128,6 +138,37 @@ protected:
     return out;
   }
 
+  // Dragged by its caption, the window follows the pointer through the system's move loop. The loop
+  // starts once the program has taken the press, so the pointer keeps moving (by a pixel to and
+  // fro) until the window does; the window then keeps the point it was grabbed by under the pointer.
+  // Then the title bar's close button (right of the caption, as the form's look places it), where
+  // the window is now, ends the program.
+  void DragByTheCaptionAndCloseFromTheButton() {
+    const TPoint grab{Origin.X + ScaleEdge(80, Scale()), Origin.Y + ScaleEdge(12, Scale())};
+    ASSERT_EQ(MoveTo(grab), 0);
+    ASSERT_EQ(Xdotool({"mousedown", "1"}), 0);
+    TPoint pointer;
+    int step = 0;
+    const bool moved = Eventually([&] {
+      const int wobble = step++ % 2;
+      pointer = {grab.X + 60 + wobble, grab.Y + 40 + wobble};
+      return MoveTo(pointer) == 0 && WindowOrigin() != Origin;
+    });
+    ASSERT_EQ(Xdotool({"mouseup", "1"}), 0);
+    ASSERT_TRUE(moved) << "the window did not follow a drag of its caption";
+    const TPoint want{Origin.X + pointer.X - grab.X, Origin.Y + pointer.Y - grab.Y};
+    TPoint now;
+    EXPECT_TRUE(Eventually([&] { return (now = WindowOrigin()) == want; }))
+        << "dragged from " << grab.X << ", " << grab.Y << " to " << pointer.X << ", " << pointer.Y
+        << ", the window went from " << Origin.X << ", " << Origin.Y << " to " << now.X << ", " << now.Y;
+    Origin = now;
+    ScreenShot("wine-desktop-moved-" + std::to_string(Dpi));
+    Click({Origin.X + ScaleEdge(1 + 260 + 8, Scale()), Origin.Y + ScaleEdge(4 + 8, Scale())});
+    EXPECT_EQ(Program->Wait(), 0);
+  }
+
+  // The desktop's dots per inch, as the prefix is made with.
+  int Dpi = 96;
   TXvfb Server;
   TReferenceWindow Reference;
   std::string Prefix;
@@ -162,33 +203,7 @@ TEST_F(WineDesktop, TheWindowTakesAClickSaysWhyTheGammaIsNotSetMovesByItsCaption
   EXPECT_EQ(errors.rfind("brivo: display gamma ramp not set: display ", 0), 0u) << errors;
   EXPECT_NE(errors.find("refused the gamma ramp"), std::string::npos) << errors;
 
-  // Dragged by its caption, the window follows the pointer through the system's move loop. The loop
-  // starts once the program has taken the press, so the pointer keeps moving (by a pixel to and
-  // fro) until the window does; the window then keeps the point it was grabbed by under the pointer.
-  const TPoint grab{Origin.X + 80, Origin.Y + 12};
-  ASSERT_EQ(MoveTo(grab), 0);
-  ASSERT_EQ(Xdotool({"mousedown", "1"}), 0);
-  TPoint pointer;
-  int step = 0;
-  const bool moved = Eventually([&] {
-    const int wobble = step++ % 2;
-    pointer = {grab.X + 60 + wobble, grab.Y + 40 + wobble};
-    return MoveTo(pointer) == 0 && WindowOrigin() != Origin;
-  });
-  ASSERT_EQ(Xdotool({"mouseup", "1"}), 0);
-  ASSERT_TRUE(moved) << "the window did not follow a drag of its caption";
-  const TPoint want{Origin.X + pointer.X - grab.X, Origin.Y + pointer.Y - grab.Y};
-  TPoint now;
-  EXPECT_TRUE(Eventually([&] { return (now = WindowOrigin()) == want; }))
-      << "dragged from " << grab.X << ", " << grab.Y << " to " << pointer.X << ", " << pointer.Y
-      << ", the window went from " << Origin.X << ", " << Origin.Y << " to " << now.X << ", " << now.Y;
-  Origin = now;
-  ScreenShot("wine-desktop-moved");
-
-  // The title bar's close button, right of the caption (as the form's look places it), where the
-  // window is now.
-  Click({Origin.X + 1 + 260 + 8, Origin.Y + 4 + 8});
-  EXPECT_EQ(Program->Wait(), 0);
+  DragByTheCaptionAndCloseFromTheButton();
 }
 
 TEST_F(WineDesktop, ASecondStartEndsAndTheFirstWindowComesBackFromAnIconToTheForeground) {
@@ -212,6 +227,49 @@ TEST_F(WineDesktop, ASecondStartEndsAndTheFirstWindowComesBackFromAnIconToTheFor
   std::string shown;
   EXPECT_TRUE(Eventually([&] { return (shown = WindowProbe("list")) == "0 1\n"; })) << shown;
   EXPECT_TRUE(Program->Running());
+}
+
+} // namespace
+
+namespace {
+
+// The desktop set to 200 %, where a program aware of each monitor's density (as the manifest
+// declares the adjuster) is not enlarged by the system: it enlarges itself.
+class WineDesktopAtDoubleDensity : public WineDesktop {
+protected:
+  WineDesktopAtDoubleDensity() { Dpi = 192; }
+};
+
+TEST_F(WineDesktopAtDoubleDensity, TheWindowIsTwiceAsLargeWithItsPicturesDoubledAndTakesClicksAndADragAtTheDoubledPoints) {
+  StartProgram();
+  if (HasFatalFailure())
+    return;
+  const TRect at = WindowGeometry();
+  EXPECT_EQ(at.Width(), 562);
+  EXPECT_EQ(at.Height(), 242);
+
+  // The arrow's look picture, each pixel a 2 x 2 block, with the pointer away from it.
+  ASSERT_EQ(MoveTo({0, 0}), 0);
+  const TControl* arrow = Reference.Form().ScrollBar3->IncButton();
+  const TPixelBuffer one = Reference.Pixels(arrow);
+  TPixelBuffer doubled(2 * one.Width(), 2 * one.Height());
+  for (int y = 0; y < doubled.Height(); ++y)
+    for (int x = 0; x < doubled.Width(); ++x)
+      doubled.ScanLine(y)[x] = one.At(x / 2, y / 2);
+  TPixelBuffer shown;
+  EXPECT_TRUE(Eventually([&] { return (shown = Screen(arrow)).Pixels() == doubled.Pixels(); }))
+      << "the arrow is not its picture at scale 1 doubled";
+  ScreenShot("wine-desktop-192-start");
+
+  const TControl* panel = Reference.Form().stat3;
+  const TPixelBuffer before = Screen(panel);
+  ASSERT_TRUE(std::any_of(before.Pixels().begin(), before.Pixels().end(), [](TPixel P) { return (P & 0xFFFFFF) != 0; }));
+  // The arrow's middle: at scale 1 a click at (8, 8) of it.
+  Click(At(arrow, 8, 8));
+  EXPECT_TRUE(Eventually([&] { return Screen(panel).Pixels() != before.Pixels(); }))
+      << "the value panel did not change after the click on the doubled arrow";
+  ScreenShot("wine-desktop-192-after-click");
+  DragByTheCaptionAndCloseFromTheButton();
 }
 
 } // namespace

@@ -1,25 +1,35 @@
 #!/usr/bin/env bash
-# wine-prefix.sh create PREFIX | create-desktop PREFIX DISPLAY | remove PREFIX
+# wine-prefix.sh create PREFIX | create-desktop PREFIX DISPLAY [DPI] | remove PREFIX
 #
 # The private wine prefix the Windows tests run in. "create" makes a fresh prefix that needs no
 # display (the null graphics driver), has the fonts the program's face names resolve to, and leaves
 # its wine server and services running, so that the tests start fast and nothing started inside a
 # test lingers on the test runner's output. "create-desktop" makes the same prefix with wine's own
 # graphics driver left in place, its services started on the X display DISPLAY (for programs that
-# are to show their windows there). "remove" stops that server and deletes the prefix.
+# are to show their windows there), at DPI dots per inch when given (192 for a desktop at 200 %).
+# "remove" stops that server and deletes the prefix.
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 create|remove PREFIX, or $0 create-desktop PREFIX DISPLAY" >&2
+  echo "usage: $0 create|remove PREFIX, or $0 create-desktop PREFIX DISPLAY [DPI]" >&2
   exit 2
 }
 [ $# -ge 2 ] || usage
 action=$1
 prefix=$2
 display=
+dpi=
 if [ "$action" = create-desktop ]; then
-  [ $# -eq 3 ] || usage
+  [ $# -eq 3 ] || [ $# -eq 4 ] || usage
   display=$3
+  dpi=${4-}
+  case $dpi in
+    '' | [1-9] | [1-9][0-9] | [1-9][0-9][0-9]) ;;
+    *)
+      echo "$0: the dots per inch must be a whole number from 1 to 999, not '$dpi'" >&2
+      exit 2
+      ;;
+  esac
 else
   [ $# -eq 2 ] || usage
 fi
@@ -78,6 +88,10 @@ create() {
   done < <(font_replacements)
   if [ -z "$display" ]; then
     quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+  fi
+  # Where wine keeps the desktop's density (what Windows' display settings write).
+  if [ -n "$dpi" ]; then
+    quiet wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f
   fi
   # The registry is written when the server ends; then the prefix is started again for the tests.
   stop_server

@@ -1,6 +1,7 @@
 #include "platform/backends/win32/Win32Desktop.h"
 
 #include "platform/backends/win32/Win32Native.h"
+#include "platform/graphics/Scale.h"
 #include "platform/windows/Gdi.h"
 
 #include <algorithm>
@@ -67,7 +68,8 @@ struct TWin32Desktop::TImpl final : TNativeSink {
     const HWND target = GetFocus() ? GetFocus() : LayerWindow(Tag);
     const auto wparam =
         static_cast<WPARAM>(static_cast<std::uint32_t>(MAKELPARAM(static_cast<int>(Keys & 0xFFFF), Delta)));
-    PostMessage(target, WM_MOUSEWHEEL, wparam, MAKELPARAM(ScreenX, ScreenY));
+    const TPoint at = ScreenPointInUnits({ScreenX, ScreenY});
+    PostMessage(target, WM_MOUSEWHEEL, wparam, MAKELPARAM(at.X, at.Y));
   }
   void Key(bool Down, unsigned VirtualKey) override {
     PostInputEvent({Down ? TInputKind::KeyDown : TInputKind::KeyUp, nullptr, {}, TInputButton::Left,
@@ -76,6 +78,30 @@ struct TWin32Desktop::TImpl final : TNativeSink {
   void Char(char32_t C) override { PostInputEvent({TInputKind::Char, nullptr, {}, TInputButton::Left, 0, C}); }
   void BoundsChanged(std::uintptr_t Tag, const TNativeRect& Screen) override {
     HostBoundsChanged(LayerWindow(Tag), FromNative(Screen));
+  }
+  void DpiChanged(std::uintptr_t Tag, int Dpi, const TNativeRect* Suggested) override {
+    const HWND w = LayerWindow(Tag);
+    if (Suggested) {
+      HostScaleChanged(w, WindowScaleForDpi(Dpi), FromNative(*Suggested));
+      return;
+    }
+    // Made on a monitor of another density than the layer meant it for: it keeps its place and
+    // its size in units, in the pixels of the density it has. At the layer's own scale that is
+    // where the window is already, and nothing happens.
+    TNativeWindow* native = NativeOf(w);
+    int width = 0, height = 0;
+    if (!native || !SizeAtDpi(Tag, Dpi, width, height))
+      return;
+    const TNativeRect now = native->Bounds();
+    HostScaleChanged(w, WindowScaleForDpi(Dpi), Bounds(now.Left, now.Top, width, height));
+  }
+  bool SizeAtDpi(std::uintptr_t Tag, int Dpi, int& Width, int& Height) override {
+    TRect units;
+    if (!GetWindowRect(LayerWindow(Tag), &units))
+      return false;
+    Width = ScaleEdge(units.Width(), WindowScaleForDpi(Dpi));
+    Height = ScaleEdge(units.Height(), WindowScaleForDpi(Dpi));
+    return true;
   }
   void Minimized(std::uintptr_t Tag, bool Now) override {
     // Minimised or brought back through the task bar, not by the layer: it hears it as a show.
@@ -228,7 +254,7 @@ void TWin32Desktop::Restack(const std::vector<TWindowHost*>& TopToBottom) {
 std::vector<TMonitor> TWin32Desktop::Monitors() const {
   std::vector<TMonitor> out;
   for (const TNativeMonitor& m : F->Native->Monitors())
-    out.push_back({FromNative(m.Screen), FromNative(m.WorkArea)});
+    out.push_back({FromNative(m.Screen), FromNative(m.WorkArea), WindowScaleForDpi(m.Dpi)});
   return out;
 }
 

@@ -30,7 +30,7 @@ UINT FrontRequestMessage() {
 // its messages while the layer itself is inside a call to a window (showing, moving, destroying it),
 // and the layer hears of them only from its wait, as from every other backend.
 struct TEvent {
-  enum TType { Mouse, Wheel, Key, Char, Bounds, Minimized, MoveSizeEnded, Close, Activated, Deactivated };
+  enum TType { Mouse, Wheel, Key, Char, Bounds, Dpi, Minimized, MoveSizeEnded, Close, Activated, Deactivated };
   explicit TEvent(TType T, std::uintptr_t W = 0) : Type(T), Tag(W) {}
   TType Type;
   std::uintptr_t Tag = 0;
@@ -38,6 +38,7 @@ struct TEvent {
   int A = 0, B = 0, C = 0, D = 0;
   unsigned U = 0;
   char32_t Ch = 0;
+  bool WithRect = false; // A..D hold a rectangle
 };
 
 int ButtonOf(UINT Msg) {
@@ -54,6 +55,61 @@ int ButtonOf(UINT Msg) {
 }
 
 TNativeRect FromRect(const RECT& R) { return {R.left, R.top, R.right, R.bottom}; }
+
+// A call of a system library looked up by name (nullptr where the system lacks it). Through the
+// generic function type, which every function pointer converts to and back.
+template <class F>
+F LookUp(HMODULE Library, const char* Name) {
+  return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(Library, Name)));
+}
+
+// The calls that tell one window's or monitor's density, which older systems lack (they have one
+// density for the whole desktop): looked up once, nullptr where missing.
+struct TDpiCalls {
+  UINT(WINAPI* ForWindow)(HWND) = nullptr;
+  HRESULT(WINAPI* ForMonitor)(HMONITOR, int, UINT*, UINT*) = nullptr;
+  BOOL(WINAPI* ParametersForDpi)(UINT, UINT, void*, UINT, UINT) = nullptr;
+
+  TDpiCalls() {
+    if (HMODULE user = GetModuleHandleW(L"user32.dll")) {
+      ForWindow = LookUp<decltype(ForWindow)>(user, "GetDpiForWindow");
+      ParametersForDpi = LookUp<decltype(ParametersForDpi)>(user, "SystemParametersInfoForDpi");
+    }
+    // The library stays loaded for the process: the call is kept.
+    if (HMODULE shell = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32))
+      ForMonitor = LookUp<decltype(ForMonitor)>(shell, "GetDpiForMonitor");
+  }
+};
+
+const TDpiCalls& DpiCalls() {
+  static const TDpiCalls calls;
+  return calls;
+}
+
+// The one density of a desktop that has no other (the screen's logical dots per inch).
+int SystemDpi() {
+  int dpi = 0;
+  if (HDC screen = GetDC(nullptr)) {
+    dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+  }
+  return dpi > 0 ? dpi : kNativeBaseDpi;
+}
+
+int MonitorDpi(HMONITOR Monitor) {
+  UINT x = 0, y = 0;
+  // MDT_EFFECTIVE_DPI (0): the density the user chose for the monitor, which windows follow.
+  if (DpiCalls().ForMonitor && SUCCEEDED(DpiCalls().ForMonitor(Monitor, 0, &x, &y)) && x > 0)
+    return static_cast<int>(x);
+  return SystemDpi();
+}
+
+int WindowDpi(HWND Wnd) {
+  if (DpiCalls().ForWindow)
+    if (const UINT dpi = DpiCalls().ForWindow(Wnd); dpi > 0)
+      return static_cast<int>(dpi);
+  return SystemDpi();
+}
 
 // Shows Rect of a top-down 32-bit frame Width pixels wide.
 void Blit(HDC Dc, const std::uint32_t* Pixels, int Width, const TNativeRect& R) {
@@ -305,6 +361,11 @@ bool TNativeDesktop::TState::Deliver() {
     case TEvent::Bounds:
       Sink.BoundsChanged(e.Tag, {e.A, e.B, e.C, e.D});
       break;
+    case TEvent::Dpi: {
+      const TNativeRect suggested{e.A, e.B, e.C, e.D};
+      Sink.DpiChanged(e.Tag, static_cast<int>(e.U), e.WithRect ? &suggested : nullptr);
+      break;
+    }
     case TEvent::Minimized:
       Sink.Minimized(e.Tag, e.A != 0);
       break;
@@ -517,6 +578,35 @@ LRESULT TNativeWindow::TState::Handle(UINT Msg, WPARAM WParam, LPARAM LParam) {
     }
     return 0;
   }
+  case WM_GETDPISCALEDSIZE: {
+    // The system would scale the size in pixels, which at a fractional density can be a pixel off
+    // the size the layer gives the window's units there.
+    auto* size = reinterpret_cast<SIZE*>(LParam);
+    int width = 0, height = 0;
+    if (!d.Sink.SizeAtDpi(Tag, LOWORD(WParam), width, height))
+      return FALSE;
+    size->cx = width;
+    size->cy = height;
+    return TRUE;
+  }
+  case WM_DPICHANGED: {
+    // Moved onto a monitor of another density. The window takes the system's rectangle for it
+    // there at once (a move loop in progress goes on with it); the layer hears of the rectangle
+    // with the density, and not again as a move of its own.
+    const RECT suggested = *reinterpret_cast<const RECT*>(LParam);
+    Bounds = FromRect(suggested);
+    TEvent e(TEvent::Dpi, Tag);
+    e.U = LOWORD(WParam);
+    e.A = suggested.left;
+    e.B = suggested.top;
+    e.C = suggested.right;
+    e.D = suggested.bottom;
+    e.WithRect = true;
+    d.Post(e);
+    SetWindowPos(Wnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    return 0;
+  }
   case WM_ENTERSIZEMOVE:
     ++d.MoveSizeLoops;
     return 0;
@@ -568,6 +658,7 @@ TNativeWindow::~TNativeWindow() {
 
 void* TNativeWindow::Handle() const { return F->Wnd; }
 std::uintptr_t TNativeWindow::Tag() const { return F->Tag; }
+TNativeRect TNativeWindow::Bounds() const { return F->Bounds; }
 
 void TNativeWindow::SetBounds(const TNativeRect& Screen) {
   if (Screen == F->Bounds)
@@ -816,6 +907,10 @@ std::unique_ptr<TNativeWindow> TNativeDesktop::MakeWindow(TNativeKind Kind, cons
   if (!w)
     return nullptr;
   F->Windows.push_back(raw);
+  // The layer chose the window's scale by the monitor it meant it for; the window's own says.
+  TEvent dpi(TEvent::Dpi, Tag);
+  dpi.U = static_cast<unsigned>(WindowDpi(w));
+  F->Post(dpi);
   return std::unique_ptr<TNativeWindow>(new TNativeWindow(std::move(state)));
 }
 
@@ -846,7 +941,8 @@ BOOL CALLBACK AddMonitor(HMONITOR Monitor, HDC, LPRECT, LPARAM Data) {
   MONITORINFO info{};
   info.cbSize = sizeof(info);
   if (GetMonitorInfoW(Monitor, &info))
-    out.push_back({(info.dwFlags & MONITORINFOF_PRIMARY) != 0, {FromRect(info.rcMonitor), FromRect(info.rcWork)}});
+    out.push_back({(info.dwFlags & MONITORINFOF_PRIMARY) != 0,
+                   {FromRect(info.rcMonitor), FromRect(info.rcWork), MonitorDpi(Monitor)}});
   return TRUE;
 }
 
@@ -861,7 +957,7 @@ std::vector<TNativeMonitor> TNativeDesktop::Monitors() const {
     out.push_back(m.second);
   if (out.empty()) {
     const TNativeRect screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    out.push_back({screen, screen});
+    out.push_back({screen, screen, SystemDpi()});
   }
   return out;
 }
@@ -887,11 +983,17 @@ void TNativeDesktop::SetCursorShape(int CursorId) {
 bool TNativeDesktop::MenuFont(TNativeFont& Font) const {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
-  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-    return false;
+  // A program aware of the density gets the font at the system's; the layer scales it itself.
+  int dpi = kNativeBaseDpi;
+  if (!DpiCalls().ParametersForDpi ||
+      !DpiCalls().ParametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, kNativeBaseDpi)) {
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+      return false;
+    dpi = SystemDpi();
+  }
   const LOGFONTW& f = metrics.lfMenuFont;
   Font.Face = Utf8FromWide(f.lfFaceName);
-  Font.Height = f.lfHeight;
+  Font.Height = MulDiv(f.lfHeight, kNativeBaseDpi, dpi);
   Font.Weight = f.lfWeight;
   Font.Italic = f.lfItalic != 0;
   Font.CharSet = f.lfCharSet;

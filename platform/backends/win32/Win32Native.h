@@ -22,9 +22,14 @@ struct TNativeMinMax {
   int MaxLeft = 0, MaxTop = 0;
 };
 
+// Dots per inch of a desktop at its plain size: the system's unit of a window's sizes.
+constexpr int kNativeBaseDpi = 96;
+
 struct TNativeMonitor {
   TNativeRect Screen;
   TNativeRect WorkArea;
+  // Its effective dots per inch (192 for a monitor set to 200 %).
+  int Dpi = kNativeBaseDpi;
 };
 
 struct TNativeFont {
@@ -66,6 +71,13 @@ public:
   // Another start of the program asked this one, which holds the instance claim, for the front.
   virtual void FrontRequested() = 0;
   virtual TNativeMinMax MinMax(std::uintptr_t Tag) = 0;
+  // The window shows at Dpi: it moved to a monitor of another density (Suggested: the rectangle
+  // the system proposes for it there, which it has taken), or it was just made (Suggested:
+  // nullptr), on a monitor whose density may not be the one the layer chose for it.
+  virtual void DpiChanged(std::uintptr_t Tag, int Dpi, const TNativeRect* Suggested) = 0;
+  // The size the window will have at Dpi (asked before the system suggests a rectangle there);
+  // false to leave it to the system.
+  virtual bool SizeAtDpi(std::uintptr_t Tag, int Dpi, int& Width, int& Height) = 0;
 };
 
 class TNativeDesktop;
@@ -80,6 +92,8 @@ public:
   // The system's window handle (an HWND).
   void* Handle() const;
   std::uintptr_t Tag() const;
+  // Where the window is on the screen, as last set or reported.
+  TNativeRect Bounds() const;
   void SetBounds(const TNativeRect& Screen);
   // SW_HIDE, SW_SHOWNORMAL, SW_SHOWMINIMIZED or SW_SHOWMAXIMIZED.
   void SetShowState(int ShowCmd);
@@ -121,6 +135,7 @@ public:
   std::vector<TNativeMonitor> Monitors() const;
   bool CursorPos(int& X, int& Y) const;
   void SetCursorShape(int CursorId);
+  // The menu font as at kNativeBaseDpi, whatever the desktop's density.
   bool MenuFont(TNativeFont& Font) const;
   // Milliseconds on a clock that never goes back.
   long long Now() const;

@@ -68,7 +68,7 @@ protected:
 };
 
 // A desktop of a second start of the program, made in this process: what it hears is not asked.
-class TUnheardSink final : public TNativeSink {
+class TUnheardSink : public TNativeSink {
 public:
   void Mouse(std::uintptr_t, TNativeMouse, int, int, int) override {}
   void Wheel(std::uintptr_t, int, unsigned, int, int) override {}
@@ -83,6 +83,23 @@ public:
   void DisplayChanged() override {}
   void FrontRequested() override {}
   TNativeMinMax MinMax(std::uintptr_t) override { return {}; }
+  void DpiChanged(std::uintptr_t, int, const TNativeRect*) override {}
+  bool SizeAtDpi(std::uintptr_t, int, int&, int&) override { return false; }
+};
+
+// What the native windows tell of their density.
+class TDpiSink final : public TUnheardSink {
+public:
+  void DpiChanged(std::uintptr_t Tag, int Dpi, const TNativeRect* Suggested) override {
+    Reports.push_back({Tag, Dpi, Suggested != nullptr});
+  }
+  struct TReport {
+    std::uintptr_t Tag;
+    int Dpi;
+    bool Suggested;
+    bool operator==(const TReport&) const = default;
+  };
+  std::vector<TReport> Reports;
 };
 
 TEST_F(Win32Desktop, ASecondStartBringsTheFormBackFromAnIconIntoTheForeground) {
@@ -410,7 +427,116 @@ TEST_F(Win32Desktop, TheMonitorsAreTheSystemsWithThePrimaryFirst) {
   ASSERT_FALSE(monitors.empty());
   EXPECT_EQ(monitors.front().Screen, Rect(0, 0, ProbeScreenWidth(), ProbeScreenHeight()));
   EXPECT_TRUE(IntersectRect(monitors.front().Screen, monitors.front().WorkArea) == monitors.front().WorkArea);
+  EXPECT_EQ(monitors.front().Scale, ProbeSystemDpi() / 96.0);
   EXPECT_FALSE(Desktop->MenuFont().lfFaceName[0] == '\0');
+}
+
+// Moved onto a monitor of another density, the window takes the rectangle the system suggests and
+// is drawn at that scale: its pixels, its region and the input on it all in the new density.
+TEST_F(Win32Desktop, AWindowMovedToAMonitorOfAnotherDensityTakesTheSuggestedRectangleAndItsScale) {
+  ASSERT_EQ(ProbeSystemDpi(), 96) << "the test starts at the plain density";
+  const auto [form, panel] = MakeForm(Bounds(100, 80, 200, 150));
+  SetWindowRgn(form, CreateRoundRectRgn(0, 0, 201, 151, 40, 40), 1);
+  Settle();
+  void* native = Native(form);
+  Log.Clear();
+
+  ProbeDpiChanged(native, 192, {100, 80, 500, 380});
+  TProbedRect r = ProbeWindowRect(native);
+  EXPECT_EQ(r.Left, 100);
+  EXPECT_EQ(r.Top, 80);
+  EXPECT_EQ(r.Right, 500);
+  EXPECT_EQ(r.Bottom, 380);
+  // The layer keeps the window's size in units; its place is the suggested one, in units.
+  ASSERT_TRUE(PumpUntil([&] { return Log.Count(form, WM_MOVE) == 1; }));
+  Settle();
+  TRect units;
+  GetWindowRect(form, &units);
+  EXPECT_EQ(units, Bounds(50, 40, 200, 150));
+  EXPECT_EQ(Log.Count(form, WM_SIZE), 0);
+  r = ProbeWindowRect(native);
+  EXPECT_EQ(r.Right, 500); // and the window stays where the system put it
+  EXPECT_EQ(r.Bottom, 380);
+
+  // Each unit is two pixels each way: the panel's edges double.
+  EXPECT_EQ(ProbePixel(native, 39, 60), kFormPixel);
+  EXPECT_EQ(ProbePixel(native, 40, 40), kPanelPixel);
+  EXPECT_EQ(ProbePixel(native, 159, 119), kPanelPixel);
+  EXPECT_EQ(ProbePixel(native, 160, 119), kFormPixel);
+  EXPECT_EQ(ProbePixel(native, 159, 120), kFormPixel);
+  EXPECT_EQ(ProbePixel(native, 200, 290), kFormPixel);
+  // The rounded region too.
+  EXPECT_TRUE(ProbeRegionContains(native, 200, 150));
+  EXPECT_TRUE(ProbeRegionContains(native, 380, 150));
+  EXPECT_TRUE(ProbeRegionContains(native, 40, 0));
+  EXPECT_FALSE(ProbeRegionContains(native, 2, 2));
+  EXPECT_FALSE(ProbeRegionContains(native, 396, 296));
+  EXPECT_TRUE(ProbeRegionContains(native, 200, 301)); // the 151st unit row, doubled
+  EXPECT_FALSE(ProbeRegionContains(native, 200, 302));
+
+  // A press at the doubled point reaches the panel where a press at scale 1 would.
+  ProbePost(native, WM_LBUTTONDOWN, 0x0001, Point(61, 51));
+  ASSERT_TRUE(PumpUntil([&] { return Log.Count(panel, WM_LBUTTONDOWN) == 1; }));
+  const TLogged* down = Log.Last(WM_LBUTTONDOWN);
+  EXPECT_EQ(GET_X_LPARAM(down->LParam), 10);
+  EXPECT_EQ(GET_Y_LPARAM(down->LParam), 5);
+  ProbePost(native, WM_LBUTTONUP, 0, Point(61, 51));
+  ASSERT_TRUE(PumpUntil([&] { return Log.Count(panel, WM_LBUTTONUP) == 1; }));
+  // A wheel turn comes with a point of the screen: the layer's, in units.
+  SetFocus(panel);
+  ProbePost(native, WM_MOUSEWHEEL, static_cast<std::uintptr_t>(120) << 16, Point(160, 120));
+  ASSERT_TRUE(PumpUntil([&] { return Log.Count(panel, WM_MOUSEWHEEL) == 1; }));
+  const TLogged* wheel = Log.Last(WM_MOUSEWHEEL);
+  EXPECT_EQ(GET_X_LPARAM(wheel->LParam), 80);
+  EXPECT_EQ(GET_Y_LPARAM(wheel->LParam), 60);
+
+  // Back on a monitor of the plain density, everything is as before.
+  ProbeDpiChanged(native, 96, {100, 80, 300, 230});
+  ASSERT_TRUE(PumpUntil([&] { return Log.Count(form, WM_MOVE) == 2; }));
+  Settle();
+  GetWindowRect(form, &units);
+  EXPECT_EQ(units, Bounds(100, 80, 200, 150));
+  r = ProbeWindowRect(native);
+  EXPECT_EQ(r.Right, 300);
+  EXPECT_EQ(r.Bottom, 230);
+  EXPECT_EQ(ProbePixel(native, 20, 20), kPanelPixel);
+  EXPECT_EQ(ProbePixel(native, 80, 60), kFormPixel);
+  EXPECT_TRUE(ProbeRegionContains(native, 190, 75));
+  EXPECT_FALSE(ProbeRegionContains(native, 199, 149));
+}
+
+TEST_F(Win32Desktop, AWindowSaysTheSizeItWillHaveAtAnotherDensityInWholeUnits) {
+  const auto [form, panel] = MakeForm(Bounds(100, 80, 200, 150));
+  Settle();
+  int width = 0, height = 0;
+  ASSERT_TRUE(ProbeSizeAtDpi(Native(form), 144, width, height));
+  EXPECT_EQ(width, 300);
+  EXPECT_EQ(height, 225);
+  ASSERT_TRUE(ProbeSizeAtDpi(Native(form), 192, width, height));
+  EXPECT_EQ(width, 400);
+  EXPECT_EQ(height, 300);
+  // A host the layer has no window for leaves it to the system.
+  const HWND tag = reinterpret_cast<HWND>(std::uintptr_t{0x7003});
+  const std::unique_ptr<TWindowHost> host = Desktop->CreateHost(tag, TWindowKind::Normal, Bounds(10, 10, 60, 60));
+  width = height = 1;
+  EXPECT_FALSE(ProbeSizeAtDpi(Native(tag), 192, width, height));
+  EXPECT_EQ(width, 1);
+}
+
+TEST(Win32NativeDesktop, AWindowTellsTheDensityItIsMadeAtAndAMoveToAnotherWithItsRectangle) {
+  TDpiSink sink;
+  std::string why;
+  const std::unique_ptr<TNativeDesktop> desktop = TNativeDesktop::Open(sink, why);
+  ASSERT_TRUE(desktop) << why;
+  const std::unique_ptr<TNativeWindow> window = desktop->MakeWindow(TNativeKind::Normal, {10, 10, 70, 70}, 0x51, nullptr);
+  ASSERT_TRUE(window);
+  desktop->Wait(desktop->Now());
+  using TReport = TDpiSink::TReport;
+  EXPECT_EQ(sink.Reports, (std::vector<TReport>{{0x51, ProbeSystemDpi(), false}}));
+  ProbeDpiChanged(window->Handle(), 144, {10, 10, 100, 100});
+  desktop->Wait(desktop->Now());
+  EXPECT_EQ(sink.Reports.back(), (TReport{0x51, 144, true}));
+  EXPECT_EQ(window->Bounds(), (TNativeRect{10, 10, 100, 100}));
 }
 
 TEST_F(Win32Desktop, AnAddressThatLeadsNowhereIsRefusedWithTheReason) {

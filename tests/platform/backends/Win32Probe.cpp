@@ -104,3 +104,23 @@ int ProbeScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 bool ProbeHasIcon(void* Wnd, bool Big) {
   return SendMessageW(H(Wnd), WM_GETICON, Big ? ICON_BIG : ICON_SMALL, 0) != 0;
 }
+
+void ProbeDpiChanged(void* Wnd, int Dpi, const TProbedRect& Suggested) {
+  RECT r{Suggested.Left, Suggested.Top, Suggested.Right, Suggested.Bottom};
+  SendMessageW(H(Wnd), WM_DPICHANGED, MAKEWPARAM(Dpi, Dpi), reinterpret_cast<LPARAM>(&r));
+}
+
+int ProbeSystemDpi() {
+  HDC dc = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+  ReleaseDC(nullptr, dc);
+  return dpi;
+}
+
+bool ProbeSizeAtDpi(void* Wnd, int Dpi, int& Width, int& Height) {
+  SIZE size{Width, Height};
+  const bool answered = SendMessageW(H(Wnd), WM_GETDPISCALEDSIZE, static_cast<WPARAM>(Dpi), reinterpret_cast<LPARAM>(&size)) != 0;
+  Width = size.cx;
+  Height = size.cy;
+  return answered;
+}

@@ -47,6 +47,13 @@ bool ProbeIconic(void* Wnd);
 int ProbeScreenWidth();
 int ProbeScreenHeight();
 bool ProbeHasIcon(void* Wnd, bool Big);
+// Tells the window it is on a monitor of Dpi now, as the system does (WM_DPICHANGED with the
+// rectangle it suggests there).
+void ProbeDpiChanged(void* Wnd, int Dpi, const TProbedRect& Suggested);
+int ProbeSystemDpi();
+// What the window answers when the system asks the size it wants at Dpi (WM_GETDPISCALEDSIZE):
+// false when it leaves that to the system.
+bool ProbeSizeAtDpi(void* Wnd, int Dpi, int& Width, int& Height);
 
 // Message numbers only the native side has.
 constexpr unsigned kProbeMouseActivate = 0x0021; // WM_MOUSEACTIVATE
