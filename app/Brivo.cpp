@@ -6,12 +6,14 @@
 #include "platform/core/FileWrite.h"
 #include "platform/core/Report.h"
 #include "platform/graphics/PngCodec.h"
+#include "platform/graphics/Scale.h"
 #include "platform/graphics/TextEngine.h"
 #include "platform/windows/Backend.h"
 
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,9 +26,10 @@ void CreateMainForm() {
   Application->CreateForm(frmBrivo);
 }
 
-// Shows the window on a headless desktop of its own, as it looks once shown, and writes it to Path.
-void RenderWindow(const std::string& Path) {
-  THeadlessDesktop desktop;
+// Shows the window on a headless desktop of its own, as it looks once shown on a desktop of that
+// scale, and writes it to Path.
+void RenderWindow(const std::string& Path, double Scale = 1.0) {
+  THeadlessDesktop desktop(ScaleEdge(1024, Scale), ScaleEdge(768, Scale), std::nullopt, Scale);
   Application->Initialize();
   CreateMainForm();
   frmBrivo->Show();
@@ -38,7 +41,7 @@ void RenderWindow(const std::string& Path) {
 
 int Usage(const std::string& Fault) {
   ReportLine(Fault);
-  std::fprintf(stderr, "usage: brivo [--render FILE.png | --exit-after-first-frame]\n");
+  std::fprintf(stderr, "usage: brivo [--render FILE.png [--scale S] | --exit-after-first-frame]\n");
   return 2;
 }
 
@@ -72,9 +75,21 @@ int main(int argc, char** argv) {
     if (!args.empty() && args[0] == "--render") {
       if (args.size() == 1)
         return Usage("--render needs the name of the PNG file to write");
-      if (args.size() > 2)
-        return Usage("unknown argument '" + args[2] + "'");
-      RenderWindow(args[1]);
+      double scale = 1.0;
+      if (args.size() > 2) {
+        if (args[2] != "--scale")
+          return Usage("unknown argument '" + args[2] + "'");
+        if (args.size() == 3)
+          return Usage("--scale needs a scale, such as 2 for a desktop at 192 dpi");
+        if (args.size() > 4)
+          return Usage("unknown argument '" + args[4] + "'");
+        std::string why;
+        const std::optional<double> given = ParseWindowScale(args[3], why);
+        if (!given)
+          return Usage("--scale: " + why);
+        scale = *given;
+      }
+      RenderWindow(args[1], scale);
       return 0;
     }
     bool exitAfterFirstFrame = false;

@@ -1,7 +1,8 @@
 // The whole adjuster window, as shown at start-up, against its golden picture. Text may differ a
 // little from one font rasteriser to the next, so inside the boxes where text is drawn a pixel may
 // be near its golden value; everything else must be exact. The golden picture is what
-// `brivo --render tests/app/golden/adjuster-window.png` writes.
+// `brivo --render tests/app/golden/adjuster-window.png` writes. The picture of the window at scale 2
+// in the README, `brivo --render docs/adjuster@2x.png --scale 2`, is held to the same rule.
 
 #include "app/Unit1.h"
 
@@ -9,6 +10,7 @@
 #include "platform/controls/Application.h"
 #include "platform/core/FileWrite.h"
 #include "platform/graphics/PngCodec.h"
+#include "platform/graphics/Scale.h"
 #include "tests/support/PngRead.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +24,7 @@
 namespace {
 
 const std::string GoldenPath = std::string(BRIVO_SOURCE_DIR) + "/tests/app/golden/adjuster-window.png";
+const std::string DoubledGoldenPath = std::string(BRIVO_SOURCE_DIR) + "/docs/adjuster@2x.png";
 
 // A box where text is drawn, in window coordinates.
 struct TTextBox {
@@ -77,7 +80,8 @@ std::string Differences(const TPixelBuffer& Shown, const TPixelBuffer& Golden, c
 
 class AdjusterGoldenTest : public ::testing::Test {
 protected:
-  AdjusterGoldenTest() {
+  explicit AdjusterGoldenTest(double Scale = 1.0)
+      : Scale(Scale), Desktop(ScaleEdge(1024, Scale), ScaleEdge(768, Scale), std::nullopt, Scale) {
     Application->Initialize();
     RegisterUnit1Classes();
     Window = new TfrmBrivo(nullptr);
@@ -89,10 +93,12 @@ protected:
     Application->SetActive(false);
   }
 
+  // A control's rectangle in the window's device pixels.
   TRect InWindow(const TControl* C, int Inset = 0) const {
     const TPoint p = C->ClientToScreen({0, 0});
-    return Rect(p.X - Window->Left() + Inset, p.Y - Window->Top() + Inset, p.X - Window->Left() + C->Width() - Inset,
-                p.Y - Window->Top() + C->Height() - Inset);
+    return ScaleRect(Rect(p.X - Window->Left() + Inset, p.Y - Window->Top() + Inset,
+                          p.X - Window->Left() + C->Width() - Inset, p.Y - Window->Top() + C->Height() - Inset),
+                     Scale);
   }
   std::vector<TTextBox> TextBoxes() const {
     std::vector<TTextBox> boxes;
@@ -105,25 +111,39 @@ protected:
     boxes.push_back({"Button1", InWindow(Window->Button1, 8)});
     // The caption between the control box and the close button.
     const TRect bar = InWindow(Window->zykForm1->TitleBar());
-    boxes.push_back({"the title bar's caption", Rect(bar.Left + 24, bar.Top + 1, bar.Left + 259, bar.Bottom - 1)});
+    boxes.push_back({"the title bar's caption", Rect(bar.Left + ScaleEdge(24, Scale), bar.Top + ScaleEdge(1, Scale),
+                                                     bar.Left + ScaleEdge(259, Scale), bar.Bottom - ScaleEdge(1, Scale))});
     return boxes;
   }
+  void ExpectLooksAs(const std::string& Path, const std::string& Actual) {
+    std::string why;
+    const std::optional<TPixelBuffer> golden = ReadPngFile(Path, why);
+    ASSERT_TRUE(golden) << why;
+    const TPixelBuffer& shown = Desktop.Host(Window->Handle())->Surface();
+    const std::string differences = Differences(shown, *golden, TextBoxes());
+    if (!differences.empty()) {
+      const std::string actual = (std::filesystem::temp_directory_path() / Actual).string();
+      WriteWholeFile(actual, EncodePng(shown));
+      ADD_FAILURE() << differences << "the window as shown is in " << actual;
+    }
+  }
 
+  double Scale;
   THeadlessDesktop Desktop;
   TfrmBrivo* Window = nullptr;
 };
 
 TEST_F(AdjusterGoldenTest, TheWindowAtStartUpLooksAsItsGoldenPicture) {
-  std::string why;
-  const std::optional<TPixelBuffer> golden = ReadPngFile(GoldenPath, why);
-  ASSERT_TRUE(golden) << why;
-  const TPixelBuffer& shown = Desktop.Host(Window->Handle())->Surface();
-  const std::string differences = Differences(shown, *golden, TextBoxes());
-  if (!differences.empty()) {
-    const std::string actual = (std::filesystem::temp_directory_path() / "adjuster-window-actual.png").string();
-    WriteWholeFile(actual, EncodePng(shown));
-    ADD_FAILURE() << differences << "the window as shown is in " << actual;
-  }
+  ExpectLooksAs(GoldenPath, "adjuster-window-actual.png");
+}
+
+class DoubledAdjusterGoldenTest : public AdjusterGoldenTest {
+protected:
+  DoubledAdjusterGoldenTest() : AdjusterGoldenTest(2.0) {}
+};
+
+TEST_F(DoubledAdjusterGoldenTest, TheWindowAtScaleTwoLooksAsTheReadmesPicture) {
+  ExpectLooksAs(DoubledGoldenPath, "adjuster-window@2x-actual.png");
 }
 
 // The comparison itself: exact outside text, tolerant inside.

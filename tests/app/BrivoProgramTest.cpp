@@ -8,6 +8,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -25,6 +28,16 @@ protected:
 TEST_F(BrivoProgramTest, RenderWritesTheShownWindowWithoutTouchingTheDisplay) {
   EXPECT_EQ(RunProcess({Brivo, "--render", Out.string()}, nullptr, {"DISPLAY=:nowhere"}), 0);
   EXPECT_EQ(PngFileSize(Out.string()), std::make_pair(281, 121)) << "the skinned form's size and its border";
+}
+
+// At a scale the window keeps its units and shows each on Scale x Scale device pixels; a fractional
+// scale maps the window's edges, so its size is the unit size scaled and rounded.
+TEST_F(BrivoProgramTest, RenderAtAScaleWritesTheWindowAsADesktopOfThatDensityShowsIt) {
+  for (const auto& [scale, size] : std::vector<std::pair<std::string, std::pair<int, int>>>{
+           {"2", {562, 242}}, {"1.5", {422, 182}}, {"1.3", {351, 151}}, {"4", {1124, 484}}}) {
+    EXPECT_EQ(RunProcess({Brivo, "--render", Out.string(), "--scale", scale}, nullptr, {"DISPLAY=:nowhere"}), 0);
+    EXPECT_EQ(PngFileSize(Out.string()), size) << "--scale " << scale;
+  }
 }
 
 class RenderRefusalTest : public BrivoProgramTest {
@@ -62,12 +75,20 @@ TEST_F(RenderRefusalTest, AFolderThatTakesNoFilesIsNamed) {
 class ArgumentTest : public BrivoProgramTest {};
 
 TEST_F(ArgumentTest, UnknownArgumentsAreNamedBeforeTheUsage) {
-  const std::string usage = "usage: brivo [--render FILE.png | --exit-after-first-frame]\n";
+  const std::string usage = "usage: brivo [--render FILE.png [--scale S] | --exit-after-first-frame]\n";
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
       {{"--gamma", "2"}, "unknown argument '--gamma'"},
       {{"--render"}, "--render needs the name of the PNG file to write"},
       {{"--render", Out.string(), "extra"}, "unknown argument 'extra'"},
       {{"--exit-after-first-frame", "--exit-after-first-frame"}, "unknown argument '--exit-after-first-frame'"},
+      {{"--render", Out.string(), "--scale"}, "--scale needs a scale, such as 2 for a desktop at 192 dpi"},
+      {{"--render", Out.string(), "--scale", "0.5"}, "--scale: the scale must be from 1 to 4, not 0.5"},
+      {{"--render", Out.string(), "--scale", "5"}, "--scale: the scale must be from 1 to 4, not 5"},
+      {{"--render", Out.string(), "--scale", "2x"}, "--scale: the scale must be a number such as 2 or 1.5, not '2x'"},
+      {{"--render", Out.string(), "--scale", "nan"}, "--scale: the scale must be a number such as 2 or 1.5, not 'nan'"},
+      {{"--render", Out.string(), "--scale", ""}, "--scale: the scale must be a number such as 2 or 1.5, not ''"},
+      {{"--render", Out.string(), "--scale", "2", "3"}, "unknown argument '3'"},
+      {{"--scale", "2"}, "unknown argument '--scale'"},
   };
   for (const auto& [args, fault] : cases) {
     std::vector<std::string> argv{Brivo};

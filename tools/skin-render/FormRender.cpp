@@ -1,5 +1,7 @@
 #include "tools/skin-render/FormRender.h"
 
+#include "platform/graphics/Scale.h"
+
 #include "platform/backends/headless/HeadlessDesktop.h"
 #include "platform/controls/Application.h"
 #include "platform/controls/MenuLoop.h"
@@ -172,8 +174,24 @@ int HandThemeToComponents(TForm& Form, TzykFileTheme& Theme) {
   return given;
 }
 
+namespace {
+
+// The largest side in units that still makes at most MaxSide device pixels on the desktop.
+int UnitSide(const THeadlessDesktop& Desktop, int MaxSide) { return UnitsCovering(MaxSide + 1, Desktop.Scale()) - 1; }
+
+// The device point of a screen point (in units) on a shown top-level window.
+TPoint DevicePoint(const THeadlessDesktop& Desktop, HWND Window, TPoint Screen) {
+  TRect units;
+  GetWindowRect(Window, &units);
+  const TRect device = Desktop.Host(Window)->Bounds();
+  return {device.Left + ScaleEdge(Screen.X - units.Left, Desktop.Scale()),
+          device.Top + ScaleEdge(Screen.Y - units.Top, Desktop.Scale())};
+}
+
+} // namespace
+
 TPixelBuffer RenderForm(THeadlessDesktop& Desktop, TForm& Form) {
-  CheckRenderable(Form);
+  CheckRenderable(Form, UnitSide(Desktop, MaxRenderSide));
   Form.Show();
   Desktop.ProcessMessages();
   return Desktop.Host(Form.Handle())->Surface();
@@ -215,12 +233,12 @@ TPixelBuffer RenderFormWithMenu(THeadlessDesktop& Desktop, TForm& Form, const TO
     if (lit->IsLine())
       throw Exception(which + " is a separator, which is never highlighted");
   }
-  const TRect screen = Desktop.Monitors().front().Screen;
+  const TRect screen = UnscaleRect(Desktop.Monitors().front().Screen, Desktop.Scale());
   if (Open.At && !screen.Contains(*Open.At))
     throw Exception("the point (" + std::to_string(Open.At->X) + ", " + std::to_string(Open.At->Y) +
                     ") is not on the " + std::to_string(screen.Width()) + " x " + std::to_string(screen.Height()) +
                     " screen");
-  CheckMenuSize(menu, *shown, MaxSide);
+  CheckMenuSize(menu, *shown, UnitSide(Desktop, MaxSide));
   RenderForm(Desktop, Form);
 
   // A main menu shown in a bar drops down from its place there, pressed as a user would press it.
@@ -230,9 +248,10 @@ TPixelBuffer RenderFormWithMenu(THeadlessDesktop& Desktop, TForm& Form, const TO
       press = button->ClientToScreen({button->Width() / 2, button->Height() / 2});
     } else if (Form.Menu() == main && Form.MenuBarHeight() > 0) {
       // The platform's bar starts at the window's left edge with the first item.
-      const TRect w = Desktop.Host(Form.Handle())->Bounds();
-      press = TPoint{w.Left + 2, w.Top + Form.MenuBarHeight() / 2};
+      press = TPoint{Form.Left() + 2, Form.Top() + Form.MenuBarHeight() / 2};
     }
+    if (press)
+      press = DevicePoint(Desktop, Form.Handle(), *press);
   }
   const TPoint at = Open.At.value_or(Form.ClientToScreen({Form.ClientWidth() / 2, Form.ClientHeight() / 2}));
 
@@ -246,13 +265,14 @@ TPixelBuffer RenderFormWithMenu(THeadlessDesktop& Desktop, TForm& Form, const TO
       TRect r;
       if (lit && MenuLevelSelection(0) != lit && !moved && MenuItemScreenRect(lit, r)) {
         moved = true;
-        Desktop.MouseMove((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        const TPoint p = DevicePoint(Desktop, MenuLevelWindow(0), {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
+        Desktop.MouseMove(p.X, p.Y);
         return;
       }
       TRect area = Desktop.Host(Form.Handle())->Bounds();
       for (int i = 0; i < OpenMenuLevels(); ++i)
-        if (GetWindowRect(MenuLevelWindow(i), &r))
-          area = UnionRect(area, r);
+        if (const THeadlessWindow* level = Desktop.Host(MenuLevelWindow(i)))
+          area = UnionRect(area, level->Bounds());
       if (lit && MenuLevelSelection(0) != lit)
         fault = "item " + std::to_string(Open.Highlight) + " of " + Quoted(Open.Name) + " did not take the highlight";
       else if (area.Width() > MaxSide || area.Height() > MaxSide)

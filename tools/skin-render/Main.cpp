@@ -1,5 +1,5 @@
 // skin-render FORM.txt OUT.png [--theme FILE] [--images PICTURE.bmp] [--popup NAME [X Y]]
-// [--highlight N]: renders a stored form description on the headless desktop to a PNG, with one of
+// [--highlight N] [--scale S]: renders a stored form description on the headless desktop to a PNG, with one of
 // its menus open when asked, for people who design skinned forms without running them.
 
 #include "tools/skin-render/FormRender.h"
@@ -11,6 +11,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/BmpCodec.h"
 #include "platform/graphics/PngCodec.h"
+#include "platform/graphics/Scale.h"
 #include "platform/graphics/TextEngine.h"
 #include "skin/foundation/ZYKMgr.h"
 
@@ -29,7 +30,7 @@ int Usage(const std::string& Fault) {
   std::fprintf(stderr, "skin-render: %s\n", Fault.c_str());
   std::fprintf(stderr,
                "usage: skin-render FORM.txt OUT.png [--theme FILE] [--images PICTURE.bmp]\n"
-               "                   [--popup NAME [X Y]] [--highlight N]\n"
+               "                   [--popup NAME [X Y]] [--highlight N] [--scale S]\n"
                "Renders a stored form description to a PNG. Components whose UIStyle is\n"
                "FromThemeFile take their look from the theme file; events are not bound.\n"
                "--images     fills the form's empty image lists with pieces of the picture\n"
@@ -38,7 +39,9 @@ int Usage(const std::string& Fault) {
                "             popup opens at the centre of the form's client area and a\n"
                "             drop-down under its place in the menu bar; the PNG covers the\n"
                "             form and the menu\n"
-               "--highlight  draws shown item N (from 0, shown separators counted) highlighted\n");
+               "--highlight  draws shown item N (from 0, shown separators counted) highlighted\n"
+               "--scale      renders as a desktop at S x 96 dpi shows the form (2 for 192 dpi;\n"
+               "             from 1 to 4, by quarters); the form's values stay as stored\n");
   return 2;
 }
 
@@ -97,9 +100,18 @@ int main(int argc, char** argv) {
   std::string images;
   std::optional<TOpenMenu> menu;
   std::optional<int> highlight;
+  double scale = 1.0;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--theme") {
+    if (arg == "--scale") {
+      if (i + 1 == argc)
+        return Usage("--scale needs a scale, such as 2 for a desktop at 192 dpi");
+      std::string why;
+      const std::optional<double> given = ParseWindowScale(argv[++i], why);
+      if (!given)
+        return Usage("--scale: " + why);
+      scale = *given;
+    } else if (arg == "--theme") {
       if (i + 1 == argc)
         return Usage("--theme needs the theme file");
       theme = argv[++i];
@@ -167,7 +179,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  THeadlessDesktop desktop;
+  THeadlessDesktop desktop(ScaleEdge(1024, scale), ScaleEdge(768, scale), std::nullopt, scale);
   std::unique_ptr<TForm> form;
   try {
     form = ReadFormForRendering(*text);

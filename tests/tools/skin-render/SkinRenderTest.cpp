@@ -238,6 +238,34 @@ TEST_F(MenuRenderTest, APopupOpensAtTheClientCentreByDefault) {
             Popup().BarColor()) << "the menu starts at the centre";
 }
 
+// The same popup on a desktop at scale 2: the menu window's size and place in units are those of
+// scale 1, its frame, bar, separator and highlight each cover the doubled pixels.
+TEST_F(MenuRenderTest, APopupAtScaleTwoIsTheMenuOfScaleOneAtTwiceTheSize) {
+  const TPoint p{100, 40};
+  const TPixelBuffer one = RenderFormWithMenu(Desktop, *Form, {"Popup1", p, 2});
+  THeadlessDesktop twice(2048, 1536, std::nullopt, 2.0);
+  const auto form = ReadFormForRendering(MenuForm);
+  auto& popup = *static_cast<TzykPopupMenu*>(form->FindComponent("Popup1"));
+  const TPixelBuffer two = RenderFormWithMenu(twice, *form, {"Popup1", p, 2});
+  EXPECT_EQ(two.Width(), 2 * one.Width());
+  EXPECT_EQ(two.Height(), 2 * one.Height());
+  // Each unit of the menu (the form's corner at (10, 10)) is the 2 x 2 block at its doubled place.
+  auto same = [&](int X, int Y) {
+    const TPixel want = one.At(X - 10, Y - 10);
+    for (int dy = 0; dy < 2; ++dy)
+      for (int dx = 0; dx < 2; ++dx)
+        if (two.At(2 * (X - 10) + dx, 2 * (Y - 10) + dy) != want)
+          return false;
+    return true;
+  };
+  EXPECT_EQ(PixelToColor(two.At(2 * (p.X - 10 + Frame + 5), 2 * (p.Y - 10 + ItemTop[0] + 10))), popup.BarColor());
+  EXPECT_EQ(PixelToColor(two.At(2 * (p.X - 10 + Frame + 60), 2 * (p.Y - 10 + ItemTop[2] + 2))), popup.SelectedColor());
+  for (const TPoint& at : {TPoint{p.X, p.Y}, TPoint{p.X + 1, p.Y + 1}, TPoint{p.X + Frame + 5, p.Y + ItemTop[0] + 10},
+                           TPoint{p.X + Frame + 40, p.Y + ItemTop[1] + 2}, TPoint{p.X + Frame + 60, p.Y + ItemTop[2] + 2},
+                           TPoint{p.X + Frame + 60, p.Y + ItemTop[2] + 20}})
+    EXPECT_TRUE(same(at.X, at.Y)) << at.X << ", " << at.Y;
+}
+
 TEST_F(MenuRenderTest, TheHighlightedItemIsTheNthShown) {
   const TPoint p{200, 200};
   const TPixelBuffer plain = RenderFormWithMenu(Desktop, *Form, {"Popup1", p});
@@ -441,6 +469,31 @@ TEST_F(SkinRenderProgramTest, RendersTheAdjustersOwnDescription) {
   EXPECT_EQ(PngSize(), std::make_pair(281, 121)) << "the skinned form's size and its border";
 }
 
+TEST_F(SkinRenderProgramTest, RendersAtTheScaleGivenWithTheFormsValuesAsStored) {
+  const std::string form = std::string(std::getenv("BRIVO_SOURCE_DIR")) + "/resources/forms/TfrmBrivo.txt";
+  TRun run = RunSkinRender({form, Out(), "--scale", "2"});
+  EXPECT_EQ(run.Status, 0) << run.Errors;
+  EXPECT_EQ(PngSize(), std::make_pair(562, 242));
+  run = RunSkinRender({Write("f.txt", DesignedForm), Out(), "--scale", "1.75"});
+  EXPECT_EQ(run.Status, 0) << run.Errors;
+  EXPECT_EQ(PngSize(), std::make_pair(210, 105));
+}
+
+// The menu's point is in the form's units, on the 1024 x 768 unit screen whatever the scale.
+TEST_F(SkinRenderProgramTest, APopupMenuAtAScaleOpensAtItsPointInUnits) {
+  const std::string form = Write("menu.txt", MenuForm);
+  TRun run = RunSkinRender({form, Out(), "--popup", "Popup1", "100", "60"});
+  ASSERT_EQ(run.Status, 0) << run.Errors;
+  const auto [width, height] = PngSize();
+  run = RunSkinRender({form, Out(), "--popup", "Popup1", "100", "60", "--scale", "2"});
+  EXPECT_EQ(run.Status, 0) << run.Errors;
+  EXPECT_EQ(PngSize(), std::make_pair(2 * width, 2 * height));
+  run = RunSkinRender({form, Out(), "--popup", "Popup1", "1100", "60", "--scale", "2"});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Errors.rfind("skin-render: " + form + ": the point (1100, 60) is not on the 1024 x 768 screen", 0), 0u)
+      << run.Errors;
+}
+
 TEST_F(SkinRenderProgramTest, RendersADesignedFormWithATheme) {
   const std::vector<std::uint8_t> theme = GreenButtonTheme();
   const TRun run = RunSkinRender({Write("f.txt", DesignedForm), Out(), "--theme",
@@ -493,6 +546,12 @@ TEST_F(SkinRenderProgramTest, WrongArgumentsAreNamedBeforeTheUsage) {
       {{"a.txt", "b.png", "--colour", "x"}, "unknown argument '--colour'"},
       {{"a", "b", "c"}, "unknown argument 'c' (the form and the PNG are given already)"},
       {{"a", "b", "--theme"}, "--theme needs the theme file"},
+      {{"a", "b", "--scale"}, "--scale needs a scale, such as 2 for a desktop at 192 dpi"},
+      {{"a", "b", "--scale", "0"}, "--scale: the scale must be from 1 to 4, not 0"},
+      {{"a", "b", "--scale", "4.5"}, "--scale: the scale must be from 1 to 4, not 4.5"},
+      {{"a", "b", "--scale", "-2"}, "--scale: the scale must be from 1 to 4, not -2"},
+      {{"a", "b", "--scale", "200%"}, "--scale: the scale must be a number such as 2 or 1.5, not '200%'"},
+      {{"a", "b", "--scale", "1e1"}, "--scale: the scale must be a number such as 2 or 1.5, not '1e1'"},
   };
   for (const auto& [args, fault] : cases) {
     const TRun run = RunSkinRender(args);
