@@ -124,6 +124,30 @@ TEST_F(AdjusterOnGnome, TheProbeListsTheCrtcsAndItsIdentityLoadsTheNeutralRamp) 
   EXPECT_TRUE(Shows(1.0f, 1.0f, 1.0f));
 }
 
+// A GNOME whose service dropped SetCrtcGamma: it is named once, and the window goes on working.
+class AdjusterOnAGnomeWithoutSetCrtcGamma : public AdjusterOnWaylandWithoutWlrGamma {
+protected:
+  AdjusterOnAGnomeWithoutSetCrtcGamma()
+      : AdjusterOnWaylandWithoutWlrGamma("GNOME"), Service(Bus.Address(), {{"DP-1", 256}}, false) {}
+  void BeforeProgram() override {
+    AdjusterOnWaylandWithoutWlrGamma::BeforeProgram();
+    ASSERT_TRUE(Service.Running()) << Service.Error();
+  }
+  TTestDisplayConfig Service;
+};
+
+TEST_F(AdjusterOnAGnomeWithoutSetCrtcGamma, SaysSoInOneLineAndTheWindowWorks) {
+  Click(At(Reference.Form().ScrollBar3->IncButton(), 8, 8));
+  Click(At(Reference.Form().ScrollBar3->IncButton(), 6, 6));
+  Reference.Form().ScrollBar3->SetPosition(12);
+  EXPECT_TRUE(ShowsLikeReference(Reference.Form().stat3, Reference.Form().stat3));
+  EXPECT_EQ(Lines(Errors()),
+            std::vector<std::string>{"brivo: display gamma ramp not set: GNOME's display configuration service "
+                                     "(org.gnome.Mutter.DisplayConfig) has no SetCrtcGamma: this GNOME lets no program "
+                                     "set the gamma ramp; use its own Night Light or colour-profile settings instead"});
+  EXPECT_TRUE(Service.Sets().empty());
+}
+
 // KDE Plasma, COSMIC and the like: no wlr gamma control, no display configuration service.
 class AdjusterOnADesktopWithoutGamma : public AdjusterOnWaylandWithoutWlrGamma {
 protected:

@@ -49,6 +49,7 @@ struct TTestDisplayConfig::TImpl {
   std::uint32_t Serial = 1;
   std::vector<TGammaSet> Sets;
   int Stale = 0;
+  int SetsMadeStale = 0;
   std::optional<std::pair<std::uint32_t, TCrtcSetup>> PlugOnSet;
   std::deque<std::function<void(TImpl&)>> Commands;
   std::uint64_t CommandsDone = 0, CommandsQueued = 0;
@@ -148,6 +149,10 @@ struct TTestDisplayConfig::TImpl {
     if (r < 0)
       return r;
     std::lock_guard<std::mutex> hold(f.Lock);
+    if (f.SetsMadeStale > 0) {
+      --f.SetsMadeStale;
+      ++f.Serial;
+    }
     TCrtc* c = f.Addressed(serial, id, Error, r);
     if (!c)
       return r;
@@ -310,6 +315,11 @@ std::uint32_t TTestDisplayConfig::Serial() const {
 void TTestDisplayConfig::ChangeSerial() {
   std::lock_guard<std::mutex> hold(F->Lock);
   ++F->Serial;
+}
+
+void TTestDisplayConfig::ChangeSerialAtNextSets(int Count) {
+  std::lock_guard<std::mutex> hold(F->Lock);
+  F->SetsMadeStale = Count;
 }
 
 std::uint32_t TTestDisplayConfig::Plug(const TCrtcSetup& Crtc) {

@@ -47,6 +47,9 @@ public:
   // The configuration changes without a word: the serial moves on, so the next call with the old one
   // is refused.
   void ChangeSerial();
+  // The configuration changes as each of the next Count ramps arrives, so each is refused as
+  // stale, whatever was read just before it.
+  void ChangeSerialAtNextSets(int Count);
   // A monitor comes: a new CRTC with a dim table, a new serial, and MonitorsChanged. Returns its id.
   std::uint32_t Plug(const TCrtcSetup& Crtc);
   // A monitor comes the moment a ramp is set on Crtc: MonitorsChanged goes out before the answer to

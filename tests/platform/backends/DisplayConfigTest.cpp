@@ -98,6 +98,24 @@ TEST_F(DisplayConfigDevice, AStaleSerialHasTheResourcesReadAgainAndTheTableSentO
   EXPECT_EQ(device.Resources().Serial, Service.Serial());
 }
 
+// A configuration that changes again while the table goes out once more is given up on, named,
+// and not chased: the next table reads the resources afresh.
+TEST_F(DisplayConfigDevice, ASerialStaleAgainAfterTheResourcesWereReadAnewEndsTheAttempt) {
+  TDisplayConfigGammaDevice device;
+  std::string why;
+  ASSERT_TRUE(device.Apply(Ramp(1.0f), why)) << why;
+  Service.ChangeSerialAtNextSets(2);
+  EXPECT_FALSE(device.Apply(Ramp(0.5f), why));
+  EXPECT_EQ(Service.StaleRefusals(), 2) << "sent, and sent once more after the resources were read anew";
+  EXPECT_NE(why.find("again after the resources were read anew"), std::string::npos) << why;
+  EXPECT_EQ(Service.Current(0), Spread(Ramp(1.0f), 256));
+
+  ASSERT_TRUE(device.Apply(Ramp(0.5f), why)) << why;
+  EXPECT_EQ(Service.StaleRefusals(), 2);
+  EXPECT_EQ(Service.Current(0), Spread(Ramp(0.5f), 256));
+  EXPECT_EQ(Service.Current(1), Spread(Ramp(0.5f), 1024));
+}
+
 TEST_F(DisplayConfigDevice, MonitorsChangedBringsTheLastTableToEveryCrtcTheNewOneToo) {
   TDisplayConfigGammaDevice device;
   std::string why;

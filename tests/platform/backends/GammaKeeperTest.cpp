@@ -179,6 +179,27 @@ TEST_F(GammaKeeper, GivesAPluggedOutputTheTableAndForgetsOneThatGoes) {
   EXPECT_EQ(Find(Survey(*link).Outputs, "DP-2"), nullptr);
 }
 
+// No display has a ramp of millions of entries: such a size is the compositor's mistake, and the
+// keeper neither allocates nor sends a table for it.
+TEST_F(GammaKeeper, RefusesAnOutputWhoseGammaSizeIsBeyondReasonAndTheOthersKeepTheirTable) {
+  auto link = Connect();
+  ASSERT_TRUE(link);
+  const TGammaRamp ramp = Ramp(0.9f);
+  SendRamp(*link, ramp);
+  Compositor.Plug({"DP-9", 1u << 24});
+  std::string why;
+  TKeeperMessage report;
+  const TKeeperOutput* huge = nullptr;
+  while (!huge && link->WaitForMessage(report, 15000, why))
+    huge = Find(report.Outputs, "DP-9");
+  ASSERT_TRUE(huge) << why;
+  EXPECT_EQ(huge->State, TKeeperOutputState::Refused);
+  EXPECT_NE(huge->Reason.find("16777216 entries, more than any display has"), std::string::npos) << huge->Reason;
+  EXPECT_TRUE(Compositor.Current("DP-9").empty());
+  EXPECT_EQ(Compositor.Current("DP-1"), Spread(ramp, 256));
+  EXPECT_EQ(Compositor.Current("DP-2"), Spread(ramp, 1024));
+}
+
 TEST_F(GammaKeeper, AWithdrawnControlIsReportedAndAskedForAgainOnlyByANewClient) {
   auto link = Connect();
   ASSERT_TRUE(link);
