@@ -157,10 +157,14 @@ bool DamageHiddenTopLevel(HWND Wnd, bool Erase) {
   TWnd* top = w && !w->IsMessageOnly() ? TopLevelOf(*w) : nullptr;
   if (!top || top->Visible())
     return false;
+  // Set, not added to: damage left from a larger size lies outside the frame, and a union with it
+  // would never come out as the whole frame again.
   const TRect whole = Rect(0, 0, top->Bounds.Width(), top->Bounds.Height());
   auto covers = [&](const TRegion& R) { return R.IsRectangle() && R.BoundsRect() == whole; };
-  if (!covers(top->Damage) || (Erase && !covers(top->EraseDamage)))
-    AddDamage(*top, TRegion(whole), Erase);
+  if (!covers(top->Damage))
+    top->Damage = TRegion(whole);
+  if (Erase && !covers(top->EraseDamage))
+    top->EraseDamage = TRegion(whole);
   return true;
 }
 
