@@ -211,19 +211,32 @@ void ReadRows(const TReader& In, const TDib& Dib, std::size_t Offset, TPixelBuff
   In.Need(Offset, stride * static_cast<std::size_t>(Dib.Height), "pixel data");
   const TChannel r(Dib.Masks[0]), g(Dib.Masks[1]), b(Dib.Masks[2]), a(Dib.Masks[3]);
   const int w = static_cast<int>(Dib.Width);
+  // Indexed rows look their colours up in a table of every index the depth can hold; an index
+  // beyond the colour table is looked up the slow way, which names it.
+  std::array<TPixel, 256> colours{};
+  std::array<bool, 256> known{};
+  for (std::size_t i = 0; i < std::min<std::size_t>(Dib.Palette.size(), 256); ++i) {
+    colours[i] = Dib.Palette[i];
+    known[i] = true;
+  }
+  auto indexed = [&](unsigned Index) { return known[Index] ? colours[Index] : PaletteColor(In, Dib, Index); };
   for (int row = 0; row < Dib.Height; ++row) {
     const std::uint8_t* src = In.At(Offset + stride * row);
     TPixel* dst = Out.ScanLine(Dib.TopDown ? row : static_cast<int>(Dib.Height) - 1 - row);
+    if (Dib.Bpp == 8) {
+      for (int x = 0; x < w; ++x)
+        dst[x] = indexed(src[x]);
+      continue;
+    }
+    if (Dib.Bpp == 4) {
+      for (int x = 0; x < w; ++x)
+        dst[x] = indexed((src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F);
+      continue;
+    }
     for (int x = 0; x < w; ++x) {
       switch (Dib.Bpp) {
       case 1:
-        dst[x] = PaletteColor(In, Dib, (src[x >> 3] >> (7 - (x & 7))) & 1);
-        break;
-      case 4:
-        dst[x] = PaletteColor(In, Dib, (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F);
-        break;
-      case 8:
-        dst[x] = PaletteColor(In, Dib, src[x]);
+        dst[x] = indexed((src[x >> 3] >> (7 - (x & 7))) & 1);
         break;
       case 24:
         dst[x] = static_cast<TPixel>(src[3 * x + 2]) << 16 | static_cast<TPixel>(src[3 * x + 1]) << 8 | src[3 * x];
