@@ -2,6 +2,7 @@
 
 #include "platform/core/StartupTrace.h"
 #include "platform/graphics/KeptFonts.h"
+#include "platform/graphics/SharedLibrary.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -10,7 +11,6 @@
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -76,29 +76,11 @@ struct TFontconfig {
   BRIVO_FONTCONFIG_FUNCTIONS(BRIVO_POINTER)
 };
 
-// Opens Soname and finds each function in it; raises std::runtime_error naming what is missing.
-class TLoader {
-public:
-  explicit TLoader(const char* Soname) : FSoname(Soname), FHandle(dlopen(Soname, RTLD_NOW | RTLD_LOCAL)) {
-    if (!FHandle)
-      throw std::runtime_error(std::string("text: the library ") + Soname + " cannot be loaded: " + dlerror());
-  }
-  template <class F> void operator()(const char* Name, F& Out) const {
-    Out = reinterpret_cast<F>(dlsym(FHandle, Name));
-    if (!Out)
-      throw std::runtime_error(std::string("text: the library ") + FSoname + " has no " + Name);
-  }
-
-private:
-  const char* FSoname;
-  void* FHandle;
-};
-
 #define BRIVO_BIND(Name) load(#Name, lib.Name);
 
 const TFreeType& Ft() {
   static const TFreeType library = [] {
-    const TLoader load("libfreetype.so.6");
+    const TSharedLibrary load("text", "libfreetype.so.6");
     TFreeType lib;
     BRIVO_FREETYPE_FUNCTIONS(BRIVO_BIND)
     return lib;
@@ -108,7 +90,7 @@ const TFreeType& Ft() {
 
 const TFontconfig& Fc() {
   static const TFontconfig library = [] {
-    const TLoader load("libfontconfig.so.1");
+    const TSharedLibrary load("text", "libfontconfig.so.1");
     TFontconfig lib;
     BRIVO_FONTCONFIG_FUNCTIONS(BRIVO_BIND)
     return lib;
